@@ -1,0 +1,29 @@
+#pragma once
+
+// File-level access to INI files: a cached read that stays cheap while the file is
+// unchanged, and an update that edits under an advisory lock and replaces the file
+// atomically (temporary file, flush, rename), so that two writers never lose each
+// other's lines and a crash never leaves half a file.
+
+#include "platform/IniDocument.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace nuvex::platform {
+
+// The parsed file. A missing file is an empty document. Throws ProfileError when the
+// file exists but cannot be read. A later call on an unchanged file (same inode, size and
+// modification time) returns the same document without reading the file again.
+std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path);
+
+// Reads the file afresh under the lock, lets edit change it, and writes it back when the
+// text changed. Creates the folder when missing. Throws ProfileError (from edit, or
+// naming the file when it cannot be written).
+void UpdateIniFile(const std::string& path, const std::function<void(IniDocument&)>& edit);
+
+// Forgets every cached document (tests use it to measure an uncached read).
+void ClearIniCache();
+
+} // namespace nuvex::platform

@@ -1,0 +1,20 @@
+#pragma once
+
+// The report of an error that escaped an event handler: an error box, after which the
+// program goes on. While one box is open, further errors do not stack a box every
+// second: the open box counts them, and each is written to standard error.
+
+#include <QString>
+#include <exception>
+
+class QWidget;
+
+namespace nuvex {
+
+void ShowException(QWidget* parent, const QString& message);
+void ShowException(QWidget* parent, const std::exception& error);
+
+// Errors reported while the current box was open (0 when none is open).
+int SuppressedExceptionCount();
+
+} // namespace nuvex
