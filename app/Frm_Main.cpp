@@ -43,8 +43,8 @@ void TFrmNuvex::CreateControls()
     ListView = new QTreeWidget(client);
     ListView->setObjectName(QStringLiteral("ListView"));
     ListView->setColumnCount(3);
-    ListView->setHeaderLabels({QStringLiteral("Připojení"), QStringLiteral("Aktivní číslo"),
-                               QStringLiteral("Kontrolní číslo")});
+    ListView->setHeaderLabels(
+        {QStringLiteral("Připojení"), QStringLiteral("Aktivní číslo"), QStringLiteral("Kontrolní číslo")});
     for (int column = 0; column < 3; ++column)
         ListView->setColumnWidth(column, 140);
     ListView->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
@@ -59,7 +59,8 @@ void TFrmNuvex::CreateControls()
     ListView->setFixedSize(430, 121);
     // Keep the selected row visibly marked while another control has the focus.
     QPalette palette = ListView->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     ListView->setPalette(palette);
@@ -101,7 +102,9 @@ void TFrmNuvex::FormCreate()
         Phonebook = std::make_unique<TRasPhonebook>(TNoInitialRefresh{});
         ShowException(this, error);
     }
-    Phonebook->OnChange = [this](TRasBaseList& sender) { PhonebookChange(sender); };
+    Phonebook->OnChange = [this](TRasBaseList& sender) {
+        PhonebookChange(sender);
+    };
 }
 
 void TFrmNuvex::Timer1Timer()

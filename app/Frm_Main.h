@@ -29,6 +29,10 @@ public:
     // Restores the window and brings it to the front.
     void UkazAppExecute();
 
+    // One watch cycle: the connections first, then the phonebook. An error is reported
+    // in a box and the timer goes on.
+    void Timer1Timer();
+
     // The image index of a row of ListView (-1 for no such row).
     int RowImage(int row) const;
 
@@ -51,7 +55,6 @@ private:
     void FormCreate();
     void CreateControls();
     void PhonebookChange(TRasBaseList& sender);
-    void Timer1Timer();
     void SelectRow(int row);
 };
 

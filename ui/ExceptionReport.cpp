@@ -25,10 +25,9 @@ void ShowException(QWidget* parent, const QString& message)
     WriteToStandardError(message);
     if (openBox) {
         ++suppressed;
-        openBox->setInformativeText(
-            QStringLiteral("Od zobrazení této zprávy nastaly další chyby (%1), "
-                           "podrobnosti jsou ve standardním chybovém výstupu.")
-                .arg(suppressed));
+        openBox->setInformativeText(QStringLiteral("Od zobrazení této zprávy nastaly další chyby (%1), "
+                                                   "podrobnosti jsou ve standardním chybovém výstupu.")
+                                        .arg(suppressed));
         return;
     }
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok, parent);

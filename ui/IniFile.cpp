@@ -14,8 +14,8 @@ void TIniFile::ReadSections(QStringList& strings) const
 
 QString TIniFile::ReadString(const QString& section, const QString& ident, const QString& defaultValue) const
 {
-    return FromSys(platform::ReadProfileString(ToSys(FileName), ToSys(section), ToSys(ident),
-                                               ToSys(defaultValue)));
+    return FromSys(
+        platform::ReadProfileString(ToSys(FileName), ToSys(section), ToSys(ident), ToSys(defaultValue)));
 }
 
 void TIniFile::WriteString(const QString& section, const QString& ident, const QString& value)

@@ -20,8 +20,8 @@ QString LongTimeFormat()
         result.append(c);
     }
     result = result.trimmed();
-    while (result.contains(u"  "))
-        result.replace(u"  ", u" ");
+    while (result.contains(QStringLiteral("  ")))
+        result.replace(QStringLiteral("  "), QStringLiteral(" "));
     if (!result.contains(u's'))
         result = QStringLiteral("HH:mm:ss");
     return result;

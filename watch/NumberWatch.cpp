@@ -4,8 +4,7 @@ namespace nuvex {
 
 TWatchPass::TWatchPass(const QString& selectedCaption, const QString& connName)
     : sections_(TCheckNumberStore::SectionNames()), connName_(connName), nameToSelect_(selectedCaption)
-{
-}
+{}
 
 TWatchRow TWatchPass::Evaluate(const QString& entryName, const QString& activeNumber)
 {

@@ -11,7 +11,8 @@
 namespace nuvex {
 
 // Indexes into the main window's image list.
-enum TWatchImage : int {
+enum TWatchImage : int
+{
     imgInOrder = 0,
     imgUnregistered = 1,
     imgChanged = 2,
@@ -36,7 +37,12 @@ struct TWatchRow
     int ImageIndex = imgInOrder;
 };
 
-enum class TAlarmDecision { AllOk, Unregistered, Changed };
+enum class TAlarmDecision
+{
+    AllOk,
+    Unregistered,
+    Changed
+};
 
 // One check over the phonebook. Reads the store's section names once at construction.
 class TWatchPass
@@ -80,7 +86,7 @@ private:
 struct TAlarmOutcome
 {
     bool AlarmRaised;
-    QString LogLine;   // empty: nothing to log
+    QString LogLine; // empty: nothing to log
     bool ShowWindow;
 };
 TAlarmOutcome DecideAlarm(TAlarmDecision decision, bool alarmRaisedBefore);

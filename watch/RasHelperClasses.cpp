@@ -20,8 +20,7 @@ QString FieldText(const char* field, std::size_t size)
 
 // Enumerates into a buffer of records whose first field is their size: one call with a
 // single element, and one more with the size the service asked for.
-template <typename Record, typename Enumerate>
-std::vector<Record> EnumerateRecords(Enumerate enumerate)
+template <typename Record, typename Enumerate> std::vector<Record> EnumerateRecords(Enumerate enumerate)
 {
     std::vector<Record> buffer(1);
     ras::DWORD bytes = sizeof(Record);
@@ -49,27 +48,29 @@ void TRasBaseList::DoChange()
 
 TRasEntryProperties::TRasEntryProperties(ras::DWORD size)
     : storage_((std::max<ras::DWORD>(size, sizeof(ras::RASENTRYA)) + 3) / 4, 0), size_(size)
-{
-}
+{}
 
 std::unique_ptr<TRasEntryProperties> TRasPhonebookEntry::GetProperties() const
 {
     const std::string name = ToSys(Name);
     ras::DWORD size = 0;
-    const ras::DWORD probe = ras::RasGetEntryPropertiesA(nullptr, name.c_str(), nullptr, &size, nullptr, nullptr);
+    const ras::DWORD probe =
+        ras::RasGetEntryPropertiesA(nullptr, name.c_str(), nullptr, &size, nullptr, nullptr);
     if (probe != ras::ERROR_BUFFER_TOO_SMALL)
         RasCheck(probe);
     auto properties = std::make_unique<TRasEntryProperties>(size);
     properties->Entry()->dwSize = sizeof(ras::RASENTRYA);
-    RasCheck(ras::RasGetEntryPropertiesA(nullptr, name.c_str(), properties->Entry(), &size, nullptr, nullptr));
+    RasCheck(
+        ras::RasGetEntryPropertiesA(nullptr, name.c_str(), properties->Entry(), &size, nullptr, nullptr));
     return properties;
 }
 
-ras::DWORD TRasPhonebookEntry::SetProperties(std::unique_ptr<TRasEntryProperties> properties, bool freeAndCheck)
+ras::DWORD TRasPhonebookEntry::SetProperties(std::unique_ptr<TRasEntryProperties> properties,
+                                             bool freeAndCheck)
 {
     const std::string name = ToSys(Name);
-    const ras::DWORD result =
-        ras::RasSetEntryPropertiesA(nullptr, name.c_str(), properties->Entry(), properties->Size(), nullptr, 0);
+    const ras::DWORD result = ras::RasSetEntryPropertiesA(nullptr, name.c_str(), properties->Entry(),
+                                                          properties->Size(), nullptr, 0);
     if (freeAndCheck) {
         properties.reset();
         RasCheck(result);
@@ -85,10 +86,10 @@ TRasPhonebook::TRasPhonebook()
 void TRasPhonebook::Refresh()
 {
     items_.clear();
-    const auto names = EnumerateRecords<ras::RASENTRYNAMEA>([](ras::RASENTRYNAMEA* buffer, ras::DWORD* bytes,
-                                                               ras::DWORD* count) {
-        return ras::RasEnumEntriesA(nullptr, nullptr, buffer, bytes, count);
-    });
+    const auto names = EnumerateRecords<ras::RASENTRYNAMEA>(
+        [](ras::RASENTRYNAMEA* buffer, ras::DWORD* bytes, ras::DWORD* count) {
+            return ras::RasEnumEntriesA(nullptr, nullptr, buffer, bytes, count);
+        });
     items_.reserve(names.size());
     for (const auto& record : names)
         items_.push_back(std::make_unique<TRasPhonebookEntry>(
@@ -98,8 +99,7 @@ void TRasPhonebook::Refresh()
 
 TRasConnectionItem::TRasConnectionItem(TRasConnectionsList& parent, const ras::RASCONNA& connection)
     : parent_(parent), connection_(connection)
-{
-}
+{}
 
 QString TRasConnectionItem::EntryName() const
 {
@@ -150,10 +150,10 @@ TRasConnectionsList::TRasConnectionsList()
 void TRasConnectionsList::Refresh()
 {
     items_.clear();
-    const auto connections = EnumerateRecords<ras::RASCONNA>([](ras::RASCONNA* buffer, ras::DWORD* bytes,
-                                                                ras::DWORD* count) {
-        return ras::RasEnumConnectionsA(buffer, bytes, count);
-    });
+    const auto connections =
+        EnumerateRecords<ras::RASCONNA>([](ras::RASCONNA* buffer, ras::DWORD* bytes, ras::DWORD* count) {
+            return ras::RasEnumConnectionsA(buffer, bytes, count);
+        });
     items_.reserve(connections.size());
     for (const auto& record : connections)
         items_.push_back(std::make_unique<TRasConnectionItem>(*this, record));

@@ -41,8 +41,7 @@ class TRasConnectionsList;
 // Makes a list without its first enumeration: for a holder that must have the list even
 // when the service failed at that moment (the next Refresh tries again).
 struct TNoInitialRefresh
-{
-};
+{};
 
 // An entry's number fields as the service stores them (RASENTRYA and its total size).
 class TRasEntryProperties
@@ -70,7 +69,8 @@ public:
     std::unique_ptr<TRasEntryProperties> GetProperties() const;
     // Writes the record back. With freeAndCheck (what the program always uses) the record
     // is released and a failure raises; without it only the result code is returned.
-    platform::ras::DWORD SetProperties(std::unique_ptr<TRasEntryProperties> properties, bool freeAndCheck = true);
+    platform::ras::DWORD SetProperties(std::unique_ptr<TRasEntryProperties> properties,
+                                       bool freeAndCheck = true);
 
     const QString Name;
     TRasPhonebook& Parent() const { return parent_; }

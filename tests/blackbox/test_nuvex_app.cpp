@@ -1,0 +1,111 @@
+// The real nuvex binary on its own emulated machine, driven by the real nuvex-ras tool as
+// a dialer would change the phonebook. Only what the program prints is looked at.
+
+#include "support/Sandbox.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kChangeWarning = u"POZOR !!! - Některé číslo telefonického připojení bylo změněno!!!."_s;
+const QString kUnregisteredWarning =
+    u"POZOR !!! - Bylo objeveno dosud neregistrované telefonické připojení!!!."_s;
+
+class NuvexProgram : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto windows = sandbox.machine() / "windows";
+        std::filesystem::create_directories(windows);
+        QFile store(QString::fromStdString((windows / "Nuvex.val").string()));
+        ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+        store.write("[Internet]\r\nTn=420-(2)-123456\r\n");
+        store.close();
+        Ras({u"add"_s, u"Internet"_s, u"420-(2)-123456"_s});
+    }
+
+    void TearDown() override
+    {
+        if (program.state() != QProcess::NotRunning) {
+            program.kill();
+            program.waitForFinished(5000);
+        }
+    }
+
+    static QProcessEnvironment Environment()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        return environment; // NUVEX_SYSTEM_ROOT and HOME come from the sandbox
+    }
+
+    void Ras(const QStringList& arguments)
+    {
+        QProcess tool;
+        tool.setProcessEnvironment(Environment());
+        tool.start(QString::fromUtf8(NUVEX_RAS_BIN), arguments);
+        ASSERT_TRUE(tool.waitForFinished(10000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    }
+
+    void Start()
+    {
+        program.setProcessEnvironment(Environment());
+        program.start(QString::fromUtf8(NUVEX_BIN), {});
+        ASSERT_TRUE(program.waitForStarted(10000));
+    }
+
+    // Waits until a new line of standard error contains text; earlier output is consumed.
+    bool WaitForLine(const QString& text, int milliseconds)
+    {
+        const QDeadlineTimer deadline(milliseconds);
+        for (;;) {
+            pending += program.readAllStandardError();
+            for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+                const QString line = QString::fromUtf8(pending.left(end));
+                pending.remove(0, end + 1);
+                seen.append(line);
+                if (line.contains(text))
+                    return true;
+            }
+            if (deadline.hasExpired() || program.state() == QProcess::NotRunning)
+                return false;
+            program.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
+        }
+    }
+
+    std::string Seen() const { return seen.join(u'\n').toStdString(); }
+
+    nuvex::test::Sandbox sandbox;
+    QProcess program;
+    QByteArray pending;
+    QStringList seen;
+};
+
+} // namespace
+
+TEST_F(NuvexProgram, WatchesThePhonebookChangedByTheDialUpTool)
+{
+    Start();
+    ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+    EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 2000)) << Seen();
+
+    Ras({u"set"_s, u"Internet"_s, u"420-(900)-123456"_s});
+    EXPECT_TRUE(WaitForLine(kChangeWarning, 2500)) << Seen();
+
+    Ras({u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
+    EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 2500)) << Seen();
+
+    Ras({u"add"_s, u"Podvrh"_s, u"420-(906)-111"_s});
+    EXPECT_TRUE(WaitForLine(kUnregisteredWarning, 2500)) << Seen();
+    EXPECT_EQ(program.state(), QProcess::Running);
+}

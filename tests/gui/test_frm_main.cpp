@@ -1,0 +1,225 @@
+#include "app/Frm_Main.h"
+#include "platform/RasStandin.h"
+#include "platform/SystemPaths.h"
+#include "support/Sandbox.h"
+#include "ui/ExceptionReport.h"
+#include "watch/NumberWatch.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+namespace standin = platform::rasstandin;
+
+namespace {
+
+void Authorise(const QString& name, const QString& number)
+{
+    platform::MakeDirs(platform::WindowsDir());
+    QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write((u"["_s + name + u"]\r\nTn="_s + number + u"\r\n"_s).toUtf8());
+}
+
+class MainWindowWatch : public ::testing::Test
+{
+protected:
+    // The window's log without the times.
+    QStringList LogTexts() const
+    {
+        QStringList texts;
+        for (const QString& line : window->LogMemo->toPlainText().split(u'\n', Qt::SkipEmptyParts))
+            texts.append(line.section(u':', 3));
+        return texts;
+    }
+    QString Cell(int row, int column) const { return window->ListView->topLevelItem(row)->text(column); }
+    int SelectedRow() const
+    {
+        const auto selected = window->ListView->selectedItems();
+        return selected.isEmpty() ? -1 : window->ListView->indexOfTopLevelItem(selected.first());
+    }
+    void Tick() { window->Phonebook->Refresh(); }
+    void MakeWindow() { window = std::make_unique<TFrmNuvex>(); }
+
+    test::Sandbox sandbox;
+    std::unique_ptr<TFrmNuvex> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowWatch, EmptyPhonebookIsAllOkWithoutRows)
+{
+    MakeWindow();
+    Tick();
+    EXPECT_EQ(window->ListView->topLevelItemCount(), 0);
+    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts(), QStringList{u"Vše OK."_s});
+    // time, colon, text: 14:03:25:Vše OK.
+    static const QRegularExpression lineShape(u"^\\d{1,2}:\\d\\d:\\d\\d:Vše OK\\.$"_s);
+    EXPECT_TRUE(lineShape.match(window->LogMemo->toPlainText()).hasMatch())
+        << window->LogMemo->toPlainText().toStdString();
+}
+
+TEST_F(MainWindowWatch, ListHasTheThreeColumnsAndKeepsSelectionVisible)
+{
+    MakeWindow();
+    const QTreeWidgetItem* header = window->ListView->headerItem();
+    EXPECT_EQ(header->text(0), u"Připojení"_s);
+    EXPECT_EQ(header->text(1), u"Aktivní číslo"_s);
+    EXPECT_EQ(header->text(2), u"Kontrolní číslo"_s);
+    for (int column = 0; column < 3; ++column)
+        EXPECT_EQ(window->ListView->columnWidth(column), 140);
+    EXPECT_EQ(window->ListView->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(window->ListView->editTriggers(), QAbstractItemView::NoEditTriggers);
+    const QPalette palette = window->ListView->palette();
+    EXPECT_EQ(palette.color(QPalette::Inactive, QPalette::Highlight),
+              palette.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(window->Timer1->interval(), 1000);
+    EXPECT_FALSE(window->Timer1->isActive());
+}
+
+TEST_F(MainWindowWatch, UnregisteredEntryRaisesTheAlarmOnceAndIsSelected)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    standin::AddEntry("Nové", {900, "9", "111"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    MakeWindow();
+    for (int i = 0; i < 3; ++i)
+        Tick();
+
+    ASSERT_EQ(window->ListView->topLevelItemCount(), 2);
+    EXPECT_EQ(window->RowImage(0), imgInOrder);
+    EXPECT_EQ(window->RowImage(1), imgUnregistered);
+    EXPECT_EQ(Cell(1, 1), u"900-(9)-111"_s);
+    EXPECT_EQ(Cell(1, 2), u"neznámé"_s);
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts(), QStringList{kUnregisteredWarning});
+    EXPECT_TRUE(window->isVisible()); // brought forward by the alarm
+}
+
+TEST_F(MainWindowWatch, ChangedNumberOutranksAnUnregisteredEntryAndClearsWhenResolved)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    standin::AddEntry("Práce", {420, "2", "1"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    Authorise(u"Práce"_s, u"420-(2)-1"_s);
+    MakeWindow();
+    Tick();
+    EXPECT_EQ(LogTexts(), QStringList{u"Vše OK."_s});
+
+    standin::SetEntry("Internet", {420, "900", "123456"}); // a dialer changed it
+    standin::AddEntry("Podvrh", {420, "906", "1"});
+    Tick();
+    Tick();
+    ASSERT_EQ(window->ListView->topLevelItemCount(), 3);
+    EXPECT_EQ(window->RowImage(0), imgChanged);
+    EXPECT_EQ(Cell(0, 1), u"420-(900)-123456"_s);
+    EXPECT_EQ(Cell(0, 2), u"420-(2)-123456"_s);
+    EXPECT_EQ(window->RowImage(2), imgUnregistered);
+    EXPECT_EQ(SelectedRow(), 2); // the last problem entry in phonebook order
+    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts(), (QStringList{u"Vše OK."_s, kChangeWarning}));
+
+    // Only the unregistered one is left: the alarm stands, nothing new is logged.
+    standin::SetEntry("Internet", {420, "2", "123456"});
+    Tick();
+    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts().size(), 2);
+
+    standin::RemoveEntry("Podvrh");
+    Tick();
+    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts(), (QStringList{u"Vše OK."_s, kChangeWarning, u"Vše OK."_s}));
+
+    // A later problem logs its warning again.
+    standin::AddEntry("Další", {1, "2", "3"});
+    Tick();
+    EXPECT_EQ(LogTexts().last(), kUnregisteredWarning);
+}
+
+TEST_F(MainWindowWatch, HandEditsOfTheStoreCountAtTheNextCheck)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    Authorise(u"internet"_s, u"420-(2)-123456"_s); // the section matches ignoring case
+    MakeWindow();
+    Tick();
+    EXPECT_EQ(window->RowImage(0), imgInOrder);
+    EXPECT_EQ(Cell(0, 2), u"420-(2)-123456"_s);
+
+    const std::string store = platform::WindowsDir() + "/Nuvex.val";
+    {
+        QFile file(QString::fromStdString(store));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[internet]\r\nTn = 420-(2)-999\r\n");
+    }
+    Tick();
+    EXPECT_EQ(window->RowImage(0), imgChanged);
+
+    std::filesystem::remove(store);
+    Tick();
+    EXPECT_EQ(window->RowImage(0), imgUnregistered);
+    EXPECT_EQ(Cell(0, 2), u"neznámé"_s);
+}
+
+TEST_F(MainWindowWatch, ConnectedEntryInOrderShowsItsOwnImageAndSelectionIsKept)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    standin::AddEntry("Záloha", {420, "2", "7"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    Authorise(u"Záloha"_s, u"420-(2)-7"_s);
+    MakeWindow();
+    window->ConnName = u"Internet"_s;
+    Tick();
+    EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
+    EXPECT_EQ(window->RowImage(1), imgInOrder);
+    EXPECT_EQ(SelectedRow(), -1);
+
+    window->ListView->setCurrentItem(window->ListView->topLevelItem(1));
+    Tick();
+    EXPECT_EQ(SelectedRow(), 1); // the user's choice survives the rebuild
+}
+
+TEST_F(MainWindowWatch, AnErrorInATickIsReportedWithoutStackingBoxes)
+{
+    standin::AddEntry("Internet", {420, "2", "1"});
+    Authorise(u"Internet"_s, u"420-(2)-1"_s);
+    MakeWindow();
+    // The phonebook becomes unreadable: every tick fails.
+    const std::filesystem::path file = standin::PhonebookPath();
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+
+    int boxes = 0;
+    int countInBox = -1;
+    QString boxText;
+    std::function<void()> answer = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(20, answer);
+            return;
+        }
+        ++boxes;
+        boxText = box->text();
+        // Two more ticks fail while the box is open: counted, not stacked.
+        window->Timer1Timer();
+        window->Timer1Timer();
+        countInBox = SuppressedExceptionCount();
+        EXPECT_TRUE(box->informativeText().contains(u"2"_s));
+        box->accept();
+    };
+    QTimer::singleShot(0, answer);
+    window->Timer1Timer();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(countInBox, 2);
+    EXPECT_TRUE(boxText.startsWith(u"RAS Error code: 621."_s)) << boxText.toStdString();
+    EXPECT_EQ(SuppressedExceptionCount(), 0);
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Nuvex on a demo machine: an emulated
+# phonebook with three entries, two of them authorised and one not, so that the alarm
+# shows at once. The machine lives in demo-machine/ (or $NUVEX_SYSTEM_ROOT) and is kept
+# between runs; delete the folder to start afresh.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${NUVEX_BUILD_DIR:-$root/build}
+"$root/tools/install-deps.sh"
+"$root/tools/build.sh" nuvex nuvex-ras
+
+export NUVEX_SYSTEM_ROOT=${NUVEX_SYSTEM_ROOT:-$root/demo-machine}
+ras="$build/bin/nuvex-ras"
+if [ ! -e "$NUVEX_SYSTEM_ROOT/ras/rasphone.pbk" ]; then
+    mkdir -p "$NUVEX_SYSTEM_ROOT/windows"
+    "$ras" add "Internet" "420-(2)-123456"
+    "$ras" add "Práce" "420-(5)-41212121"
+    "$ras" add "Výhra zdarma" "420-(909)-666666"
+    printf '[Internet]\r\nTn=420-(2)-123456\r\n[Práce]\r\nTn=420-(5)-41212121\r\n' \
+        > "$NUVEX_SYSTEM_ROOT/windows/Nuvex.val"
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "Není k dispozici grafické prostředí: Nuvex poběží bez okna a jeho záznam uvidíte zde." >&2
+    export QT_QPA_PLATFORM=offscreen
+fi
+echo "Demo stroj: $NUVEX_SYSTEM_ROOT  (zkuste: NUVEX_SYSTEM_ROOT=$NUVEX_SYSTEM_ROOT $ras list)" >&2
+exec "$build/bin/nuvex"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building and testing Nuvex needs, when missing.
+# Runs as root, or through sudo for a user who has it.
+set -euo pipefail
+
+packages=(cmake g++ make qt6-base-dev qt6-svg-dev libssl-dev libgtest-dev libbenchmark-dev
+          fonts-dejavu-core)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Instaluji chybějící balíčky: ${missing[*]}" >&2
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Chybí balíčky ${missing[*]} a není k dispozici sudo." >&2; exit 1; }
+    as_root=(sudo)
+fi
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
