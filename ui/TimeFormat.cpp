@@ -6,7 +6,12 @@ namespace nuvex {
 
 QString LongTimeFormat()
 {
-    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    return LongTimeFormat(QLocale::system());
+}
+
+QString LongTimeFormat(const QLocale& locale)
+{
+    const QString format = locale.timeFormat(QLocale::LongFormat);
     // Drop every time-zone designator ("t", "tt"...) outside quoted literals, with the
     // blanks around it.
     QString result;

@@ -4,11 +4,13 @@
 // Qt's long format adds the time zone, which the program never shows.
 
 #include <QString>
+#include <QLocale>
 #include <QTime>
 
 namespace nuvex {
 
 QString LongTimeFormat();
+QString LongTimeFormat(const QLocale& locale);
 QString FormatLongTime(const QTime& time);
 
 } // namespace nuvex
