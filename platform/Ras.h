@@ -24,6 +24,7 @@ inline constexpr DWORD ERROR_CANNOT_FIND_PHONEBOOK_ENTRY = 623;
 inline constexpr DWORD ERROR_CANNOT_WRITE_PHONEBOOK = 624;
 inline constexpr DWORD ERROR_CORRUPT_PHONEBOOK = 625;
 inline constexpr DWORD ERROR_INVALID_SIZE = 632;
+inline constexpr DWORD ERROR_UNKNOWN = 635;
 inline constexpr DWORD ERROR_NO_CONNECTION = 668;
 
 inline constexpr DWORD RASBASE = 600;

@@ -1,1 +1,199 @@
+#include "../support/Sandbox.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class NuvexRasTool : public ::testing::Test
+{
+protected:
+    // Runs the tool as a shell would, in this test's machine (the child inherits
+    // NUVEX_SYSTEM_ROOT); its output goes through files so that no pipe can fill up.
+    Outcome Run(std::vector<std::string> args)
+    {
+        const std::string outPath = (sandbox.dir() / "stdout").string();
+        const std::string errPath = (sandbox.dir() / "stderr").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+
+        std::string program = NUVEX_RAS_BIN;
+        std::vector<char*> argv{program.data()};
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+
+        Outcome outcome;
+        pid_t pid = 0;
+        const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            ADD_FAILURE() << "cannot start " << program;
+            return outcome;
+        }
+        int wstatus = 0;
+        waitpid(pid, &wstatus, 0);
+        outcome.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        outcome.out = ReadFile(outPath);
+        outcome.err = ReadFile(errPath);
+        return outcome;
+    }
+
+    // Runs a command that must succeed and returns what it printed.
+    std::string Ok(std::vector<std::string> args)
+    {
+        const Outcome outcome = Run(args);
+        EXPECT_EQ(outcome.status, 0) << args.front() << ": " << outcome.err;
+        EXPECT_EQ(outcome.err, "") << args.front();
+        return outcome.out;
+    }
+
+    std::filesystem::path Phonebook() const { return sandbox.machine() / "ras" / "rasphone.pbk"; }
+
+    nuvex::test::Sandbox sandbox;
+};
+
+TEST_F(NuvexRasTool, PhonebookCommandsAddListSetAndRemove)
+{
+    EXPECT_EQ(Ok({"list"}), "");
+    EXPECT_EQ(Ok({"add", "Domů", "420-(2)-123456"}), "");
+    EXPECT_EQ(Ok({"add", "Práce", "555"}), "");
+    EXPECT_EQ(Ok({"add", "Mobil", "420-(603)-1 2*3#"}), "");
+    EXPECT_EQ(Ok({"list"}), "Domů\t420-(2)-123456\nPráce\t555\nMobil\t420-(603)-1 2*3#\n");
+
+    EXPECT_EQ(Ok({"set", "práce", "49-(30)-987"}), "");
+    EXPECT_EQ(Ok({"remove", "MOBIL"}), "");
+    EXPECT_EQ(Ok({"list"}), "Domů\t420-(2)-123456\nPráce\t49-(30)-987\n");
+    EXPECT_NE(ReadFile(Phonebook()).find("[Práce]"), std::string::npos);
+}
+
+TEST_F(NuvexRasTool, ConnectionsFollowDialDropAndHangUp)
+{
+    Ok({"add", "Domů", "420-(2)-123456"});
+    Ok({"add", "Práce", "555"});
+    EXPECT_EQ(Ok({"dial", "Domů"}), "1\n");
+    EXPECT_EQ(Ok({"dial", "--dialling", "Práce", "--hangup-delay", "-1"}), "2\n");
+    EXPECT_EQ(Ok({"connections"}), "1\tDomů\tconnected\n2\tPráce\tdialling\n");
+
+    Ok({"drop", "domů"});
+    EXPECT_EQ(Ok({"connections"}), "1\tDomů\tdisconnected\n2\tPráce\tdialling\n");
+    Ok({"hangup", "Domů"});
+    EXPECT_EQ(Ok({"connections"}), "2\tPráce\tdialling\n");
+    EXPECT_EQ(Ok({"dial", "Domů", "--hangup-delay", "5000"}), "3\n");
+}
+
+TEST_F(NuvexRasTool, AdapterCountersWrapAndReport)
+{
+    EXPECT_EQ(Ok({"stats"}), "bytes\t0\nspeed\t0\n");
+    Ok({"recv", "4294967295"});
+    Ok({"recv", "3"});
+    Ok({"speed", "57600"});
+    EXPECT_EQ(Ok({"stats"}), "bytes\t2\nspeed\t57600\n");
+}
+
+TEST_F(NuvexRasTool, HelpDocumentsEveryCommand)
+{
+    for (const char* spelling : {"--help", "-h", "help"}) {
+        const std::string help = Ok({spelling});
+        for (const char* command : {"list", "add", "set", "remove", "dial", "--hangup-delay", "--dialling",
+                                    "drop", "hangup", "connections", "recv", "speed", "stats"})
+            EXPECT_NE(help.find(command), std::string::npos) << command;
+    }
+}
+
+struct BadInput
+{
+    std::vector<std::string> args;
+    int status;
+};
+
+TEST_F(NuvexRasTool, BadInputIsRefusedWithAMessageAndChangesNothing)
+{
+    Ok({"add", "Domů", "420-(2)-123456"});
+    Ok({"dial", "Domů"});
+    const std::string phonebook = ReadFile(Phonebook());
+    const std::string connections = ReadFile(sandbox.machine() / "ras" / "connections.ini");
+
+    const std::vector<BadInput> cases = {
+        {{}, 2},
+        {{"frob"}, 2},
+        {{"LIST"}, 2},
+        {{"list", "extra"}, 2},
+        {{"add", "Nová"}, 2},
+        {{"add", "Nová", "1", "2"}, 2},
+        {{"add", "Nová", "0-(2)-5"}, 2},
+        {{"add", "Nová", "420-123"}, 2},
+        {{"add", "Nová", "abc-(1)-2"}, 2},
+        {{"add", "Nová", ""}, 2},
+        {{"add", "Nová", "420-(2)-"}, 2},
+        {{"add", "Nová", "0420-(2)-5"}, 2},
+        {{"add", "Nová", "4294967296-(2)-5"}, 2},
+        {{"add", "Nová", "1-(12345678901)-5"}, 2},
+        {{"add", "Nová", std::string(129, '5')}, 2},
+        {{"add", "Nová", "\xff\xfe"}, 2},
+        {{"set", "Domů", "-(2)-5"}, 2},
+        {{"add", "domů", "555"}, 1},
+        {{"add", "[Nová", "555"}, 1},
+        {{"add", " Nová", "555"}, 1},
+        {{"set", "Nikde", "555"}, 1},
+        {{"remove", "Nikde"}, 1},
+        {{"remove"}, 2},
+        {{"dial"}, 2},
+        {{"dial", "Nikde"}, 1},
+        {{"dial", "Domů"}, 1},
+        {{"dial", "Domů", "--hangup-delay"}, 2},
+        {{"dial", "Domů", "--hangup-delay", "5s"}, 2},
+        {{"dial", "Domů", "--hangup-delay", "99999999999"}, 2},
+        {{"dial", "Domů", "--fast"}, 2},
+        {{"dial", "Domů", "Práce"}, 2},
+        {{"drop", "Nikde"}, 1},
+        {{"hangup"}, 2},
+        {{"recv"}, 2},
+        {{"recv", "-5"}, 2},
+        {{"recv", "12kB"}, 2},
+        {{"speed", "4294967296"}, 2},
+        {{"speed", "rychle"}, 2},
+        {{"stats", "now"}, 2},
+        {{"--help", "list"}, 2},
+    };
+    for (const BadInput& bad : cases) {
+        std::string shown;
+        for (const std::string& arg : bad.args)
+            shown += " " + arg;
+        const Outcome outcome = Run(bad.args);
+        EXPECT_EQ(outcome.status, bad.status) << shown;
+        EXPECT_NE(outcome.err.find("nuvex-ras: "), std::string::npos) << shown;
+        EXPECT_EQ(outcome.out, "") << shown;
+    }
+    EXPECT_EQ(ReadFile(Phonebook()), phonebook);
+    EXPECT_EQ(ReadFile(sandbox.machine() / "ras" / "connections.ini"), connections);
+}
+
+} // namespace
