@@ -1,1 +1,244 @@
+#include "platform/IniFile.h"
+#include "platform/Profile.h"
+#include "support/Sandbox.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace nuvex::platform;
+
+namespace {
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Runs `work` in a child process; true when it exited with status 0.
+template <typename Work> pid_t Spawn(Work work)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int status = 1;
+        try {
+            status = work() ? 0 : 1;
+        } catch (...) {
+        }
+        _exit(status);
+    }
+    return pid;
+}
+
+bool Succeeded(pid_t pid)
+{
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST(Profile, BareNameResolvesIntoTheWindowsFolder)
+{
+    nuvex::test::Sandbox sandbox;
+    EXPECT_EQ(ResolveProfilePath("Nuvex.val"), (sandbox.machine() / "windows" / "Nuvex.val").string());
+    EXPECT_EQ(ResolveProfilePath("/etc/x.ini"), "/etc/x.ini");
+    EXPECT_EQ(ResolveProfilePath("sub/x.ini"), "sub/x.ini");
+}
+
+TEST(Profile, MissingOrUnreadableFileReadsAsEmpty)
+{
+    nuvex::test::Sandbox sandbox;
+    EXPECT_TRUE(ReadProfileSectionNames("Nuvex.val").empty());
+    EXPECT_EQ(ReadProfileString("Nuvex.val", "S", "k", "výchozí"), "výchozí");
+    EXPECT_TRUE(ReadProfileSection("Nuvex.val", "S").empty());
+
+    WriteProfileString("Nuvex.val", "S", "k", "v");
+    EXPECT_TRUE(ReadProfileSection("Nuvex.val", "Other").empty());
+    EXPECT_EQ(ReadProfileString("Nuvex.val", "S", "other", "d"), "d");
+
+    // A folder where the file should be cannot be read, yet reading does not fail.
+    const fs::path folder = sandbox.dir() / "folder.ini";
+    fs::create_directories(folder);
+    EXPECT_EQ(ReadProfileString(folder.string(), "S", "k", "d"), "d");
+    try {
+        LoadIniFile(folder.string());
+        FAIL() << "a folder was read as a file";
+    } catch (const ProfileError& e) {
+        EXPECT_NE(std::string(e.what()).find(folder.string()), std::string::npos) << e.what();
+    }
+}
+
+TEST(Profile, WriteCreatesTheFolderAndReadsBackIgnoringCase)
+{
+    nuvex::test::Sandbox sandbox;
+    WriteProfileString("Nuvex.val", "Připojení", "Číslo", "420 1");
+    WriteProfileString("Nuvex.val", "PŘIPOJENÍ", "ČÍSLO", "420 2");
+    WriteProfileString("Nuvex.val", "připojení", "Jméno", " jan ");
+    EXPECT_EQ(ReadBytes(sandbox.machine() / "windows" / "Nuvex.val"),
+              "[Připojení]\r\nČíslo=420 2\r\nJméno=\" jan \"\r\n");
+    EXPECT_EQ(ReadProfileString("Nuvex.val", "připojení", "jméno", ""), " jan ");
+    EXPECT_EQ(ReadProfileSection("Nuvex.val", "PŘIPOJENÍ"),
+              (std::vector<std::pair<std::string, std::string>>{{"Číslo", "420 2"}, {"Jméno", " jan "}}));
+}
+
+TEST(Profile, WriteKeepsTheRestOfTheFileByteForByte)
+{
+    nuvex::test::Sandbox sandbox;
+    const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
+    WriteBytes(file, "; Nuvex\r\n[Internet]\nTn = 1 \r\n\r\n; next\r[Work]\r\nTn=2");
+    WriteProfileString("Nuvex.val", "internet", "TN", "9");
+    WriteProfileString("Nuvex.val", "Internet", "User", "jan");
+    WriteProfileString("Nuvex.val", "Home", "Tn", "3");
+    EXPECT_EQ(ReadBytes(file),
+              "; Nuvex\r\n[Internet]\nTn=9\r\nUser=jan\r\n\r\n; next\r[Work]\r\nTn=2\r\n[Home]\r\nTn=3\r\n");
+    EXPECT_EQ(ReadProfileSectionNames("Nuvex.val"), (std::vector<std::string>{"Internet", "Work", "Home"}));
+}
+
+TEST(Profile, RefusedWriteLeavesTheFileUnchanged)
+{
+    nuvex::test::Sandbox sandbox;
+    const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
+    WriteBytes(file, "[S]\r\nTn=1\r\n");
+    EXPECT_THROW(WriteProfileString("Nuvex.val", "S", "Tn", "x\r\n[Evil]\r\nTn=1"), ProfileError);
+    EXPECT_THROW(WriteProfileString("Nuvex.val", "S", "a=b", "1"), ProfileError);
+    EXPECT_THROW(WriteProfileString("Nuvex.val", "S]", "k", "1"), ProfileError);
+    EXPECT_EQ(ReadBytes(file), "[S]\r\nTn=1\r\n");
+
+    // Nothing is created for a refused write either.
+    EXPECT_THROW(WriteProfileString("New.val", "S", "", "1"), ProfileError);
+    EXPECT_FALSE(fs::exists(sandbox.machine() / "windows" / "New.val"));
+}
+
+TEST(Profile, FailedWriteIsAnErrorAndLeavesNoTemporaryFile)
+{
+    nuvex::test::Sandbox sandbox;
+    // These fail for root too: a file where a folder must be, a folder where the file must be.
+    const fs::path blocker = sandbox.dir() / "blocker";
+    WriteBytes(blocker, "not a folder");
+    const std::string underFile = (blocker / "Nuvex.val").string();
+    try {
+        WriteProfileString(underFile, "S", "k", "v");
+        FAIL() << "wrote below a regular file";
+    } catch (const ProfileError& e) {
+        EXPECT_NE(std::string(e.what()).find("Soubor " + underFile + " nelze zapsat: "), std::string::npos)
+            << e.what();
+    }
+
+    const fs::path dir = sandbox.dir() / "data";
+    fs::create_directories(dir / "Nuvex.val");
+    EXPECT_THROW(WriteProfileString((dir / "Nuvex.val").string(), "S", "k", "v"), ProfileError);
+    const fs::path target = dir / "Target.val";
+    WriteBytes(target, "[S]\r\nk=1\r\n");
+    EXPECT_NO_THROW(WriteProfileString(target.string(), "S", "k", "2"));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Nuvex.val", "Target.val"}))
+        << "a temporary file was left behind";
+}
+
+TEST(Profile, WriteKeepsTheFileModeAndGivesNewFilesTheUmaskMode)
+{
+    nuvex::test::Sandbox sandbox;
+    const mode_t previous = umask(022);
+    const fs::path existing = sandbox.dir() / "existing.ini";
+    WriteBytes(existing, "[S]\r\nk=1\r\n");
+    chmod(existing.c_str(), 0640);
+    WriteProfileString(existing.string(), "S", "k", "2");
+    WriteProfileString((sandbox.dir() / "new.ini").string(), "S", "k", "1");
+    umask(previous);
+
+    struct stat st
+    {};
+    ASSERT_EQ(stat(existing.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ASSERT_EQ(stat((sandbox.dir() / "new.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+TEST(Profile, ConcurrentWritersLoseNothing)
+{
+    nuvex::test::Sandbox sandbox;
+    constexpr int kWriters = 3;
+    constexpr int kKeys = 50;
+    const auto write = [](int writer) {
+        for (int i = 0; i < kKeys; ++i) {
+            const std::string key = "W" + std::to_string(writer) + "K" + std::to_string(i);
+            WriteProfileString("Nuvex.val", "Section " + std::to_string(i % 4), key, "value " + key);
+        }
+        return true;
+    };
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer)
+        children.push_back(Spawn([&, writer] { return write(writer); }));
+    // Threads of one process take the same lock against each other.
+    std::thread extra1([&] { write(kWriters); });
+    std::thread extra2([&] { write(kWriters + 1); });
+    extra1.join();
+    extra2.join();
+    for (const pid_t child : children)
+        EXPECT_TRUE(Succeeded(child));
+
+    ClearIniCache();
+    const auto doc = LoadIniFile(ResolveProfilePath("Nuvex.val"));
+    for (int writer = 0; writer < kWriters + 2; ++writer) {
+        for (int i = 0; i < kKeys; ++i) {
+            const std::string key = "W" + std::to_string(writer) + "K" + std::to_string(i);
+            EXPECT_EQ(doc->Value("Section " + std::to_string(i % 4), key), "value " + key);
+        }
+    }
+    EXPECT_EQ(doc->SectionNames().size(), 4u);
+}
+
+TEST(IniCache, UnchangedFileGivesTheSameDocument)
+{
+    nuvex::test::Sandbox sandbox;
+    const std::string path = (sandbox.dir() / "a.ini").string();
+    WriteBytes(path, "[S]\r\nk=1\r\n");
+    const auto first = LoadIniFile(path);
+    EXPECT_EQ(LoadIniFile(path), first);
+    EXPECT_EQ(first->Value("S", "k"), "1");
+    ClearIniCache();
+    const auto fresh = LoadIniFile(path);
+    EXPECT_NE(fresh, first);
+    EXPECT_EQ(fresh->Value("S", "k"), "1");
+}
+
+TEST(IniCache, ChangedFileIsSeenAtOnce)
+{
+    nuvex::test::Sandbox sandbox;
+    const std::string path = (sandbox.dir() / "a.ini").string();
+    WriteBytes(path, "[S]\r\nk=1\r\n");
+    ASSERT_EQ(LoadIniFile(path)->Value("S", "k"), "1");
+
+    // Same size, rewritten in place at once.
+    WriteBytes(path, "[S]\r\nk=2\r\n");
+    EXPECT_EQ(LoadIniFile(path)->Value("S", "k"), "2");
+
+    // Same size, replaced by a writer in another process whose cache this one knows nothing of.
+    ASSERT_TRUE(Succeeded(Spawn([&] {
+        WriteProfileString(path, "S", "k", "3");
+        return true;
+    })));
+    EXPECT_EQ(LoadIniFile(path)->Value("S", "k"), "3");
+
+    fs::remove(path);
+    EXPECT_TRUE(LoadIniFile(path)->SectionNames().empty());
+}
