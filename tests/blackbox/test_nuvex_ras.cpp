@@ -1,4 +1,4 @@
-#include "../support/Sandbox.h"
+#include "support/Sandbox.h"
 
 #include <fcntl.h>
 #include <filesystem>
