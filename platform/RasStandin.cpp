@@ -1,5 +1,6 @@
 #include "platform/RasStandin.h"
 
+#include "platform/Decimal.h"
 #include "platform/IniFile.h"
 #include "platform/SystemPaths.h"
 #include "platform/TextFold.h"
@@ -42,17 +43,6 @@ std::uint64_t NowMs()
     using namespace std::chrono;
     return static_cast<std::uint64_t>(
         duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
-}
-
-// Whole-text decimal only: a hand-edited "12abc" is not 12.
-template <typename T> std::optional<T> ParseDecimal(std::string_view text)
-{
-    T value{};
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
 }
 
 template <typename T>

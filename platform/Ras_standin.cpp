@@ -1,3 +1,4 @@
+#include "platform/Decimal.h"
 #include "platform/IniFile.h"
 #include "platform/Ras.h"
 #include "platform/RasStandin.h"
@@ -64,16 +65,6 @@ std::optional<std::string_view> GetField(const char* field, std::size_t fieldSiz
     if (!end)
         return std::nullopt;
     return std::string_view(field, static_cast<std::size_t>(static_cast<const char*>(end) - field));
-}
-
-std::optional<DWORD> ParseCountry(std::string_view text)
-{
-    DWORD value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
 }
 
 std::optional<DWORD> ArraySize(std::size_t count, std::size_t elementSize)
@@ -342,7 +333,7 @@ DWORD RasGetEntryPropertiesA(const char* phonebook, const char* entryName, RASEN
         RASENTRYA filled{};
         filled.dwSize = sizeof(RASENTRYA);
         filled.dwCountryCode =
-            ParseCountry(doc->Value(name, "CountryCode").value_or(std::string())).value_or(0);
+            ParseDecimal<DWORD>(doc->Value(name, "CountryCode").value_or(std::string())).value_or(0);
         // A number too long for its field is reported, never cut: a cut number would
         // compare as something it is not.
         if (!PutField(filled.szAreaCode, sizeof(filled.szAreaCode),

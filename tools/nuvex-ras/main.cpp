@@ -1,6 +1,7 @@
 // nuvex-ras: plays the user, the modem and a dialer on the emulated dial-up service, so
 // that people trying the program and the black-box tests can drive what the watch sees.
 
+#include "platform/Decimal.h"
 #include "platform/RasStandin.h"
 #include "watch/EntryNumber.h"
 
@@ -18,6 +19,7 @@
 namespace {
 
 namespace standin = nuvex::platform::rasstandin;
+using nuvex::platform::ParseDecimal;
 
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
@@ -83,16 +85,6 @@ std::string Quoted(std::string_view text)
 std::string Utf8(const QString& text)
 {
     return text.toUtf8().toStdString();
-}
-
-template <typename T> std::optional<T> ParseDecimal(std::string_view text)
-{
-    T value{};
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end)
-        return std::nullopt;
-    return value;
 }
 
 // A number text is accepted only when it is exactly what the program itself would write
