@@ -1,0 +1,397 @@
+#include "platform/Registry.h"
+#include "support/Sandbox.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace nuvex::platform::registry;
+
+namespace {
+
+constexpr const char* kNuvex = "Software\\Quorin Software\\Nuvex";
+constexpr const char* kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
+
+std::string ReadBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+Key OpenOrFail(Root root, const std::string& path)
+{
+    auto key = Key::Open(root, path, Access::ReadWrite, true);
+    if (!key)
+        throw std::runtime_error("key " + path + " could not be opened");
+    return *key;
+}
+
+mode_t ModeOf(const fs::path& path)
+{
+    struct stat st
+    {};
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Runs `work` in a child process, which reports its result through the exit status.
+template <typename Work> pid_t Spawn(Work work)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int status = 1;
+        try {
+            status = work() ? 0 : 1;
+        } catch (...) {
+        }
+        _exit(status);
+    }
+    return pid;
+}
+
+bool Succeeded(pid_t pid)
+{
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST(Registry, ValuesRoundTripWithTheirTypes)
+{
+    nuvex::test::Sandbox sandbox;
+    Key key = OpenOrFail(Root::CurrentUser, kNuvex);
+    const double start = 36526.5;
+    std::vector<std::uint8_t> doubleBytes(sizeof start);
+    std::memcpy(doubleBytes.data(), &start, sizeof start);
+    const std::string text = "tajné \"heslo\" a \\ na konci\\";
+
+    key.Write("Installed", Value::FromDWord(1));
+    key.Write("Max", Value::FromDWord(0xFFFFFFFF));
+    key.Write("StartSession", Value::FromBinary(doubleBytes));
+    key.Write("Empty", Value::FromBinary({}));
+    key.Write("AutoPwd", Value::FromString(text));
+    key.Write("Blank", Value::FromString(""));
+
+    EXPECT_EQ(ReadBytes(RootFile(Root::CurrentUser)),
+              std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                                     "\"Installed\"=dword:00000001\r\n"
+                                     "\"Max\"=dword:ffffffff\r\n"
+                                     "\"StartSession\"=hex:00,00,00,00,d0,d5,e1,40\r\n"
+                                     "\"Empty\"=hex:\r\n"
+                                     "\"AutoPwd\"=\"tajné \\\"heslo\\\" a \\\\ na konci\\\\\"\r\n"
+                                     "\"Blank\"=\"\"\r\n");
+
+    EXPECT_EQ(key.Read("Max")->AsDWord(), 0xFFFFFFFFu);
+    EXPECT_EQ(key.Read("StartSession"), Value::FromBinary(doubleBytes));
+    EXPECT_EQ(key.Read("Empty"), Value::FromBinary({}));
+    EXPECT_EQ(key.Read("AutoPwd")->AsString(), text);
+    EXPECT_EQ(key.Read("Blank"), Value::FromString(""));
+    EXPECT_FALSE(key.Read("Missing"));
+
+    // A value may change its type in place.
+    key.Write("Installed", Value::FromString("ano"));
+    EXPECT_EQ(key.Read("Installed"), Value::FromString("ano"));
+}
+
+TEST(Registry, ValueHelpersUseTheRegistryLayout)
+{
+    EXPECT_EQ(Value::FromDWord(0x12345678).data, (std::vector<std::uint8_t>{0x78, 0x56, 0x34, 0x12}));
+    try {
+        Value::FromBinary({1, 2, 3, 4}).AsDWord();
+        FAIL() << "a binary value read as a DWORD";
+    } catch (const RegistryError& e) {
+        EXPECT_STREQ(e.what(), "Hodnota není typu REG_DWORD.");
+    }
+    EXPECT_THROW((Value{ValueType::DWord, {1, 2}}).AsDWord(), RegistryError);
+    EXPECT_THROW(Value::FromDWord(1).AsString(), RegistryError);
+}
+
+TEST(Registry, NamesAndKeyPathsMatchIgnoringCase)
+{
+    nuvex::test::Sandbox sandbox;
+    OpenOrFail(Root::CurrentUser, "Software\\Quorin Software\\Připojení\\")
+        .Write("Číslo", Value::FromDWord(1));
+    Key upper = OpenOrFail(Root::CurrentUser, "SOFTWARE\\quorin software\\PŘIPOJENÍ");
+    upper.Write("ČÍSLO", Value::FromDWord(2));
+    upper.Write("Jméno", Value::FromString("jan"));
+    OpenOrFail(Root::CurrentUser, "software\\QUORIN SOFTWARE\\Nový").Write("A", Value::FromDWord(3));
+
+    // The spelling written first stays, in key paths and value names alike.
+    EXPECT_EQ(ReadBytes(RootFile(Root::CurrentUser)),
+              std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Připojení]\r\n"
+                                     "\"Číslo\"=dword:00000002\r\n"
+                                     "\"Jméno\"=\"jan\"\r\n"
+                                     "\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nový]\r\n"
+                                     "\"A\"=dword:00000003\r\n");
+    const auto key =
+        Key::Open(Root::CurrentUser, "software\\quorin software\\připojení\\", Access::Read, false);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->Read("číslo")->AsDWord(), 2u);
+    EXPECT_EQ(key->Read("JMÉNO")->AsString(), "jan");
+
+    // Ancestors exist without a section of their own; a mere prefix of a name is no key.
+    EXPECT_TRUE(Key::Open(Root::CurrentUser, "SOFTWARE\\Quorin Software", Access::Read, false));
+    EXPECT_TRUE(Key::Open(Root::CurrentUser, "", Access::Read, false));
+    EXPECT_FALSE(Key::Open(Root::CurrentUser, "Software\\Quorin", Access::Read, false));
+    EXPECT_THROW(Key::Open(Root::CurrentUser, "Software\\\\Nuvex", Access::Read, false), RegistryError);
+}
+
+TEST(Registry, OpenCreatesOnlyWhenAsked)
+{
+    nuvex::test::Sandbox sandbox;
+    const fs::path machineFile = RootFile(Root::LocalMachine);
+    EXPECT_EQ(machineFile, sandbox.machine() / "registry" / "machine.reg");
+    EXPECT_EQ(RootFile(Root::CurrentUser), (sandbox.machine() / "home" / "user.reg").string());
+
+    EXPECT_FALSE(Key::Open(Root::LocalMachine, kNuvex, Access::Read, false));
+    EXPECT_FALSE(Key::Open(Root::LocalMachine, kNuvex, Access::ReadWrite, false));
+    EXPECT_FALSE(fs::exists(machineFile));
+
+    // Even a key opened for reading is created: the options store opens its key that way.
+    const auto key = Key::Open(Root::LocalMachine, kNuvex, Access::Read, true);
+    ASSERT_TRUE(key);
+    EXPECT_EQ(ReadBytes(machineFile),
+              std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
+    EXPECT_FALSE(key->Read("Installed"));
+
+    // A key that vanished reads as empty and comes back with the next write.
+    fs::remove(machineFile);
+    EXPECT_FALSE(key->Read("Installed"));
+    Key again = *key;
+    again.Write("Installed", Value::FromDWord(1));
+    EXPECT_EQ(Key::Open(Root::LocalMachine, kNuvex, Access::Read, false)->Read("installed"),
+              Value::FromDWord(1));
+}
+
+TEST(Registry, NewFilesGetTheirModeAndExistingFilesKeepTheirs)
+{
+    nuvex::test::Sandbox sandbox;
+    const mode_t previous = umask(022);
+    OpenOrFail(Root::CurrentUser, kNuvex).Write("AutoPwd", Value::FromString("tajné"));
+    OpenOrFail(Root::LocalMachine, kNuvex).Write("Installed", Value::FromDWord(1));
+    umask(previous);
+    EXPECT_EQ(ModeOf(RootFile(Root::CurrentUser)), 0600u);
+    EXPECT_EQ(ModeOf(RootFile(Root::LocalMachine)), 0644u);
+
+    chmod(RootFile(Root::CurrentUser).c_str(), 0640);
+    OpenOrFail(Root::CurrentUser, kNuvex).Write("AutoPwd", Value::FromString("jiné"));
+    EXPECT_EQ(ModeOf(RootFile(Root::CurrentUser)), 0640u);
+}
+
+TEST(Registry, HandEditedFileReadsAndWritesTouchOnlyTheirLines)
+{
+    nuvex::test::Sandbox sandbox;
+    const std::string file = RootFile(Root::CurrentUser);
+    WriteBytes(file, "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                     "\r\n"
+                     "; ruční úprava\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                     "\"Installed\"=dword:0000000A\r\n"
+                     "\"StartSession\"=hex:00,00,00,00,\\\r\n"
+                     "  00,40,E2,40\r\n"
+                     "\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Other]\n"
+                     "@=\"výchozí\"\n"
+                     "; poznámka\n"
+                     "\n"
+                     "[hkey_current_user\\software\\quorin software\\nuvex\\]\r\n"
+                     "\"Later\"=dword:00000002");
+
+    const auto nuvex = Key::Open(Root::CurrentUser, kNuvex, Access::ReadWrite, false);
+    const auto other = Key::Open(Root::CurrentUser, "Software\\Other", Access::ReadWrite, false);
+    ASSERT_TRUE(nuvex && other);
+    EXPECT_EQ(nuvex->Read("Installed")->AsDWord(), 10u);
+    EXPECT_EQ(nuvex->Read("StartSession"), Value::FromBinary({0, 0, 0, 0, 0x00, 0x40, 0xe2, 0x40}));
+    EXPECT_EQ(nuvex->Read("Later")->AsDWord(), 2u);
+    EXPECT_EQ(other->Read("")->AsString(), "výchozí");
+
+    // Rewriting the same value leaves even its uppercase digits alone.
+    Key(*nuvex).Write("installed", Value::FromDWord(10));
+    Key(*nuvex).Write("startsession", Value::FromBinary({1, 2}));
+    Key(*nuvex).Write("New", Value::FromDWord(5));
+    Key(*other).Write("Nový", Value::FromString("a"));
+    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                               "\r\n"
+                               "; ruční úprava\r\n"
+                               "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                               "\"Installed\"=dword:0000000A\r\n"
+                               "\"StartSession\"=hex:01,02\r\n"
+                               "\r\n"
+                               "[HKEY_CURRENT_USER\\Software\\Other]\n"
+                               "@=\"výchozí\"\n"
+                               "\"Nový\"=\"a\"\r\n"
+                               "; poznámka\n"
+                               "\n"
+                               "[hkey_current_user\\software\\quorin software\\nuvex\\]\r\n"
+                               "\"Later\"=dword:00000002\r\n"
+                               "\"New\"=dword:00000005\r\n");
+}
+
+TEST(Registry, DamagedFileIsReportedAndNeverOverwritten)
+{
+    const std::string key = "[HKEY_CURRENT_USER\\Software\\X]\r\n";
+    const std::string good = kHeader + key;
+    const struct
+    {
+        std::string bytes;
+        int line;
+    } cases[] = {
+        {good + "\"A\"=dword:0000001\r\n", 4},
+        {good + "\"A\"=dword:0000001g\r\n", 4},
+        {good + "\"A\"=hex:00,0g\r\n", 4},
+        {good + "\"A\"=hex:00,\\\r\n  01,,02\r\n", 5},
+        {good + "\"A\"=hex:00,\\\r\n", 4},
+        {good + "\"A\"=hex(2):00\r\n", 4},
+        {good + "\"A\"=\"text\r\n", 4},
+        {good + "\"A\"=\"a\\n\"\r\n", 4},
+        {good + "\"A=\"text\"\r\n", 4},
+        {good + "\"A\"=-\r\n", 4},
+        {good + "A=1\r\n", 4},
+        {good + "[HKEY_LOCAL_MACHINE\\Software\\X]\r\n", 4},
+        {good + "[HKEY_CLASSES_ROOT\\X]\r\n", 4},
+        {good + "[HKEY_CURRENT_USER\\X\r\n", 4},
+        {good + "[HKEY_CURRENT_USER\\X\\\\Y]\r\n", 4},
+        {std::string(kHeader) + "\"A\"=dword:00000001\r\n" + key, 3},
+        {"REGEDIT4\r\n\r\n" + key, 1},
+        {"\r\n; komentář\r\nWindows Registry Editor Version 5.00\r\n", 2},
+    };
+    for (const auto& damaged : cases) {
+        SCOPED_TRACE(damaged.bytes);
+        nuvex::test::Sandbox sandbox;
+        const std::string file = RootFile(Root::CurrentUser);
+        Key opened = OpenOrFail(Root::CurrentUser, "Software\\X");
+        WriteBytes(file, damaged.bytes);
+
+        const std::string expected =
+            "Soubor " + file + " je poškozen (řádek " + std::to_string(damaged.line) + "): ";
+        const auto expectDamaged = [&](const auto& operation) {
+            try {
+                operation();
+                ADD_FAILURE() << "a damaged file was accepted";
+            } catch (const RegistryError& e) {
+                EXPECT_EQ(std::string(e.what()).find(expected), 0u) << e.what();
+            }
+        };
+        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false); });
+        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\New", Access::ReadWrite, true); });
+        expectDamaged([&] { opened.Read("A"); });
+        expectDamaged([&] { opened.Write("A", Value::FromDWord(1)); });
+        EXPECT_EQ(ReadBytes(file), damaged.bytes);
+    }
+}
+
+TEST(Registry, TextThatCannotBeOneLineIsRefused)
+{
+    nuvex::test::Sandbox sandbox;
+    Key key = OpenOrFail(Root::CurrentUser, kNuvex);
+    const std::string before = ReadBytes(RootFile(Root::CurrentUser));
+    EXPECT_THROW(key.Write("A", Value::FromString("první\r\n\"B\"=\"druhý")), RegistryError);
+    EXPECT_THROW(key.Write("A", Value::FromString("a\rb")), RegistryError);
+    EXPECT_THROW(key.Write("A\nB", Value::FromDWord(1)), RegistryError);
+    EXPECT_EQ(ReadBytes(RootFile(Root::CurrentUser)), before);
+
+    // Refused before anything is created.
+    Key vanished(*Key::Open(Root::CurrentUser, kNuvex, Access::Read, false));
+    fs::remove(RootFile(Root::CurrentUser));
+    EXPECT_THROW(vanished.Write("A", Value::FromString("a\nb")), RegistryError);
+    EXPECT_FALSE(fs::exists(RootFile(Root::CurrentUser)));
+}
+
+TEST(Registry, ReadWriteOpenNeedsAFileTheUserMayWrite)
+{
+    nuvex::test::Sandbox sandbox;
+    OpenOrFail(Root::LocalMachine, kNuvex).Write("Installed", Value::FromDWord(1));
+    const fs::path file = RootFile(Root::LocalMachine);
+    const std::string bytes = ReadBytes(file);
+
+    // The machine-wide file exists; the per-user one does not, and its nearest existing
+    // folder is the machine's root.
+    const auto check = [&] {
+        return Key::Open(Root::LocalMachine, kNuvex, Access::Read, false).has_value() &&
+               !Key::Open(Root::LocalMachine, kNuvex, Access::ReadWrite, false) &&
+               !Key::Open(Root::LocalMachine, "Software\\New", Access::ReadWrite, true) &&
+               Key::Open(Root::CurrentUser, "", Access::Read, false).has_value() &&
+               !Key::Open(Root::CurrentUser, "", Access::ReadWrite, false);
+    };
+    if (geteuid() == 0) {
+        // Permission bits do not stop root: ask as an unprivileged user in a child.
+        for (const fs::path& dir : {sandbox.dir(), sandbox.machine(), file.parent_path()})
+            chmod(dir.c_str(), 0755);
+        EXPECT_TRUE(Succeeded(Spawn([&] {
+            if (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 ||
+                setresuid(65534, 65534, 65534) != 0)
+                return false;
+            return check();
+        })));
+    } else {
+        chmod(file.c_str(), 0444);
+        chmod(file.parent_path().c_str(), 0555);
+        chmod(sandbox.machine().c_str(), 0555);
+        EXPECT_TRUE(check());
+        chmod(sandbox.machine().c_str(), 0755);
+        chmod(file.parent_path().c_str(), 0755);
+        chmod(file.c_str(), 0644);
+    }
+    EXPECT_EQ(ReadBytes(file), bytes);
+    EXPECT_TRUE(Key::Open(Root::LocalMachine, kNuvex, Access::ReadWrite, false));
+}
+
+TEST(Registry, ConcurrentWritersLoseNothing)
+{
+    nuvex::test::Sandbox sandbox;
+    constexpr int kValues = 50;
+    const auto write = [](int writer) {
+        for (int i = 0; i < kValues; ++i)
+            OpenOrFail(Root::CurrentUser, kNuvex)
+                .Write("W" + std::to_string(writer) + "V" + std::to_string(i), Value::FromDWord(i));
+        return true;
+    };
+    const pid_t first = Spawn([&] { return write(1); });
+    const pid_t second = Spawn([&] { return write(2); });
+    EXPECT_TRUE(Succeeded(first));
+    EXPECT_TRUE(Succeeded(second));
+
+    const auto key = Key::Open(Root::CurrentUser, kNuvex, Access::Read, false);
+    ASSERT_TRUE(key);
+    for (int writer = 1; writer <= 2; ++writer) {
+        for (int i = 0; i < kValues; ++i)
+            EXPECT_EQ(key->Read("W" + std::to_string(writer) + "V" + std::to_string(i)), Value::FromDWord(i));
+    }
+    const std::string bytes = ReadBytes(RootFile(Root::CurrentUser));
+    EXPECT_EQ(bytes.find("[HKEY_CURRENT_USER"), bytes.rfind("[HKEY_CURRENT_USER"))
+        << "the key was created twice";
+}
+
+TEST(Registry, FailedWriteNamesTheFile)
+{
+    nuvex::test::Sandbox sandbox;
+    const std::string file = RootFile(Root::CurrentUser);
+    WriteBytes(fs::path(file).parent_path(), "a file where the folder must be");
+    EXPECT_FALSE(Key::Open(Root::CurrentUser, kNuvex, Access::ReadWrite, true));
+    try {
+        Key::Open(Root::CurrentUser, kNuvex, Access::Read, true);
+        FAIL() << "a key was created below a regular file";
+    } catch (const RegistryError& e) {
+        EXPECT_EQ(std::string(e.what()).find("Soubor " + file + " nelze zapsat: "), 0u) << e.what();
+    }
+
+    // A folder in place of the file cannot even be read.
+    fs::remove(fs::path(file).parent_path());
+    fs::create_directories(file);
+    EXPECT_THROW(Key::Open(Root::CurrentUser, kNuvex, Access::Read, false), RegistryError);
+}
