@@ -24,7 +24,8 @@ std::string RegistryDir();
 // else $XDG_CONFIG_HOME/nuvex (default ~/.config/nuvex).
 std::string UserConfigDir();
 
-// Directory of the running program file, without a trailing separator.
+// The running program file's full path, and its directory without a trailing separator.
+std::string ProgramFile();
 std::string ProgramDir();
 
 // Creates a directory and its parents; throws std::system_error on failure.

@@ -62,13 +62,19 @@ std::string UserConfigDir()
     return envOr("XDG_CONFIG_HOME", homeDir() + "/.config") + "/nuvex";
 }
 
-std::string ProgramDir()
+std::string ProgramFile()
 {
     std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec)
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+std::string ProgramDir()
+{
+    const std::string file = ProgramFile();
+    if (file.empty())
         return fs::current_path().string();
-    return exe.parent_path().string();
+    return fs::path(file).parent_path().string();
 }
 
 void MakeDirs(const std::string& path)

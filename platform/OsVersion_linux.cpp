@@ -1,0 +1,10 @@
+#include "platform/OsVersion.h"
+
+namespace nuvex::platform {
+
+OsVersionInfo GetOsVersion()
+{
+    return {};
+}
+
+} // namespace nuvex::platform

@@ -1,0 +1,167 @@
+#include "settings/qnOptions.h"
+
+#include "platform/SystemPaths.h"
+#include "ui/SysText.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace nuvex {
+
+namespace registry = platform::registry;
+
+namespace {
+
+QString RootName(registry::Root root)
+{
+    return root == registry::Root::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE")
+                                                : QStringLiteral("HKEY_CURRENT_USER");
+}
+
+} // namespace
+
+TOptions::TOptions(const QString& keyPath, TRootKey rootKey) : KeyPath(keyPath), RootKey(rootKey)
+{
+    CheckFirstRun();
+}
+
+TOptions::TOptions()
+    : TOptions(QStringLiteral("Software\\Quorin Software\\") +
+                   QFileInfo(FromSys(platform::ProgramFile())).completeBaseName(),
+               registry::Root::CurrentUser)
+{}
+
+void TOptions::CheckFirstRun()
+{
+    if (!ReadBool(QStringLiteral("Installed"))) {
+        InstallDefaults();
+        WriteBool(QStringLiteral("Installed"), true);
+    }
+}
+
+std::optional<registry::Value> TOptions::ReadValue(const QString& key, registry::ValueType type,
+                                                   const char* typeName)
+{
+    try {
+        const auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::Read, false);
+        if (!opened)
+            return std::nullopt;
+        auto value = opened->Read(ToSys(key));
+        if (value && value->type != type)
+            throw ERegistryException(
+                QStringLiteral("Hodnota „%1“ v klíči %2\\%3 (soubor %4) má jiný typ, než je očekávaný %5.")
+                    .arg(key, RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)),
+                         QString::fromLatin1(typeName))
+                    .toStdString());
+        return value;
+    } catch (const registry::RegistryError& error) {
+        throw ERegistryException(error.what());
+    }
+}
+
+void TOptions::WriteValue(const QString& key, const registry::Value& value)
+{
+    try {
+        auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::ReadWrite, true);
+        if (!opened)
+            throw ERegistryException(
+                QStringLiteral("Do klíče %1\\%2 (soubor %3) nelze zapisovat.")
+                    .arg(RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)))
+                    .toStdString());
+        opened->Write(ToSys(key), value);
+    } catch (const registry::RegistryError& error) {
+        throw ERegistryException(error.what());
+    }
+}
+
+bool TOptions::ReadBool(const QString& key)
+{
+    return ReadInteger(key) != 0;
+}
+
+void TOptions::WriteBool(const QString& key, bool value)
+{
+    WriteValue(key, registry::Value::FromDWord(value ? 1 : 0));
+}
+
+double TOptions::ReadFloat(const QString& key)
+{
+    const auto value = ReadValue(key, registry::ValueType::Binary, "REG_BINARY");
+    if (!value)
+        return 0.0;
+    if (value->data.size() != sizeof(double))
+        throw ERegistryException(
+            QStringLiteral("Hodnota „%1“ v klíči %2\\%3 (soubor %4) má %5 bajtů místo 8 bajtů čísla.")
+                .arg(key, RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)))
+                .arg(value->data.size())
+                .toStdString());
+    // The stored bytes are little-endian, as on every machine this builds for.
+    double result = 0.0;
+    std::memcpy(&result, value->data.data(), sizeof result);
+    return result;
+}
+
+void TOptions::WriteFloat(const QString& key, double value)
+{
+    std::vector<std::uint8_t> bytes(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);
+    WriteValue(key, registry::Value::FromBinary(std::move(bytes)));
+}
+
+qint32 TOptions::ReadInteger(const QString& key)
+{
+    const auto value = ReadValue(key, registry::ValueType::DWord, "REG_DWORD");
+    if (!value)
+        return 0;
+    try {
+        return static_cast<qint32>(value->AsDWord());
+    } catch (const registry::RegistryError& error) {
+        throw ERegistryException(error.what());
+    }
+}
+
+void TOptions::WriteInteger(const QString& key, qint32 value)
+{
+    WriteValue(key, registry::Value::FromDWord(static_cast<std::uint32_t>(value)));
+}
+
+QString TOptions::ReadString(const QString& key)
+{
+    const auto value = ReadValue(key, registry::ValueType::String, "REG_SZ");
+    return value ? FromSys(value->AsString()) : QString();
+}
+
+void TOptions::WriteString(const QString& key, const QString& value)
+{
+    QString stored = value;
+    if (key == u"UrlForUpdate" && !value.startsWith(u"http://"))
+        stored = u"http://" + value;
+    WriteValue(key, registry::Value::FromString(ToSys(stored)));
+}
+
+QString FloatToSafeStr(double value, const QLocale& locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = plain.toString(value, 'g', 15);
+    const QString separator = plain.decimalPoint();
+    if (const qsizetype at = text.indexOf(separator); at >= 0)
+        text.replace(at, separator.size(), QStringLiteral("?"));
+    return text;
+}
+
+double SafeStrToFloat(const QString& text, const QLocale& locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+    QString number = text;
+    if (const qsizetype at = number.indexOf(u'?'); at >= 0)
+        number.replace(at, 1, plain.decimalPoint());
+    bool ok = false;
+    const double value = plain.toDouble(number, &ok);
+    if (!ok)
+        throw EConvertError(QStringLiteral("„%1“ není platné číslo.").arg(text).toStdString());
+    return value;
+}
+
+} // namespace nuvex

@@ -1,0 +1,126 @@
+#include "settings/uOptions.h"
+
+#include "platform/OsVersion.h"
+#include "ui/SysText.h"
+
+#include <cmath>
+
+namespace nuvex {
+
+namespace registry = platform::registry;
+
+std::unique_ptr<TIOptions> Options;
+
+namespace {
+
+const QDate kOleEpoch(1899, 12, 30);
+constexpr double kMsPerDay = 86400000.0;
+
+bool IsNt3Nt4Or2000()
+{
+    const platform::OsVersionInfo version = platform::GetOsVersion();
+    return version.platformId == platform::VER_PLATFORM_WIN32_NT &&
+           (version.majorVersion == 3 || version.majorVersion == 4 ||
+            (version.majorVersion == 5 && version.minorVersion == 0));
+}
+
+} // namespace
+
+bool IsWinNT()
+{
+    static const bool winNt = platform::GetOsVersion().platformId == platform::VER_PLATFORM_WIN32_NT;
+    return winNt;
+}
+
+TOptions::TRootKey ChooseOptionsRoot()
+{
+    if (IsNt3Nt4Or2000())
+        return registry::Root::CurrentUser;
+    try {
+        if (registry::Key::Open(registry::Root::LocalMachine, ToSys(kOptionsKeyPath),
+                                registry::Access::ReadWrite, false))
+            return registry::Root::LocalMachine;
+    } catch (const registry::RegistryError&) {
+        // A damaged machine-wide file is not the store's; the per-user one serves.
+    }
+    return registry::Root::CurrentUser;
+}
+
+QStringList CreateOptions()
+{
+    QStringList problems;
+    const auto root = ChooseOptionsRoot();
+    try {
+        Options = std::make_unique<TIOptions>(kOptionsKeyPath, root);
+    } catch (const std::exception& error) {
+        problems.append(QString::fromUtf8(error.what()));
+        // The first-run check could not read or write its flag; the store itself works
+        // for every other value, so go on with it.
+        Options = std::make_unique<TIOptions>(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, root);
+    }
+    try {
+        Options->WhatShow = Options->ReadInteger(QStringLiteral("WhatShowInStatusBar"));
+    } catch (const std::exception& error) {
+        problems.append(QString::fromUtf8(error.what()));
+        Options->WhatShow = 0;
+    }
+    return problems;
+}
+
+void DestroyOptions()
+{
+    Options.reset();
+}
+
+double DateTimeToOle(const QDateTime& dateTime)
+{
+    const QDateTime local = dateTime.toLocalTime();
+    return static_cast<double>(kOleEpoch.daysTo(local.date())) +
+           local.time().msecsSinceStartOfDay() / kMsPerDay;
+}
+
+QDateTime OleToDateTime(double value)
+{
+    const double days = std::floor(value);
+    const auto ms = static_cast<int>(std::llround((value - days) * kMsPerDay));
+    return QDateTime(kOleEpoch.addDays(static_cast<qint64>(days)), QTime(0, 0)).addMSecs(ms);
+}
+
+void SetSessionStart()
+{
+    Options->WriteFloat(QStringLiteral("StartSession"), DateTimeToOle(QDateTime::currentDateTime()));
+}
+
+void SetSessionEnd()
+{
+    Options->WriteFloat(QStringLiteral("EndSession"), DateTimeToOle(QDateTime::currentDateTime()));
+}
+
+double GetSessionStart()
+{
+    return Options->ReadFloat(QStringLiteral("StartSession"));
+}
+
+double GetSessionEnd()
+{
+    return Options->ReadFloat(QStringLiteral("EndSession"));
+}
+
+void ClearSession()
+{
+    Options->WriteFloat(QStringLiteral("StartSession"), 0.0);
+    Options->WriteFloat(QStringLiteral("EndSession"), 0.0);
+}
+
+qint32 GetWhatShow()
+{
+    return Options->WhatShow;
+}
+
+void SetWhatShow(qint32 value)
+{
+    Options->WriteInteger(QStringLiteral("WhatShowInStatusBar"), value);
+    Options->WhatShow = value;
+}
+
+} // namespace nuvex
