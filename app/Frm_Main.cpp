@@ -1,32 +1,34 @@
 #include "app/Frm_Main.h"
 
 #include "app/MainImages.h"
+#include "status/ConnectionStatus.h"
 #include "ui/ExceptionReport.h"
 #include "ui/TimeFormat.h"
 #include "watch/NumberWatch.h"
 
+#include <QAction>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScopeGuard>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cstdio>
 
 namespace nuvex {
 
-namespace {
-
-constexpr int kImageRole = Qt::UserRole;
-
-} // namespace
-
 TFrmNuvex::TFrmNuvex(QWidget* parent) : QMainWindow(parent)
 {
     CreateControls();
+    CreateActions();
     FormCreate();
 }
 
-TFrmNuvex::~TFrmNuvex() = default;
+TFrmNuvex::~TFrmNuvex()
+{
+    FormDestroy();
+}
 
 void TFrmNuvex::CreateControls()
 {
@@ -64,6 +66,7 @@ void TFrmNuvex::CreateControls()
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     ListView->setPalette(palette);
+    connect(ListView, &QTreeWidget::itemSelectionChanged, this, &TFrmNuvex::ListViewSelectItem);
     layout->addWidget(ListView);
 
     LogMemo = new QPlainTextEdit(client);
@@ -75,10 +78,46 @@ void TFrmNuvex::CreateControls()
 
     setCentralWidget(client);
 
+    HintBar = new QStatusBar(this);
+    HintBar->setObjectName(QStringLiteral("HintBar"));
+    HintBar->setSizeGripEnabled(false);
+    HintBarPanels[0] = new QLabel(HintBar);
+    HintBarPanels[0]->setFixedWidth(350);
+    HintBarPanels[1] = new QLabel(HintBar);
+    HintBarPanels[1]->setMinimumWidth(50);
+    HintBarPanels[1]->setAlignment(Qt::AlignCenter);
+    HintBar->addWidget(HintBarPanels[0]);
+    HintBar->addWidget(HintBarPanels[1], 1);
+    setStatusBar(HintBar);
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TFrmNuvex::Timer1Timer);
+}
+
+void TFrmNuvex::CreateActions()
+{
+    const auto makeAction = [this](const char* name, const QString& caption, const QString& hint,
+                                   void (TFrmNuvex::*handler)()) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setStatusTip(hint);
+        action->setToolTip(hint);
+        connect(action, &QAction::triggered, this, [this, handler] { RunAction(handler); });
+        return action;
+    };
+    Pridej = makeAction("Pridej", QStringLiteral("Př&idej"), QStringLiteral("Autorizuje nové připojení"),
+                        &TFrmNuvex::PridejExecute);
+    Vratit = makeAction("Vratit", QStringLiteral("&Vrať"),
+                        QStringLiteral("Přepíše aktivní číslo zpět kontrolním"), &TFrmNuvex::VratitExecute);
+    Zmenit = makeAction("Zmenit", QStringLiteral("&Aktualizuj"),
+                        QStringLiteral("Nastaví změněné číslo jako bezpečné"), &TFrmNuvex::ZmenitExecute);
+
+    PripojeniMenu = menuBar()->addMenu(QStringLiteral("Př&ipojení"));
+    PripojeniMenu->addAction(Pridej);
+    PripojeniMenu->addAction(Zmenit);
+    PripojeniMenu->addAction(Vratit);
 }
 
 void TFrmNuvex::FormCreate()
@@ -86,6 +125,7 @@ void TFrmNuvex::FormCreate()
     AlarmRaised = false;
     ForceClose = false;
     BytesAtStart = 0;
+    ConnSpeed = 0;
     ConnName.clear();
 
     // The watch needs both lists before the timer runs; when the service fails right
@@ -96,6 +136,9 @@ void TFrmNuvex::FormCreate()
         Connections = std::make_unique<TRasConnectionsList>(TNoInitialRefresh{});
         ShowException(this, error);
     }
+    Connections->OnChange = [this](TRasBaseList& sender) {
+        ConnectionsChange(sender);
+    };
     try {
         Phonebook = std::make_unique<TRasPhonebook>();
     } catch (const std::exception& error) {
@@ -105,6 +148,28 @@ void TFrmNuvex::FormCreate()
     Phonebook->OnChange = [this](TRasBaseList& sender) {
         PhonebookChange(sender);
     };
+
+    UpdateWatchActions();
+    HintBarPanels[1]->setText(kNotConnected);
+    // A session that an earlier run left open is logged now.
+    try {
+        WriteSessionLog();
+    } catch (const std::exception& error) {
+        ShowException(this, error);
+    }
+}
+
+void TFrmNuvex::FormDestroy()
+{
+    // The program ends during a session: log it. A failure keeps the session open, so the
+    // next start logs it; there is no window left to show the error in.
+    try {
+        WriteSessionLog();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "Nuvex: chyba: %s\n", error.what());
+    }
+    Phonebook.reset();
+    Connections.reset();
 }
 
 void TFrmNuvex::Timer1Timer()
@@ -117,58 +182,13 @@ void TFrmNuvex::Timer1Timer()
     }
 }
 
-void TFrmNuvex::PhonebookChange(TRasBaseList&)
+void TFrmNuvex::RunAction(void (TFrmNuvex::*handler)())
 {
-    const QTreeWidgetItem* current = ListView->currentItem();
-    TWatchPass pass(current && current->isSelected() ? current->text(0) : QString(), ConnName);
-
-    ListView->setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] { ListView->setUpdatesEnabled(true); });
-    ListView->clear();
-
-    TRowSelector selector;
-    int selected = -1;
-    for (int i = 0; i < Phonebook->Count(); ++i) {
-        const TRasPhonebookEntry& entry = Phonebook->Items(i);
-        auto* item = new QTreeWidgetItem(ListView, QStringList{entry.Name});
-        const QString active = GetEntryNumber(entry);
-        const TWatchRow row = pass.Evaluate(entry.Name, active);
-        item->setText(1, row.ActiveNumber);
-        item->setText(2, row.CheckNumber);
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-        item->setIcon(0, ImageList1.at(static_cast<std::size_t>(row.ImageIndex)));
-        item->setData(0, kImageRole, row.ImageIndex);
-        const int nowSelected = selector.AddRow(entry.Name, pass.NameToSelect());
-        if (nowSelected != selected) {
-            selected = nowSelected;
-            SelectRow(selected);
-        }
+    try {
+        (this->*handler)();
+    } catch (const std::exception& error) {
+        ShowException(this, error);
     }
-
-    const TAlarmOutcome outcome = DecideAlarm(pass.Decision(), AlarmRaised);
-    if (!outcome.LogLine.isEmpty())
-        AddLogLine(outcome.LogLine);
-    if (outcome.ShowWindow)
-        UkazAppExecute();
-    AlarmRaised = outcome.AlarmRaised;
-}
-
-void TFrmNuvex::SelectRow(int row)
-{
-    QTreeWidgetItem* item = row >= 0 ? ListView->topLevelItem(row) : nullptr;
-    if (item) {
-        ListView->setCurrentItem(item);
-    } else {
-        ListView->clearSelection();
-        ListView->setCurrentItem(nullptr);
-    }
-}
-
-int TFrmNuvex::RowImage(int row) const
-{
-    const QTreeWidgetItem* item = ListView->topLevelItem(row);
-    return item ? item->data(0, kImageRole).toInt() : -1;
 }
 
 void TFrmNuvex::AddLogLine(const QString& text)

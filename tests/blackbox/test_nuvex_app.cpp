@@ -3,11 +3,15 @@
 
 #include "support/Sandbox.h"
 
+#include <QDate>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -57,11 +61,26 @@ protected:
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     }
 
+    // The program keeps its session logs beside its file, so each test runs its own copy.
     void Start()
     {
+        const auto folder = sandbox.dir() / "program";
+        std::filesystem::create_directories(folder);
+        programFile = QString::fromStdString((folder / "nuvex").string());
+        std::filesystem::copy_file(NUVEX_BIN, programFile.toStdString(),
+                                   std::filesystem::copy_options::overwrite_existing);
         program.setProcessEnvironment(Environment());
-        program.start(QString::fromUtf8(NUVEX_BIN), {});
+        program.start(programFile, {});
         ASSERT_TRUE(program.waitForStarted(10000));
+    }
+
+    QString RasOutput(const QStringList& arguments)
+    {
+        QProcess tool;
+        tool.setProcessEnvironment(Environment());
+        tool.start(QString::fromUtf8(NUVEX_RAS_BIN), arguments);
+        tool.waitForFinished(10000);
+        return QString::fromUtf8(tool.readAllStandardOutput());
     }
 
     // Waits until a new line of standard error contains text; earlier output is consumed.
@@ -86,6 +105,7 @@ protected:
     std::string Seen() const { return seen.join(u'\n').toStdString(); }
 
     nuvex::test::Sandbox sandbox;
+    QString programFile;
     QProcess program;
     QByteArray pending;
     QStringList seen;
@@ -108,4 +128,48 @@ TEST_F(NuvexProgram, WatchesThePhonebookChangedByTheDialUpTool)
     Ras({u"add"_s, u"Podvrh"_s, u"420-(906)-111"_s});
     EXPECT_TRUE(WaitForLine(kUnregisteredWarning, 2500)) << Seen();
     EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+TEST_F(NuvexProgram, HangsUpEveryConnectionWhenANumberIsChanged)
+{
+    Ras({u"dial"_s, u"Internet"_s});
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+    EXPECT_FALSE(RasOutput({u"connections"_s}).isEmpty()); // no alarm: the connection stays
+
+    Ras({u"set"_s, u"Internet"_s, u"420-(906)-123456"_s});
+    QDeadlineTimer deadline(3000);
+    EXPECT_TRUE(WaitForLine(u":Z bezpečnostních důvodů zavěšuji spojení."_s, 3000)) << Seen();
+    EXPECT_FALSE(deadline.hasExpired());
+    EXPECT_EQ(RasOutput({u"connections"_s}), QString());
+}
+
+TEST_F(NuvexProgram, LogsADroppedSessionWithItsBytesInTheMonthsFile)
+{
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+    Ras({u"speed"_s, u"57600"_s});
+    Ras({u"recv"_s, u"5000"_s}); // the adapter's counter runs across sessions
+    Ras({u"dial"_s, u"Internet"_s});
+    QThread::msleep(1500); // seen connected: the session starts
+    Ras({u"recv"_s, u"123456"_s});
+    QThread::msleep(1500); // and extended
+    Ras({u"drop"_s, u"Internet"_s});
+
+    const QDate today = QDate::currentDate();
+    const QString log = QFileInfo(programFile).absolutePath() + u'/' + QString::number(today.year()) +
+                        QString::number(today.month()) + u".txt"_s;
+    QDeadlineTimer deadline(3000);
+    while (!QFile::exists(log) && !deadline.hasExpired())
+        QThread::msleep(100);
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << log.toStdString();
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], QByteArray("[SESSION]\r"));
+    EXPECT_TRUE(QRegularExpression(u"^\\d+\\?\\d+=\\d+\\?\\d+,57600,123456,Internet\r$"_s)
+                    .match(QString::fromUtf8(lines[1]))
+                    .hasMatch())
+        << lines[1].toStdString();
+    EXPECT_EQ(lines.size(), 3); // one session, one line
 }

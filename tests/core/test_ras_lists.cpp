@@ -74,7 +74,7 @@ TEST_F(RasLists, PropertiesWrittenBackReachTheService)
     ASSERT_GE(properties->Size(), sizeof(ras::RASENTRYA));
     EXPECT_EQ(properties->Entry()->dwCountryCode, 420u);
     std::strcpy(properties->Entry()->szLocalPhoneNumber, "999");
-    phonebook.Items(0).SetProperties(std::move(properties));
+    phonebook.Items(0).SetProperties(std::move(properties), sizeof(ras::RASENTRYA));
     EXPECT_EQ(GetEntryNumber(phonebook.Items(0)), u"420-(2)-999"_s);
     EXPECT_EQ(standin::GetEntry("Internet")->localNumber, "999");
 }

@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "app/Frm_Main.h"
 #include "platform/RasStandin.h"
 #include "platform/SystemPaths.h"
@@ -21,37 +22,7 @@ namespace standin = platform::rasstandin;
 
 namespace {
 
-void Authorise(const QString& name, const QString& number)
-{
-    platform::MakeDirs(platform::WindowsDir());
-    QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
-    ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write((u"["_s + name + u"]\r\nTn="_s + number + u"\r\n"_s).toUtf8());
-}
-
-class MainWindowWatch : public ::testing::Test
-{
-protected:
-    // The window's log without the times.
-    QStringList LogTexts() const
-    {
-        QStringList texts;
-        for (const QString& line : window->LogMemo->toPlainText().split(u'\n', Qt::SkipEmptyParts))
-            texts.append(line.section(u':', 3));
-        return texts;
-    }
-    QString Cell(int row, int column) const { return window->ListView->topLevelItem(row)->text(column); }
-    int SelectedRow() const
-    {
-        const auto selected = window->ListView->selectedItems();
-        return selected.isEmpty() ? -1 : window->ListView->indexOfTopLevelItem(selected.first());
-    }
-    void Tick() { window->Phonebook->Refresh(); }
-    void MakeWindow() { window = std::make_unique<TFrmNuvex>(); }
-
-    test::Sandbox sandbox;
-    std::unique_ptr<TFrmNuvex> window;
-};
+using MainWindowWatch = test::MainWindowFixture;
 
 } // namespace
 

@@ -1,0 +1,69 @@
+#pragma once
+
+// A main window on its own emulated machine, with its own options and program folder,
+// and the message boxes answered by the test.
+
+#include "app/Frm_Main.h"
+#include "platform/RasStandin.h"
+#include "platform/SystemPaths.h"
+#include "settings/uOptions.h"
+#include "support/MessageBoxRecorder.h"
+#include "support/Sandbox.h"
+#include "ui/AppDir.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace nuvex::test {
+
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories(sandbox.dir() / "program");
+        SetAppDirForTesting(QString::fromStdString((sandbox.dir() / "program").string()));
+        ASSERT_TRUE(CreateOptions().isEmpty());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        DestroyOptions();
+        SetAppDirForTesting(QString());
+    }
+
+    static void Authorise(const QString& name, const QString& number)
+    {
+        platform::MakeDirs(platform::WindowsDir());
+        QFile file(QString::fromStdString(platform::WindowsDir()) + QStringLiteral("/Nuvex.val"));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write((u'[' + name + QStringLiteral("]\r\nTn=") + number + QStringLiteral("\r\n")).toUtf8());
+    }
+
+    // The window's log without the times.
+    QStringList LogTexts() const
+    {
+        QStringList texts;
+        for (const QString& line : window->LogMemo->toPlainText().split(u'\n', Qt::SkipEmptyParts))
+            texts.append(line.section(u':', 3));
+        return texts;
+    }
+    QString Cell(int row, int column) const { return window->ListView->topLevelItem(row)->text(column); }
+    int SelectedRow() const
+    {
+        const auto selected = window->ListView->selectedItems();
+        return selected.isEmpty() ? -1 : window->ListView->indexOfTopLevelItem(selected.first());
+    }
+    void Select(int row) { window->ListView->setCurrentItem(window->ListView->topLevelItem(row)); }
+    void Tick() { window->Phonebook->Refresh(); }
+    void MakeWindow() { window = std::make_unique<TFrmNuvex>(); }
+
+    Sandbox sandbox;
+    MessageBoxRecorder boxes;
+    std::unique_ptr<TFrmNuvex> window;
+};
+
+} // namespace nuvex::test

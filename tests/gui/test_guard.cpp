@@ -1,0 +1,245 @@
+#include "MainWindowFixture.h"
+#include "status/ConnectionStatus.h"
+#include "status/SessionLog.h"
+#include "ui/IniFile.h"
+#include "watch/NumberWatch.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QRegularExpression>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+namespace standin = platform::rasstandin;
+
+namespace {
+
+const QString kHangUpLine = u"Z bezpečnostních důvodů zavěšuji spojení."_s;
+
+class ConnectionGuard : public test::MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        standin::AddEntry("Internet", {420, "2", "123456"});
+        standin::AddEntry("Záloha", {420, "2", "7"});
+        Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+        Authorise(u"Záloha"_s, u"420-(2)-7"_s);
+    }
+    QString Panel() const { return window->HintBarPanels[1]->text(); }
+    QString MonthFile() const { return SessionLogFile(QDate::currentDate()); }
+    QStringList SessionLines() const
+    {
+        QStringList lines;
+        TIniFile(MonthFile()).ReadSectionValues(kSessionSection, lines);
+        return lines;
+    }
+    static void SetStamps(const QDateTime& start, const QDateTime& end)
+    {
+        Options->WriteFloat(u"StartSession"_s, DateTimeToOle(start));
+        Options->WriteFloat(u"EndSession"_s, DateTimeToOle(end));
+    }
+};
+
+} // namespace
+
+TEST_F(ConnectionGuard, NoConnectionNothingHappensWhateverTheAlarm)
+{
+    MakeWindow();
+    EXPECT_EQ(Panel(), u"Nepřipojen"_s);
+    window->AlarmRaised = true;
+    window->Connections->Refresh();
+    window->AlarmRaised = false;
+    window->Connections->Refresh();
+    EXPECT_TRUE(LogTexts().isEmpty());
+    EXPECT_EQ(Panel(), u"Nepřipojen"_s);
+    EXPECT_FALSE(QFile::exists(MonthFile()));
+}
+
+TEST_F(ConnectionGuard, UnderAnAlarmEveryConnectionGoesInOneTickWithOneLogLine)
+{
+    standin::Dial("Internet");
+    standin::Dial("Záloha", standin::ConnectionState::Connected, 150);
+    MakeWindow();
+    standin::SetEntry("Internet", {420, "906", "123456"}); // a dialer strikes
+    window->Timer1Timer();                                 // the watch raises the alarm
+    ASSERT_TRUE(window->AlarmRaised);
+    EXPECT_EQ(standin::Connections().size(), 2u);
+
+    window->Timer1Timer(); // the guard acts on it
+    EXPECT_TRUE(standin::Connections().empty());
+    EXPECT_EQ(window->Connections->Count(), 0);
+    EXPECT_EQ(LogTexts().filter(kHangUpLine).size(), 1);
+
+    // A connection dialled again during the same episode goes too, with no new line.
+    standin::Dial("Záloha");
+    window->Timer1Timer();
+    EXPECT_TRUE(standin::Connections().empty());
+    EXPECT_EQ(LogTexts().filter(kHangUpLine).size(), 1);
+}
+
+TEST_F(ConnectionGuard, ConnectedAndDisconnectedConnectionsFeedStatusAndLog)
+{
+    MakeWindow();
+    standin::AddReceivedBytes(1000);
+    standin::SetConnectSpeed(57600);
+    standin::Dial("Internet");
+    window->Timer1Timer();
+    EXPECT_EQ(window->ConnName, u"Internet"_s);
+    EXPECT_EQ(window->BytesAtStart, 1000u);
+    EXPECT_EQ(window->ConnSpeed, 57600);
+    EXPECT_EQ(Panel(), u"1000 B"_s); // the first refresh shows the whole counter
+    EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
+    EXPECT_EQ(window->RowImage(1), imgInOrder);
+    EXPECT_NE(GetSessionStart(), 0.0);
+
+    standin::AddReceivedBytes(2048);
+    window->Timer1Timer();
+    EXPECT_EQ(Panel(), u"2048 B"_s); // from then on, the bytes of this session
+
+    // Make the session visibly long, then the line fails.
+    Options->WriteFloat(u"StartSession"_s, GetSessionStart() - 1.0 / 24);
+    standin::Drop("Internet");
+    window->Timer1Timer();
+    EXPECT_EQ(Panel(), u"Nepřipojen"_s);
+    EXPECT_EQ(window->ConnName, QString());
+    EXPECT_EQ(window->BytesAtStart, 0u);
+    EXPECT_EQ(GetSessionStart(), 0.0);
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(u",57600,2048,Internet"_s)) << lines[0].toStdString();
+    EXPECT_EQ(window->RowImage(0), imgInOrder);
+}
+
+TEST_F(ConnectionGuard, CounterTakenOnlyOnceItIsNotZero)
+{
+    MakeWindow();
+    standin::Dial("Internet");
+    window->Timer1Timer();
+    EXPECT_EQ(window->BytesAtStart, 0u);
+    EXPECT_EQ(Panel(), u"0 B"_s);
+    standin::AddReceivedBytes(500);
+    window->Timer1Timer();
+    EXPECT_EQ(window->BytesAtStart, 500u);
+}
+
+TEST_F(ConnectionGuard, StatusBarChoiceSelectsTheFigure)
+{
+    MakeWindow();
+    standin::SetConnectSpeed(33600);
+    standin::Dial("Internet");
+    SetWhatShow(1);
+    window->Timer1Timer();
+    EXPECT_EQ(Panel(), u"33600 b/s"_s);
+    SetWhatShow(2);
+    window->Timer1Timer();
+    EXPECT_TRUE(QRegularExpression(u"^0?0:00:0\\d$"_s).match(Panel()).hasMatch()) << Panel().toStdString();
+    SetWhatShow(7); // only a hand edit can store this
+    window->Timer1Timer();
+    EXPECT_EQ(Panel(), QString());
+}
+
+TEST(ConnectionFigure, BytesWrapAndTimeShowsNoDays)
+{
+    EXPECT_EQ(FormatConnectionFigure(0, 100, 300, 0, 0, 0), u"-200 B"_s);
+    EXPECT_EQ(FormatConnectionFigure(0, 5, 0xFFFFFFFBu, 0, 0, 0), u"10 B"_s); // counter wrapped
+    EXPECT_EQ(FormatConnectionFigure(1, 0, 0, 4294967295u, 0, 0), u"4294967295 b/s"_s);
+    const double start = 37380.5;
+    const QString oneDayOneHour = FormatConnectionFigure(2, 0, 0, 0, start, start + 25.0 / 24);
+    EXPECT_TRUE(QRegularExpression(u"^0?1:00:00$"_s).match(oneDayOneHour).hasMatch())
+        << oneDayOneHour.toStdString();
+    const QString hms = FormatConnectionFigure(2, 0, 0, 0, start, start + (3600 + 5 * 60 + 7) / 86400.0);
+    EXPECT_TRUE(QRegularExpression(u"^0?1:05:07$"_s).match(hms).hasMatch()) << hms.toStdString();
+    EXPECT_EQ(FormatConnectionFigure(3, 1, 1, 1, 0, 0), QString());
+    EXPECT_EQ(FormatConnectionFigure(-1, 1, 1, 1, 0, 0), QString());
+}
+
+TEST_F(ConnectionGuard, SessionLogLineHasTheKnownFormat)
+{
+    MakeWindow();
+    EXPECT_EQ(SessionLogFile(QDate(2002, 5, 4)), GetAppDir() + u"20025.txt"_s);
+    EXPECT_EQ(SessionLogFile(QDate(2002, 11, 30)), GetAppDir() + u"200211.txt"_s);
+
+    SetStamps(QDateTime(QDate(2002, 5, 4), QTime(13, 0)), QDateTime(QDate(2002, 5, 4), QTime(14, 0)));
+    standin::AddReceivedBytes(4096);
+    window->ConnSpeed = 57600;
+    window->BytesAtStart = 1024;
+    window->ConnName = u"Internet, a další"_s; // commas stay after the third one
+    window->WriteSessionLog();
+    QFile file(MonthFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[SESSION]\r\n37380?5416666667=37380?5833333333,57600,3072,"
+                                         "Internet, a další\r\n"));
+    EXPECT_EQ(GetSessionStart(), 0.0);
+    EXPECT_EQ(GetSessionEnd(), 0.0);
+}
+
+TEST_F(ConnectionGuard, SessionAcrossMonthsIsWrittenToTheMonthOfWritingUnderItsStart)
+{
+    MakeWindow();
+    SetStamps(QDateTime(QDate(2002, 5, 31), QTime(23, 0)), QDateTime(QDate(2002, 6, 1), QTime(1, 0)));
+    window->WriteSessionLog();
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].startsWith(
+        FloatToSafeStr(DateTimeToOle(QDateTime(QDate(2002, 5, 31), QTime(23, 0)))) + u'='));
+    EXPECT_FALSE(QFile::exists(SessionLogFile(QDate(2002, 5, 1))));
+}
+
+TEST_F(ConnectionGuard, EqualStampsAreDroppedAndTheSameStartReplacesItsEntry)
+{
+    MakeWindow();
+    const QDateTime start(QDate(2002, 5, 4), QTime(13, 0));
+    SetStamps(start, start);
+    window->WriteSessionLog();
+    EXPECT_FALSE(QFile::exists(MonthFile()));
+    EXPECT_EQ(GetSessionStart(), 0.0); // cleared all the same
+
+    SetStamps(start, start.addSecs(60));
+    window->ConnName = u"První"_s;
+    window->WriteSessionLog();
+    SetStamps(start, start.addSecs(120));
+    window->ConnName = u"Druhé"_s;
+    window->WriteSessionLog();
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(u"Druhé"_s));
+}
+
+TEST_F(ConnectionGuard, SessionLeftOpenByAnEarlierRunIsLoggedAtCreation)
+{
+    standin::AddReceivedBytes(777);
+    SetStamps(QDateTime::currentDateTime().addSecs(-600), QDateTime::currentDateTime().addSecs(-60));
+    MakeWindow();
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(u",0,777,"_s)) << lines[0].toStdString();
+    EXPECT_EQ(GetSessionStart(), 0.0);
+}
+
+TEST_F(ConnectionGuard, SessionOpenAtTheEndIsLoggedWithItsFields)
+{
+    standin::SetConnectSpeed(28800);
+    standin::Dial("Internet");
+    MakeWindow();
+    window->Timer1Timer();
+    Options->WriteFloat(u"StartSession"_s, GetSessionStart() - 0.01);
+    window.reset(); // the program ends during the session
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(u",28800,0,Internet"_s)) << lines[0].toStdString();
+}
+
+TEST_F(ConnectionGuard, AFailedWriteKeepsTheSessionOpen)
+{
+    MakeWindow();
+    const QString blocker = QString::fromStdString((sandbox.dir() / "not-a-folder").string());
+    QFile(blocker).open(QIODevice::WriteOnly);
+    SetAppDirForTesting(blocker + u"/program"_s); // its folder cannot be made
+    SetStamps(QDateTime::currentDateTime().addSecs(-60), QDateTime::currentDateTime());
+    const double start = GetSessionStart();
+    EXPECT_THROW(window->WriteSessionLog(), EIniFileError);
+    EXPECT_EQ(GetSessionStart(), start);
+    EXPECT_NE(GetSessionEnd(), 0.0);
+}

@@ -1,0 +1,184 @@
+#include "MainWindowFixture.h"
+#include "watch/NumberWatch.h"
+#include "watch/WatchActions.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+namespace standin = platform::rasstandin;
+
+namespace {
+
+class WatchActions : public test::MainWindowFixture
+{
+protected:
+    void ExpectAvailable(bool add, bool update, bool revert)
+    {
+        EXPECT_EQ(window->Pridej->isEnabled(), add);
+        EXPECT_EQ(window->Zmenit->isEnabled(), update);
+        EXPECT_EQ(window->Vratit->isEnabled(), revert);
+    }
+    QByteArray StoreBytes() const
+    {
+        QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+} // namespace
+
+TEST_F(WatchActions, MenuOffersTheThreeActionsWithTheirCaptionsAndHints)
+{
+    MakeWindow();
+    const QList<QAction*> items = window->PripojeniMenu->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0], window->Pridej);
+    EXPECT_EQ(items[1], window->Zmenit);
+    EXPECT_EQ(items[2], window->Vratit);
+    EXPECT_EQ(window->PripojeniMenu->title(), u"Př&ipojení"_s);
+    EXPECT_EQ(window->Pridej->text(), u"Př&idej"_s);
+    EXPECT_EQ(window->Pridej->statusTip(), u"Autorizuje nové připojení"_s);
+    EXPECT_EQ(window->Zmenit->text(), u"&Aktualizuj"_s);
+    EXPECT_EQ(window->Zmenit->statusTip(), u"Nastaví změněné číslo jako bezpečné"_s);
+    EXPECT_EQ(window->Vratit->text(), u"&Vrať"_s);
+    EXPECT_EQ(window->Vratit->statusTip(), u"Přepíše aktivní číslo zpět kontrolním"_s);
+    ExpectAvailable(false, false, false); // nothing to act on yet
+}
+
+TEST_F(WatchActions, AvailabilityFollowsTheSelectedRowsImage)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    standin::AddEntry("Nové", {420, "2", "7"});
+    standin::AddEntry("Změněné", {420, "2", "8"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    Authorise(u"Změněné"_s, u"420-(2)-9"_s);
+    MakeWindow();
+    Tick();
+    ExpectAvailable(false, true, true); // the last problem row is selected: changed
+    Select(1);
+    ExpectAvailable(true, false, false);
+    Select(0);
+    ExpectAvailable(false, false, false);
+    window->ListView->clearSelection();
+    ExpectAvailable(false, false, false);
+
+    // With no row selected none of them does anything.
+    const QByteArray before = StoreBytes();
+    window->PridejExecute();
+    window->VratitExecute();
+    EXPECT_EQ(StoreBytes(), before);
+    EXPECT_TRUE(boxes.calls.empty());
+}
+
+TEST_F(WatchActions, AddAuthorisesTheEntryAndTheNextCheckIsAllOk)
+{
+    standin::AddEntry("Nové", {420, "2", "7"});
+    MakeWindow();
+    Tick();
+    ASSERT_EQ(SelectedRow(), 0);
+    window->Pridej->trigger();
+    EXPECT_EQ(StoreBytes(), QByteArray("[Nové]\r\nTn=420-(2)-7\r\n"));
+    EXPECT_EQ(Cell(0, 2), u"420-(2)-7"_s); // at once, before the next check
+    EXPECT_EQ(window->RowImage(0), imgInOrder);
+    EXPECT_EQ(LogTexts(), QStringList{kUnregisteredWarning}); // Add itself logs nothing
+    Tick();
+    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
+}
+
+TEST_F(WatchActions, UpdateAsksFirstAndOnlyYesAcceptsTheNewNumber)
+{
+    standin::AddEntry("Internet", {420, "906", "123456"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    MakeWindow();
+    Tick();
+    const QByteArray before = StoreBytes();
+
+    boxes.Answer(false);
+    window->Zmenit->trigger();
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].caption, u"Otázka..."_s);
+    EXPECT_EQ(boxes.calls[0].text, kUpdateQuestion);
+    EXPECT_FALSE(boxes.calls[0].defaultNo);
+    EXPECT_EQ(StoreBytes(), before);
+    EXPECT_EQ(window->RowImage(0), imgChanged);
+
+    boxes.Answer(true);
+    window->Zmenit->trigger();
+    EXPECT_EQ(StoreBytes(), QByteArray("[Internet]\r\nTn=420-(906)-123456\r\n"));
+    EXPECT_EQ(Cell(0, 2), u"420-(906)-123456"_s);
+    Tick();
+    EXPECT_FALSE(window->AlarmRaised);
+}
+
+TEST_F(WatchActions, RevertWritesTheCheckNumberBackIntoTheEntry)
+{
+    standin::AddEntry("Internet", {420, "906", "999"});
+    standin::AddEntry("Domů", {420, "2", "1"});
+    Authorise(u"Internet"_s, u"420-(2)-123"_s);
+    Authorise(u"Domů"_s, u"555"_s);
+    MakeWindow();
+    Tick();
+    const QByteArray store = StoreBytes();
+
+    Select(0);
+    window->Vratit->trigger();
+    auto entry = standin::GetEntry("Internet");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->countryCode, 420u);
+    EXPECT_EQ(entry->areaCode, "2");
+    EXPECT_EQ(entry->localNumber, "123");
+    EXPECT_EQ(Cell(0, 1), u"420-(2)-123"_s);
+    EXPECT_EQ(window->RowImage(0), imgInOrder);
+    ExpectAvailable(false, false, false); // re-evaluated at the end of Revert
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].caption, u"Informace..."_s);
+    EXPECT_EQ(boxes.calls[0].text, u"Číslo bylo obnoveno na původní."_s);
+
+    Select(1);
+    window->Vratit->trigger();
+    entry = standin::GetEntry("Domů");
+    EXPECT_EQ(entry->countryCode, 0u);
+    EXPECT_EQ(entry->areaCode, "");
+    EXPECT_EQ(entry->localNumber, "555");
+
+    EXPECT_EQ(StoreBytes(), store); // Revert leaves the store as it was
+    Tick();
+    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
+}
+
+TEST_F(WatchActions, RevertRefusesAnOverlongCheckNumberAndChangesNothing)
+{
+    standin::AddEntry("Internet", {420, "906", "999"});
+    Authorise(u"Internet"_s, u"420-(12345678901)-1"_s); // an area code one character too long
+    MakeWindow();
+    Tick();
+    const auto before = standin::GetEntry("Internet");
+    window->Vratit->trigger();
+    const auto after = standin::GetEntry("Internet");
+    EXPECT_EQ(after->countryCode, before->countryCode);
+    EXPECT_EQ(after->areaCode, "906");
+    EXPECT_EQ(after->localNumber, "999");
+    EXPECT_EQ(window->RowImage(0), imgChanged);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_NE(boxes.calls[0].text, kRevertDone);
+    EXPECT_TRUE(boxes.calls[0].text.contains(u"420-(12345678901)-1"_s)) << boxes.calls[0].text.toStdString();
+
+    // A local number of 129 characters is refused the same way; 128 fits.
+    QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Internet]\r\nTn=" + QByteArray(129, '7') + "\r\n");
+    file.close();
+    window->Vratit->trigger();
+    EXPECT_EQ(standin::GetEntry("Internet")->localNumber, "999");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Internet]\r\nTn=" + QByteArray(128, '7') + "\r\n");
+    file.close();
+    window->Vratit->trigger();
+    EXPECT_EQ(standin::GetEntry("Internet")->localNumber, std::string(128, '7'));
+    EXPECT_EQ(boxes.calls.back().text, kRevertDone);
+}
