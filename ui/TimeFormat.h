@@ -3,8 +3,8 @@
 // The system's long time format: the locale's time with hours, minutes and seconds.
 // Qt's long format adds the time zone, which the program never shows.
 
-#include <QString>
 #include <QLocale>
+#include <QString>
 #include <QTime>
 
 namespace nuvex {
