@@ -1,0 +1,26 @@
+#pragma once
+
+// The digest of the master password: RIPEMD-160 through OpenSSL's libcrypto.
+
+#include <QByteArray>
+#include <QString>
+#include <stdexcept>
+
+namespace nuvex {
+
+// libcrypto offers no RIPEMD-160 (neither its default nor its legacy provider).
+class EHashError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The 20 bytes of the RIPEMD-160 digest of `bytes`.
+QByteArray Ripemd160(QByteArrayView bytes);
+
+// The digest text of `s`: RIPEMD-160 of its Windows-1250 bytes (no length, no terminator)
+// as 40 upper-case hexadecimal digits. Throws EWindows1250Error for a character the code
+// page cannot hold: putting "?" in its place would let different passwords share a digest.
+QString HashString(const QString& s);
+
+} // namespace nuvex

@@ -1,0 +1,190 @@
+#include "passwords/MasterPassword.h"
+#include "passwords/Windows1250.h"
+#include "passwords/qnHash.h"
+#include "settings/uOptions.h"
+#include "support/Sandbox.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The windows of the gate, played from a script: what the user types into each dialog
+// and which button closes it. Everything shown is recorded in order.
+class ScriptedGateUi : public TPwdGateUi
+{
+public:
+    struct ChangePwdInput
+    {
+        bool ok;
+        QString oldPassword, newPassword1, newPassword2;
+    };
+    struct PromptInput
+    {
+        bool ok;
+        QString password;
+    };
+
+    std::deque<ChangePwdInput> changePwd;
+    std::deque<PromptInput> prompt;
+    QStringList shown;
+
+    void ShowInformation(const QString& text) override { shown.append(text); }
+    quint8 ShowChangePwd(QString& newPassword, const QString& storedDigest,
+                         const TPreparePassword& prepare) override
+    {
+        shown.append(u"<change>"_s);
+        const ChangePwdInput input = Next(changePwd);
+        if (!input.ok)
+            return ChangePwdCancelled;
+        const auto result = EvaluateChangePwd(input.oldPassword, input.newPassword1, input.newPassword2,
+                                              storedDigest, prepare);
+        if (result == ChangePwdAccepted)
+            newPassword = input.newPassword1;
+        return result;
+    }
+    bool ShowPwdMh(QString& digest) override
+    {
+        shown.append(u"<prompt>"_s);
+        const PromptInput input = Next(prompt);
+        if (input.ok)
+            digest = PasswordDigest(input.password);
+        return input.ok;
+    }
+    void ShowPwdManager() override { shown.append(u"<manager>"_s); }
+
+private:
+    template <typename T> static T Next(std::deque<T>& queue)
+    {
+        if (queue.empty())
+            throw std::logic_error("dialog shown that the test did not expect");
+        T input = queue.front();
+        queue.pop_front();
+        return input;
+    }
+};
+
+class MasterPassword : public ::testing::Test
+{
+protected:
+    QString Digest() { return options.ReadString(kDigestOption); }
+
+    test::Sandbox sandbox;
+    TIOptions options{kOptionsKeyPath, TOptions::TRootKey::CurrentUser};
+    ScriptedGateUi ui;
+};
+
+} // namespace
+
+TEST_F(MasterPassword, PreparesWithTwoFixedCharactersAndDigestsThat)
+{
+    QString password = u"tajné"_s;
+    PreparePassword(password);
+    EXPECT_EQ(password.size(), 7);
+    EXPECT_EQ(password.mid(1, 5), u"tajné"_s);
+    EXPECT_NE(password.front(), password.back());
+    EXPECT_TRUE(password.front().isPunct() && password.back().isPunct());
+    EXPECT_LT(password.front().unicode(), 0x7F);
+    EXPECT_LT(password.back().unicode(), 0x7F);
+    // Pinned: a stored digest must keep opening the manager on every installation.
+    EXPECT_EQ(PasswordDigest(QString()), u"85E318A2B32953EDE3405FF0B2914E96C6292464"_s);
+    EXPECT_EQ(PasswordDigest(u"tajné"_s), HashString(password));
+    EXPECT_TRUE(IsDigestText(PasswordDigest(u"x"_s)));
+    EXPECT_FALSE(IsDigestText(PasswordDigest(u"x"_s).toLower()));
+    EXPECT_FALSE(IsDigestText(u"ABC"_s));
+}
+
+TEST_F(MasterPassword, ChangeDialogResultCodes)
+{
+    const QString stored = PasswordDigest(u"Staré"_s);
+    const TPreparePassword prepare = &PreparePassword;
+    EXPECT_EQ(EvaluateChangePwd(u"Staré"_s, u"nové"_s, u"nové"_s, stored, prepare), ChangePwdAccepted);
+    EXPECT_EQ(EvaluateChangePwd(u"staré"_s, u"nové"_s, u"nové"_s, stored, prepare), ChangePwdWrongOld);
+    // Both faults: only the new entries count.
+    EXPECT_EQ(EvaluateChangePwd(u"špatné"_s, u"a"_s, u"b"_s, stored, prepare), ChangePwdMismatch);
+    EXPECT_EQ(EvaluateChangePwd(u"Staré"_s, u"a"_s, u"A"_s, stored, prepare), ChangePwdMismatch);
+    // With no master password the old field is ignored, whatever it holds.
+    EXPECT_EQ(EvaluateChangePwd(u"Жzzz"_s, QString(), QString(), QString(), prepare), ChangePwdAccepted);
+    // An old password that cannot even be encoded is wrong, not an error.
+    EXPECT_EQ(EvaluateChangePwd(u"Ж"_s, u"n"_s, u"n"_s, stored, prepare), ChangePwdWrongOld);
+    // Without the hook the old password is digested as typed.
+    EXPECT_EQ(EvaluateChangePwd(u"x"_s, u"n"_s, u"n"_s, HashString(u"x"_s), nullptr), ChangePwdAccepted);
+}
+
+TEST_F(MasterPassword, FirstUseStoresTheNewPasswordThenAsksForIt)
+{
+    ui.changePwd = {{true, u"ignored"_s, u"Heslo1"_s, u"Heslo1"_s}};
+    ui.prompt = {{true, u"Heslo1"_s}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown,
+              (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdSaved, u"<prompt>"_s, u"<manager>"_s}));
+    EXPECT_EQ(Digest(), PasswordDigest(u"Heslo1"_s));
+    EXPECT_TRUE(IsDigestText(Digest()));
+
+    // From now on only the prompt, and letter case matters.
+    ui.shown.clear();
+    ui.prompt = {{true, u"heslo1"_s}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
+}
+
+TEST_F(MasterPassword, CancelledOrFailedFirstUseStoresNothing)
+{
+    ui.changePwd = {{false, {}, u"a"_s, u"a"_s}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s}));
+    EXPECT_TRUE(Digest().isEmpty());
+
+    ui.shown.clear();
+    ui.changePwd = {{true, {}, u"a"_s, u"b"_s}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdMismatch}));
+    EXPECT_TRUE(Digest().isEmpty());
+}
+
+TEST_F(MasterPassword, EmptyMasterPasswordWithEmptyAutoPwdOpensWithoutAPrompt)
+{
+    ui.changePwd = {{true, {}, {}, {}}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdSaved, u"<manager>"_s}));
+    EXPECT_EQ(Digest().size(), 40);
+
+    ui.shown.clear();
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, QStringList{u"<manager>"_s});
+}
+
+TEST_F(MasterPassword, AutomaticLoginAndThePrompt)
+{
+    options.WriteString(kDigestOption, PasswordDigest(u"Kůň"_s));
+    options.WriteString(kAutoPwdOption, u"Kůň"_s);
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, QStringList{u"<manager>"_s});
+
+    // A stale or unencodable AutoPwd just means the prompt, with no message of its own.
+    for (const QString& autoPwd : {u"kůň"_s, u"Кон"_s}) {
+        options.WriteString(kAutoPwdOption, autoPwd);
+        ui.shown.clear();
+        ui.prompt = {{false, {}}};
+        RunPwdManagerGate(options, ui);
+        EXPECT_EQ(ui.shown, QStringList{u"<prompt>"_s});
+        ui.shown.clear();
+        ui.prompt = {{true, u"Kůň"_s}};
+        RunPwdManagerGate(options, ui);
+        EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, u"<manager>"_s}));
+    }
+}
+
+TEST_F(MasterPassword, ANewPasswordThatCannotBeDigestedIsNeverAnnouncedAsSaved)
+{
+    const QString before = PasswordDigest(u"old"_s);
+    options.WriteString(kDigestOption, before);
+    EXPECT_THROW(
+        StoreNewMasterPassword(options, u"пароль"_s, [this](const QString& text) { ui.shown.append(text); }),
+        EWindows1250Error);
+    EXPECT_TRUE(ui.shown.isEmpty());
+    EXPECT_EQ(Digest(), before);
+}
