@@ -1,0 +1,293 @@
+#include "support/MessageBoxRecorder.h"
+#include "support/Sandbox.h"
+#include "ui/ContextHelp.h"
+#include "ui/HelpEngine.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QFrame>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+quint32 Packed(const QPoint& point)
+{
+    return static_cast<quint32>(static_cast<quint16>(point.x())) |
+           static_cast<quint32>(static_cast<quint16>(point.y())) << 16;
+}
+
+// The settings dialog in small: a marked edit and an unmarked check box on a marked page,
+// and an unmarked edit straight on the dialog.
+class ContextHelpTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SetHelpRequestObserver([this](const THelpRequest& request) {
+            requests.push_back(request);
+            boxesBeforeRequest.push_back(boxes.calls.size());
+        });
+        MakeDialog(Qt::WindowFlags());
+    }
+    void TearDown() override
+    {
+        SetHelpRequestObserver({});
+        SetApplicationHelpFile(u"Nuvex.hlp"_s);
+    }
+
+    void MakeDialog(Qt::WindowFlags extra)
+    {
+        dialog = std::make_unique<QDialog>(nullptr, Qt::Dialog | extra);
+        dialog->setObjectName(u"DlgSetup"_s);
+        dialog->setGeometry(100, 80, 384, 289);
+        page = new QFrame(dialog.get());
+        page->setObjectName(u"Tab95Sheet2"_s);
+        page->setGeometry(8, 8, 300, 200);
+        SetHelpContext(page, 5);
+        autoPwd = new QLineEdit(page);
+        autoPwd->setObjectName(u"AutoPwdEdit"_s);
+        autoPwd->setGeometry(20, 30, 121, 21);
+        SetHelpContext(autoPwd, 7);
+        checkBox = new QCheckBox(u"&Automaticky se přihlašovat heslem"_s, page);
+        checkBox->setObjectName(u"CheckBox1"_s);
+        checkBox->setGeometry(20, 60, 200, 20);
+        unmarked = new QLineEdit(dialog.get());
+        unmarked->setObjectName(u"Unmarked"_s);
+        unmarked->setGeometry(8, 240, 100, 21);
+        help = new TContextHelp(dialog.get());
+        dialog->show();
+        QApplication::processEvents();
+    }
+
+    // F1 pressed with the focus on control; it reaches the dialog unless the control takes it.
+    static void PressF1(QWidget* control)
+    {
+        control->setFocus();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(control, &press);
+    }
+
+    QStringList Macros() const
+    {
+        QStringList macros;
+        for (const THelpRequest& request : requests)
+            if (request.command == HELP_COMMAND)
+                macros.append(request.macro);
+        return macros;
+    }
+
+    test::Sandbox sandbox;
+    test::MessageBoxRecorder boxes;
+    std::vector<THelpRequest> requests;
+    std::vector<size_t> boxesBeforeRequest;
+    std::unique_ptr<QDialog> dialog;
+    QFrame* page = nullptr;
+    QLineEdit* autoPwd = nullptr;
+    QCheckBox* checkBox = nullptr;
+    QLineEdit* unmarked = nullptr;
+    TContextHelp* help = nullptr;
+};
+
+} // namespace
+
+TEST_F(ContextHelpTest, F1OnAMarkedControlJumpsToItsPrefixedTopic)
+{
+    PressF1(autoPwd);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].command, HELP_COMMAND);
+    EXPECT_EQ(requests[0].owner, dialog.get());
+    EXPECT_EQ(requests[0].helpFile, u"Nuvex.hlp"_s);
+    EXPECT_EQ(requests[0].macro, uR"(JI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s);
+
+    help->SetPrefix(u"Nastaveni"_s);
+    PressF1(autoPwd);
+    help->SetUsePrefix(false);
+    PressF1(autoPwd);
+    EXPECT_EQ(Macros(), (QStringList{uR"(JI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s,
+                                     uR"(JI("Nuvex.hlp","Nastaveni.AutoPwdEdit"))"_s,
+                                     uR"(JI("Nuvex.hlp","AutoPwdEdit"))"_s}));
+}
+
+TEST_F(ContextHelpTest, UnmarkedControlTakesTheTopicOfItsMarkedParent)
+{
+    PressF1(checkBox);
+    EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp","DlgSetup.Tab95Sheet2"))"_s});
+}
+
+TEST_F(ContextHelpTest, NothingMarkedDoesNothingOrOpensNoHelpTopicWithoutPrefix)
+{
+    PressF1(unmarked);
+    EXPECT_TRUE(requests.empty());
+
+    help->SetNoHelpTopic(u"Obecne"_s);
+    PressF1(unmarked);
+    EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp","Obecne"))"_s});
+
+    // Forced pop-up without a control: no position to send, so no HELP_SETPOPUP_POS.
+    requests.clear();
+    help->SetShowType(stPopup);
+    PressF1(unmarked);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].macro, uR"(PI("Nuvex.hlp","Obecne"))"_s);
+}
+
+TEST_F(ContextHelpTest, SearchStopsAtTheOwnerAndIgnoresTheWindowBehindIt)
+{
+    QMainWindow mainWindow;
+    mainWindow.setObjectName(u"FrmNuvex"_s);
+    SetHelpContext(&mainWindow, 9);
+    QDialog child(&mainWindow);
+    child.setObjectName(u"DlgChangePwd"_s);
+    auto* edit = new QLineEdit(&child);
+    TContextHelp childHelp(&child);
+    child.show();
+    PressF1(edit);
+    EXPECT_TRUE(requests.empty()) << requests.front().macro.toStdString();
+}
+
+TEST_F(ContextHelpTest, MenuItemTopicIsItsHelpContextOrZero)
+{
+    QAction plain(u"&Novinky"_s);
+    QAction marked(u"Na&stavení"_s);
+    SetHelpContext(&marked, 42);
+    EXPECT_EQ(TContextHelp::MenuTopic(&plain), u"0"_s);
+    EXPECT_EQ(TContextHelp::MenuTopic(&marked), u"42"_s);
+    EXPECT_EQ(TContextHelp::MenuTopic(nullptr), u"0"_s);
+
+    help->MenuHelpRequest(&plain);
+    help->SetUsePrefix(false);
+    help->MenuHelpRequest(&marked);
+    EXPECT_EQ(Macros(), (QStringList{uR"(JI("Nuvex.hlp","DlgSetup.0"))"_s, uR"(JI("Nuvex.hlp","42"))"_s}));
+}
+
+TEST_F(ContextHelpTest, F1InAnOpenMenuAsksForTheHighlightedItemAndClosesTheMenu)
+{
+    auto* menu = new QMenu(dialog.get());
+    QAction* item = menu->addAction(u"Na&stavení"_s);
+    SetHelpContext(item, 1000);
+    dialog->hide();
+    dialog->show(); // the component picks up menus made after it when the form is shown
+    menu->popup(dialog->mapToGlobal(QPoint(10, 10)));
+    menu->setActiveAction(item);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(menu, &press);
+    EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp","DlgSetup.1000"))"_s});
+    EXPECT_FALSE(menu->isVisible());
+}
+
+TEST_F(ContextHelpTest, SecondaryWindowGoesIntoTheFileArgumentOnlyForTheHelpWindow)
+{
+    help->SetHelpWindow(u"okno"_s);
+    help->SetShowType(stMain);
+    PressF1(autoPwd);
+    help->SetShowType(stPopup);
+    PressF1(autoPwd);
+    EXPECT_EQ(Macros(), (QStringList{uR"(JI("Nuvex.hlp>okno","DlgSetup.AutoPwdEdit"))"_s,
+                                     uR"(PI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s}));
+
+    // An explicit window name wins over HelpWindow.
+    requests.clear();
+    help->SetShowType(stDefault);
+    help->ShowHelp(u"Alarm"_s, u"druhe"_s, false, 0);
+    EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp>druhe","DlgSetup.Alarm"))"_s});
+}
+
+TEST_F(ContextHelpTest, DefaultShowTypeFollowsTheTitleBarHelpButton)
+{
+    PressF1(autoPwd);
+    EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s});
+
+    requests.clear();
+    MakeDialog(Qt::WindowContextHelpButtonHint);
+    PressF1(autoPwd);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].command, HELP_SETPOPUP_POS);
+    EXPECT_EQ(requests[0].data, Packed(autoPwd->mapToGlobal(QPoint(0, 0))));
+    EXPECT_NE(requests[0].data, 0u);
+    EXPECT_EQ(requests[1].command, HELP_COMMAND);
+    EXPECT_EQ(requests[1].macro, uR"(PI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s);
+
+    // A click in "what's this" mode on the unmarked check box, passed up to the dialog.
+    requests.clear();
+    const QPoint inside(5, 5);
+    QHelpEvent whatsThis(QEvent::WhatsThis, inside, checkBox->mapToGlobal(inside));
+    QApplication::sendEvent(checkBox, &whatsThis);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].data, Packed(page->mapToGlobal(QPoint(0, 0))));
+    EXPECT_EQ(requests[1].macro, uR"(PI("Nuvex.hlp","DlgSetup.Tab95Sheet2"))"_s);
+}
+
+TEST_F(ContextHelpTest, HelpFileNameGoesIntoTheMacroWithoutItsFolder)
+{
+    SetApplicationHelpFile(u"/usr/share/nuvex/Nuvex2.hlp"_s);
+    PressF1(autoPwd);
+    help->SetHelpfile(u"/opt/jinde/Jina.hlp"_s);
+    PressF1(autoPwd);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].helpFile, u"/usr/share/nuvex/Nuvex2.hlp"_s);
+    EXPECT_EQ(requests[0].macro, uR"(JI("Nuvex2.hlp","DlgSetup.AutoPwdEdit"))"_s);
+    EXPECT_EQ(requests[1].helpFile, u"/opt/jinde/Jina.hlp"_s);
+    EXPECT_EQ(requests[1].macro, uR"(JI("Jina.hlp","DlgSetup.AutoPwdEdit"))"_s);
+}
+
+TEST_F(ContextHelpTest, TestModeShowsTheTopicBeforeEveryRequestAndStillOpensHelp)
+{
+    help->SetTestMode(true);
+    PressF1(autoPwd);
+    PressF1(checkBox);
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[0].kind, TMessageBoxCall::Kind::Information);
+    EXPECT_EQ(boxes.calls[0].caption, u"Nuvex"_s);
+    EXPECT_EQ(boxes.calls[0].text, u"TEST MODE ... jump destination is: DlgSetup.AutoPwdEdit"_s);
+    EXPECT_EQ(boxes.calls[1].text, u"TEST MODE ... jump destination is: DlgSetup.Tab95Sheet2"_s);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(boxesBeforeRequest, (std::vector<size_t>{1, 2})); // each message came first
+}
+
+TEST_F(ContextHelpTest, OwnerMustBeAForm)
+{
+    const auto expectOwnerError = [](QWidget* owner) {
+        try {
+            TContextHelp component(owner);
+            ADD_FAILURE() << "no EOwnerError";
+        } catch (const EOwnerError& error) {
+            EXPECT_STREQ(error.what(), "Class of the owner is not a TForm!");
+        }
+    };
+    expectOwnerError(nullptr);
+    expectOwnerError(page);
+    QMenu menu;
+    expectOwnerError(&menu);
+
+    QMainWindow mainWindow;
+    EXPECT_NO_THROW(TContextHelp{&mainWindow});
+}
+
+TEST_F(ContextHelpTest, LongMacroReachesTheEngineWhole)
+{
+    const QString prefix = QString(300, u'P');
+    help->SetPrefix(prefix);
+    PressF1(autoPwd);
+    ASSERT_EQ(requests.size(), 1u);
+    const QString expected = uR"(JI("Nuvex.hlp",")"_s + prefix + uR"(.AutoPwdEdit"))"_s;
+    EXPECT_GT(expected.size(), 255);
+    EXPECT_EQ(requests[0].macro, expected);
+}
+
+TEST_F(ContextHelpTest, ComponentDeletedBeforeItsOwnerLeavesF1Alone)
+{
+    delete help;
+    PressF1(autoPwd);
+    EXPECT_TRUE(requests.empty());
+}
