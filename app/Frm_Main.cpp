@@ -1,6 +1,8 @@
 #include "app/Frm_Main.h"
 
 #include "app/MainImages.h"
+#include "news/NewsText.h"
+#include "settings/uOptions.h"
 #include "status/ConnectionStatus.h"
 #include "ui/ExceptionReport.h"
 #include "ui/TimeFormat.h"
@@ -22,6 +24,8 @@ TFrmNuvex::TFrmNuvex(QWidget* parent) : QMainWindow(parent)
 {
     CreateControls();
     CreateActions();
+    CreateMenus();
+    CreateTray();
     FormCreate();
 }
 
@@ -35,7 +39,8 @@ void TFrmNuvex::CreateControls()
     setObjectName(QStringLiteral("FrmNuvex"));
     setWindowTitle(QStringLiteral("NUVEX - hlídač telefonického připojení sítě"));
     ImageList1 = MakeMainImageList();
-    setWindowIcon(ImageList1[imgInOrder]);
+    setWindowIcon(MakeTrayIcon());
+    News = LoadNewsLines();
 
     auto* client = new QWidget(this);
     auto* layout = new QVBoxLayout(client);
@@ -90,34 +95,14 @@ void TFrmNuvex::CreateControls()
     HintBar->addWidget(HintBarPanels[1], 1);
     setStatusBar(HintBar);
 
+    // Fixed size, with a minimise box and no maximise box, centred on the screen.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TFrmNuvex::Timer1Timer);
-}
-
-void TFrmNuvex::CreateActions()
-{
-    const auto makeAction = [this](const char* name, const QString& caption, const QString& hint,
-                                   void (TFrmNuvex::*handler)()) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setStatusTip(hint);
-        action->setToolTip(hint);
-        connect(action, &QAction::triggered, this, [this, handler] { RunAction(handler); });
-        return action;
-    };
-    Pridej = makeAction("Pridej", QStringLiteral("Př&idej"), QStringLiteral("Autorizuje nové připojení"),
-                        &TFrmNuvex::PridejExecute);
-    Vratit = makeAction("Vratit", QStringLiteral("&Vrať"),
-                        QStringLiteral("Přepíše aktivní číslo zpět kontrolním"), &TFrmNuvex::VratitExecute);
-    Zmenit = makeAction("Zmenit", QStringLiteral("&Aktualizuj"),
-                        QStringLiteral("Nastaví změněné číslo jako bezpečné"), &TFrmNuvex::ZmenitExecute);
-
-    PripojeniMenu = menuBar()->addMenu(QStringLiteral("Př&ipojení"));
-    PripojeniMenu->addAction(Pridej);
-    PripojeniMenu->addAction(Zmenit);
-    PripojeniMenu->addAction(Vratit);
 }
 
 void TFrmNuvex::FormCreate()
@@ -151,6 +136,8 @@ void TFrmNuvex::FormCreate()
 
     UpdateWatchActions();
     HintBarPanels[1]->setText(kNotConnected);
+    // Systems of the NT family publish no counters: no session log to list.
+    VypisPripojeni->setEnabled(!IsWinNT());
     // A session that an earlier run left open is logged now.
     try {
         WriteSessionLog();
@@ -200,14 +187,6 @@ void TFrmNuvex::AddLogLine(const QString& text)
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
     LastLogText = text;
-}
-
-void TFrmNuvex::UkazAppExecute()
-{
-    if (isMinimized() || !isVisible())
-        showNormal();
-    raise();
-    activateWindow();
 }
 
 } // namespace nuvex

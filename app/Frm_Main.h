@@ -1,10 +1,12 @@
 #pragma once
 
 // TFrmNuvex: the main window and the holder of the watch. It holds both dial-up lists,
-// the watch timer, the list of entries with their numbers, the log, the status bar and
-// the watch actions. Its parts live in files of their own: Frm_Main.cpp (creation, the
-// timer and the log), Frm_Main_Watch.cpp (the number watch and its actions) and
-// Frm_Main_Guard.cpp (the connection guard, live status and session log).
+// the watch timer, the list of entries with their numbers, the log, the status bar, the
+// menus, the tray icon and the action table. Its parts live in files of their own:
+// Frm_Main.cpp (creation, the timer and the log), Frm_Main_Actions.cpp (action table and
+// menus), Frm_Main_Shell.cpp (tray, hiding and showing, quitting, hints),
+// Frm_Main_Watch.cpp (the number watch and its actions) and Frm_Main_Guard.cpp (the
+// connection guard, live status and session log).
 
 #include "watch/RasHelperClasses.h"
 
@@ -13,17 +15,21 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
 class QLabel;
 class QMenu;
+class QSystemTrayIcon;
 class QPlainTextEdit;
 class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace nuvex {
+
+class TMarginMenu;
 
 class TFrmNuvex : public QMainWindow
 {
@@ -35,8 +41,28 @@ public:
 
     // Appends "time:text" to the log (and to standard error) unless text repeats the last line.
     void AddLogLine(const QString& text);
-    // Restores the window and brings it to the front.
+    // Restores the window, brings it to the front and lifts it above other windows
+    // without leaving it on top.
     void UkazAppExecute();
+    void SetTopMost(bool on);
+    // Quits, after the question unless AskBeforeQuit or ForceClose says not to ask.
+    void CloseAppExecute();
+    // The end of the user's session (session manager, SIGTERM/SIGINT/SIGHUP): quit
+    // without the question.
+    void QueryEndSession();
+    void NapovedaExecute();
+    // The news window from the menu: always shown, and no option changes.
+    void NovinkyExecute();
+    // The data module's update command, which does nothing.
+    void IUpdateExecute();
+
+    void AppEvents1Minimize();
+    void AppEvents1Restore();
+    void AppEvents1Hint(const QString& hint);
+
+    // Whether there is a notification area to hide into; tests decide it themselves.
+    static bool TrayAvailable();
+    static void SetTrayAvailableForTesting(std::optional<bool> available);
 
     // One watch cycle: the connections first, then the phonebook. An error is reported
     // in a box and the timer goes on.
@@ -62,11 +88,26 @@ public:
     std::array<QLabel*, 2> HintBarPanels{};
     QTimer* Timer1 = nullptr;
     std::vector<QIcon> ImageList1;
+    // The program's change history, newest first (the news window shows it).
+    QStringList News;
 
     QMenu* PripojeniMenu = nullptr;
     QAction* Pridej = nullptr;
     QAction* Zmenit = nullptr;
     QAction* Vratit = nullptr;
+    QAction* UkazApp = nullptr;
+    QAction* CloseApp = nullptr;
+    QAction* GoHomePage = nullptr;
+    QAction* About = nullptr;
+    QAction* IUpdate = nullptr;
+    QAction* Napoveda = nullptr;
+    QAction* Novinky = nullptr;
+    QAction* VypisPripojeni = nullptr;
+    QAction* Nastaveni = nullptr;
+    QAction* PwdManager = nullptr;
+
+    TMarginMenu* PopupMenu = nullptr;
+    QSystemTrayIcon* RxTrayIcon1 = nullptr;
 
     bool AlarmRaised = false;
     bool ForceClose = false;
@@ -78,8 +119,19 @@ public:
     std::unique_ptr<TRasConnectionsList> Connections;
     std::unique_ptr<TRasPhonebook> Phonebook;
 
+signals:
+    // The quit was confirmed; the application's event loop ends next.
+    void QuitConfirmed();
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void FormCreate();
+    void CreateTray();
+    void CreateMenus();
     void FormDestroy();
     void CreateControls();
     void CreateActions();
@@ -91,6 +143,11 @@ private:
     QTreeWidgetItem* SelectedRow() const;
     // Runs an action's handler; an error ends it with the error box.
     void RunAction(void (TFrmNuvex::*handler)());
+    QAction* MakeAction(const char* name, const QString& caption, const QString& hint, int image,
+                        void (TFrmNuvex::*handler)() = nullptr);
+
+    bool closeAllowed_ = false;
+    bool noTrayLogged_ = false;
 };
 
 } // namespace nuvex

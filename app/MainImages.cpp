@@ -21,7 +21,7 @@ QIcon RenderSvg(const QString& path)
 {
     QSvgRenderer renderer(path);
     QIcon icon;
-    for (int size : {16, 32}) {
+    for (int size : {16, 22, 32, 48}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);
@@ -42,7 +42,19 @@ std::vector<QIcon> MakeMainImageList()
     images[imgUnregistered] = RenderSvg(QStringLiteral(":/images/state-unregistered.svg"));
     images[imgChanged] = RenderSvg(QStringLiteral(":/images/state-changed.svg"));
     images[imgInOrderConnected] = RenderSvg(QStringLiteral(":/images/state-connected.svg"));
+    images[kImageQuit] = RenderSvg(QStringLiteral(":/images/action-quit.svg"));
+    images[kImageShowWindow] = RenderSvg(QStringLiteral(":/images/action-show-window.svg"));
+    images[kImageHomePage] = RenderSvg(QStringLiteral(":/images/action-home-page.svg"));
+    images[kImageUpdate] = RenderSvg(QStringLiteral(":/images/action-update.svg"));
+    images[kImageAbout] = RenderSvg(QStringLiteral(":/images/action-about.svg"));
+    images[kImagePasswordManager] = RenderSvg(QStringLiteral(":/images/action-password-manager.svg"));
     return images;
+}
+
+QIcon MakeTrayIcon()
+{
+    InitNuvexResources();
+    return RenderSvg(QStringLiteral(":/images/tray.svg"));
 }
 
 } // namespace nuvex

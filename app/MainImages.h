@@ -8,6 +8,19 @@
 
 namespace nuvex {
 
+// Indexes of the action pictures (the state images are TWatchImage).
+enum TActionImage : int
+{
+    kImageQuit = 3,
+    kImageShowWindow = 4,
+    kImageHomePage = 5,
+    kImageUpdate = 6,
+    kImageAbout = 7,
+    kImagePasswordManager = 9,
+};
+
 std::vector<QIcon> MakeMainImageList();
+// The program's own icon in the notification area.
+QIcon MakeTrayIcon();
 
 } // namespace nuvex

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <QThread>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -35,6 +36,23 @@ protected:
         store.write("[Internet]\r\nTn=420-(2)-123456\r\n");
         store.close();
         Ras({u"add"_s, u"Internet"_s, u"420-(2)-123456"_s});
+        SeedOptions();
+    }
+
+    // Options as after an earlier start of this version with the news acknowledged, so
+    // that no news window waits for a person; the window stays shown at start.
+    void SeedOptions()
+    {
+        const auto home = sandbox.machine() / "home";
+        std::filesystem::create_directories(home);
+        QFile options(QString::fromStdString((home / "user.reg").string()));
+        ASSERT_TRUE(options.open(QIODevice::WriteOnly));
+        options.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                      "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                      "\"Installed\"=dword:00000001\r\n"
+                      "\"ShowNews\"=dword:00000000\r\n"
+                      "\"AppHideAfterStart\"=dword:00000001\r\n"
+                      "\"LastWhatsNew\"=\"" NUVEX_VERSION "\"\r\n");
     }
 
     void TearDown() override
@@ -62,16 +80,17 @@ protected:
     }
 
     // The program keeps its session logs beside its file, so each test runs its own copy.
-    void Start()
+    void Start() { Start(program); }
+    void Start(QProcess& process)
     {
         const auto folder = sandbox.dir() / "program";
         std::filesystem::create_directories(folder);
         programFile = QString::fromStdString((folder / "nuvex").string());
-        std::filesystem::copy_file(NUVEX_BIN, programFile.toStdString(),
-                                   std::filesystem::copy_options::overwrite_existing);
-        program.setProcessEnvironment(Environment());
-        program.start(programFile, {});
-        ASSERT_TRUE(program.waitForStarted(10000));
+        if (!std::filesystem::exists(folder / "nuvex")) // a running copy keeps its file busy
+            std::filesystem::copy_file(NUVEX_BIN, programFile.toStdString());
+        process.setProcessEnvironment(Environment());
+        process.start(programFile, {});
+        ASSERT_TRUE(process.waitForStarted(10000));
     }
 
     QString RasOutput(const QStringList& arguments)
@@ -172,4 +191,55 @@ TEST_F(NuvexProgram, LogsADroppedSessionWithItsBytesInTheMonthsFile)
                     .hasMatch())
         << lines[1].toStdString();
     EXPECT_EQ(lines.size(), 3); // one session, one line
+}
+
+TEST_F(NuvexProgram, TerminationSignalEndsItCleanlyAndLogsTheOpenSession)
+{
+    Ras({u"recv"_s, u"5000"_s});
+    Ras({u"dial"_s, u"Internet"_s});
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+    QThread::msleep(1200); // the session is seen connected at least twice
+    Ras({u"recv"_s, u"700"_s});
+    QThread::msleep(1200);
+
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(5000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+
+    const QDate today = QDate::currentDate();
+    QFile file(QFileInfo(programFile).absolutePath() + u'/' + QString::number(today.year()) +
+               QString::number(today.month()) + u".txt"_s);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains(",700,Internet\r\n")) << text.toStdString();
+}
+
+TEST_F(NuvexProgram, ASecondCopyEndsAtOnceAndTheFirstRunsOn)
+{
+    Start();
+    ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+
+    QProcess second;
+    QDeadlineTimer deadline(2000);
+    Start(second);
+    ASSERT_TRUE(second.waitForFinished(2000)) << "the second copy did not end";
+    EXPECT_FALSE(deadline.hasExpired());
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(second.readAllStandardError().contains("Aplikace hlídá."));
+    EXPECT_EQ(program.state(), QProcess::Running);
+}
+
+TEST_F(NuvexProgram, ACopyThatWasKilledDoesNotBlockTheNextStart)
+{
+    Start();
+    ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+    program.kill(); // SIGKILL: no chance to clean up
+    ASSERT_TRUE(program.waitForFinished(5000));
+    pending.clear();
+    Start();
+    EXPECT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+    EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 3000)) << Seen();
 }

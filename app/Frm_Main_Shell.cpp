@@ -1,0 +1,158 @@
+// The main window as a tray program: hidden into the notification area on minimise and
+// close, shown again on request or alarm, quit only by the quit command or the end of the
+// user's session; and the hint line of the status bar.
+
+#include "app/Frm_Main.h"
+#include "app/MainImages.h"
+#include "app/TrayMenu.h"
+#include "settings/uOptions.h"
+#include "ui/qnForms.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QStatusTipEvent>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
+
+namespace nuvex {
+
+namespace {
+
+std::optional<bool>& TrayOverride()
+{
+    static std::optional<bool> available;
+    return available;
+}
+
+} // namespace
+
+bool TFrmNuvex::TrayAvailable()
+{
+    return TrayOverride().value_or(QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+void TFrmNuvex::SetTrayAvailableForTesting(std::optional<bool> available)
+{
+    TrayOverride() = available;
+}
+
+void TFrmNuvex::CreateTray()
+{
+    RxTrayIcon1 = new QSystemTrayIcon(MakeTrayIcon(), this);
+    RxTrayIcon1->setObjectName(QStringLiteral("RxTrayIcon1"));
+    RxTrayIcon1->setToolTip(QStringLiteral("Nuvex - hlídač telefonického připojení"));
+    RxTrayIcon1->setContextMenu(PopupMenu);
+    connect(RxTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick)
+            UkazAppExecute();
+    });
+    RxTrayIcon1->show();
+
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { QueryEndSession(); });
+}
+
+void TFrmNuvex::UkazAppExecute()
+{
+    const bool wasHidden = isMinimized() || !isVisible();
+    if (wasHidden) {
+        showNormal();
+        AppEvents1Restore();
+    }
+    raise();
+    activateWindow();
+    // Lifted above every other window by making it top-most for a moment.
+    SetTopMost(true);
+    SetTopMost(false);
+}
+
+void TFrmNuvex::SetTopMost(bool on)
+{
+    // On the native window, not the widget: changing the widget's flags would destroy and
+    // re-create the window.
+    QWindow* window = windowHandle();
+    if (!window || window->flags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    window->setFlag(Qt::WindowStaysOnTopHint, on);
+}
+
+void TFrmNuvex::AppEvents1Minimize()
+{
+    if (TrayAvailable()) {
+        // Hidden from the task bar: only the tray icon remains.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                hide();
+        });
+        return;
+    }
+    // Without a notification area a hidden window could never be brought back.
+    if (!noTrayLogged_) {
+        noTrayLogged_ = true;
+        AddLogLine(QStringLiteral("Oznamovací oblast (tray) není k dispozici: okno se bude minimalizovat na "
+                                  "hlavní panel místo do traye."));
+    }
+}
+
+void TFrmNuvex::AppEvents1Restore()
+{
+    if (!isVisible())
+        show();
+}
+
+void TFrmNuvex::AppEvents1Hint(const QString& hint)
+{
+    HintBarPanels[0]->setText(hint);
+}
+
+bool TFrmNuvex::event(QEvent* event)
+{
+    // Hints of the menu items and controls under the mouse go to panel 0, not over the
+    // whole status bar.
+    if (event->type() == QEvent::StatusTip) {
+        AppEvents1Hint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TFrmNuvex::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        AppEvents1Minimize();
+}
+
+void TFrmNuvex::closeEvent(QCloseEvent* event)
+{
+    if (closeAllowed_) {
+        event->accept();
+        return;
+    }
+    // The close box only sends the window to the tray.
+    event->ignore();
+    showMinimized();
+}
+
+void TFrmNuvex::CloseAppExecute()
+{
+    if (!ForceClose && !Options->ReadBool(QStringLiteral("AskBeforeQuit")) &&
+        !AskYesNo(QStringLiteral("Opravdu chcete ukončit sledování ?")))
+        return;
+    closeAllowed_ = true;
+    Timer1->stop();
+    close();
+    RxTrayIcon1->hide();
+    emit QuitConfirmed();
+    QCoreApplication::quit();
+}
+
+void TFrmNuvex::QueryEndSession()
+{
+    ForceClose = true;
+    CloseAppExecute();
+}
+
+} // namespace nuvex

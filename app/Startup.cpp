@@ -1,0 +1,102 @@
+#include "app/Startup.h"
+
+#include "app/Frm_Main.h"
+#include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
+#include "news/Dlg_Novinky.h"
+#include "news/Dm_ic.h"
+#include "news/VersionInfo.h"
+#include "settings/uOptions.h"
+#include "ui/ExceptionReport.h"
+#include "ui/HelpEngine.h"
+#include "ui/Translations.h"
+
+#include <QApplication>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+namespace nuvex {
+
+void StartupNews(const QString& versionText, const QStringList& news, const TShowNews& showNews)
+{
+    const QString lastSeen = Options->ReadString(QStringLiteral("LastWhatsNew"));
+    bool show = Options->ReadBool(QStringLiteral("ShowNews"));
+    if (versionText != lastSeen)
+        show = true;
+    showNews(show, kStartupNewsTitle, news);
+    Options->WriteBool(QStringLiteral("ShowNews"), show);
+    Options->WriteString(QStringLiteral("LastWhatsNew"), versionText);
+}
+
+int RunNuvex(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+
+    // A second copy only asks the first to come forward, and ends: no window, no tray
+    // icon, no option read or written.
+    TSingleInstance instance;
+    if (!instance.TryToBeTheOnlyCopy()) {
+        TSingleInstance::AskRunningCopyToComeForward();
+        return 0;
+    }
+
+    QApplication::setApplicationName(QStringLiteral("Nuvex"));
+    // Hidden in the tray the window is closed, yet the program runs on; only the quit
+    // command and the end of the session end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    SetApplicationHelpFile(QStringLiteral("Nuvex.hlp"));
+    if (!InstallCzechTranslation(application))
+        std::fputs("Nuvex: Czech texts of Qt are not installed (qt6-translations-l10n).\n", stderr);
+
+    // The options exist before any window, and until the program's very end.
+    const QStringList optionProblems = CreateOptions();
+    const auto destroyOptions = qScopeGuard([] { DestroyOptions(); });
+
+    TFrmNuvex window;
+    TDm dm;
+    window.adjustSize();
+    window.setFixedSize(window.size());
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+    window.show();
+    QObject::connect(&instance, &TSingleInstance::ComeForwardRequested, &window, [&window] {
+        // A copy hidden in the tray stays hidden.
+        if (window.isVisible() && !window.isMinimized()) {
+            window.raise();
+            window.activateWindow();
+        }
+    });
+
+    try {
+        StartupNews(VersionText(), window.News, ShowNewsWindow);
+    } catch (const std::exception& error) {
+        ShowException(&window, error);
+    }
+
+    bool hideIntoTray = true;
+    try {
+        hideIntoTray = !Options->ReadBool(QStringLiteral("AppHideAfterStart"));
+    } catch (const std::exception& error) {
+        ShowException(&window, error);
+    }
+    if (hideIntoTray)
+        window.showMinimized();
+
+    TTerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TTerminationSignals::Requested, &window,
+                     [&window](int) { window.QueryEndSession(); });
+
+    window.AddLogLine(QStringLiteral("Aplikace hlídá."));
+    window.Timer1->start();
+    // Reported once the watch runs, so that a damaged value never holds it up.
+    if (!optionProblems.isEmpty())
+        QTimer::singleShot(0, &window, [&window, optionProblems] {
+            ShowException(&window, optionProblems.join(u'\n') +
+                                       QStringLiteral("\n\nNuvex místo těchto hodnot použije výchozí."));
+        });
+    return QApplication::exec();
+}
+
+} // namespace nuvex

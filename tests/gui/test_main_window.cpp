@@ -1,0 +1,316 @@
+#include "MainWindowFixture.h"
+#include "app/TrayMenu.h"
+#include "news/Dm_ic.h"
+#include "status/SessionLog.h"
+#include "ui/HelpEngine.h"
+#include "ui/IniFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusTipEvent>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class MainWindow : public test::MainWindowFixture
+{
+protected:
+    void TearDown() override
+    {
+        TFrmNuvex::SetTrayAvailableForTesting(std::nullopt);
+        MainWindowFixture::TearDown();
+    }
+    static QStringList Texts(const QList<QAction*>& actions)
+    {
+        QStringList texts;
+        for (const QAction* action : actions)
+            texts.append(action->isSeparator() ? u"-"_s : action->text());
+        return texts;
+    }
+    QMenu* TopMenu(int index) const { return window->menuBar()->actions().at(index)->menu(); }
+    int quits = 0;
+    void CountQuits()
+    {
+        QObject::connect(window.get(), &TFrmNuvex::QuitConfirmed, window.get(), [this] { ++quits; });
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, MenusHoldEveryCommandInItsPlace)
+{
+    MakeWindow();
+    EXPECT_EQ(window->windowTitle(), u"NUVEX - hlídač telefonického připojení sítě"_s);
+    EXPECT_EQ(Texts(window->menuBar()->actions()),
+              (QStringList{u"Př&ipojení"_s, u"&Statistika"_s, u"&Nástroje"_s, u"&Ostatní"_s, u"&Konec"_s}));
+    auto* corner = qobject_cast<QMenuBar*>(window->menuBar()->cornerWidget(Qt::TopRightCorner));
+    ASSERT_NE(corner, nullptr);
+    EXPECT_EQ(corner->actions(), QList<QAction*>{window->Napoveda}); // "&Pomoc" at the right edge
+    int quitsFromMenu = 0;
+    QObject::connect(window->CloseApp, &QAction::triggered, window.get(), [&] { ++quitsFromMenu; });
+    Options->WriteBool(u"AskBeforeQuit"_s, true);
+    window->menuBar()->actions().at(4)->trigger(); // "&Konec" runs the quit action
+    EXPECT_EQ(quitsFromMenu, 1);
+
+    EXPECT_EQ(Texts(TopMenu(0)->actions()), (QStringList{u"Př&idej"_s, u"&Aktualizuj"_s, u"&Vrať"_s}));
+    EXPECT_EQ(Texts(TopMenu(1)->actions()), QStringList{u"Časy a &frekvence"_s});
+    EXPECT_EQ(Texts(TopMenu(2)->actions()), QStringList{u"&Manažer hesel"_s});
+    EXPECT_EQ(TopMenu(2)->menuAction()->statusTip(), u"Seznam nástrojů pro práci s www"_s);
+    EXPECT_EQ(Texts(TopMenu(3)->actions()), (QStringList{u"&Novinky"_s, u"&WWW"_s, u"&Internet update"_s,
+                                                         u"Na&stavení"_s, u"-"_s, u"&O programu..."_s}));
+
+    EXPECT_EQ(Texts(window->PopupMenu->actions()),
+              (QStringList{u"&Ukázat okno"_s, u"&WWW"_s, u"&Internet update"_s, u"&Manažer hesel"_s, u"-"_s,
+                           u"&O programu..."_s, u"-"_s, u"&Konec"_s}));
+    EXPECT_EQ(window->RxTrayIcon1->contextMenu(), window->PopupMenu);
+    EXPECT_FALSE(window->RxTrayIcon1->icon().isNull());
+    EXPECT_FALSE(window->RxTrayIcon1->toolTip().isEmpty());
+}
+
+TEST_F(MainWindow, ActionTableHasItsHintsAndPictures)
+{
+    MakeWindow();
+    const struct
+    {
+        QAction* action;
+        QString hint;
+        bool picture;
+    } table[] = {
+        {window->UkazApp, u"Zobrazí okno aplikace"_s, true},
+        {window->CloseApp, u"Konec sledování, aplikace se vypne"_s, true},
+        {window->GoHomePage, u"Otevře domovskou stránku programu na WWW"_s, true},
+        {window->About, u"Informace o autorech"_s, true},
+        {window->IUpdate, u"Podívá se na WWW, zda není nová verze a popř. provede aktulizaci"_s, true},
+        {window->Napoveda, QString(), false},
+        {window->Novinky, QString(), false},
+        {window->VypisPripojeni, u"Výpis připojení v daném období"_s, false},
+        {window->Nastaveni, QString(), false},
+        {window->PwdManager, u"Manažer hesel"_s, true},
+        {window->Pridej, u"Autorizuje nové připojení"_s, false},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.action->objectName().toStdString());
+        EXPECT_EQ(row.action->statusTip(), row.hint);
+        EXPECT_EQ(!row.action->icon().isNull(), row.picture);
+    }
+    EXPECT_TRUE(window->VypisPripojeni->isEnabled()); // this system publishes the counters
+    EXPECT_EQ(window->HintBarPanels[0]->width() >= 350, true);
+}
+
+TEST_F(MainWindow, HintOfTheItemUnderTheMouseGoesToTheFirstPanel)
+{
+    MakeWindow();
+    QStatusTipEvent tip(u"Zobrazí okno aplikace"_s);
+    QApplication::sendEvent(window.get(), &tip);
+    EXPECT_EQ(window->HintBarPanels[0]->text(), u"Zobrazí okno aplikace"_s);
+    EXPECT_EQ(window->HintBarPanels[1]->text(), u"Nepřipojen"_s); // the status panel is left alone
+    emit window->PopupMenu->hovered(window->CloseApp);
+    EXPECT_EQ(window->HintBarPanels[0]->text(), u"Konec sledování, aplikace se vypne"_s);
+}
+
+TEST_F(MainWindow, CloseBoxHidesIntoTheTrayAndShowingBringsItBack)
+{
+    TFrmNuvex::SetTrayAvailableForTesting(true);
+    MakeWindow();
+    CountQuits();
+    window->show();
+    QApplication::processEvents();
+    window->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(quits, 0);
+    EXPECT_TRUE(LogTexts().isEmpty());
+
+    window->UkazApp->trigger();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+    ASSERT_NE(window->windowHandle(), nullptr);
+    const WId native = window->winId();
+    EXPECT_FALSE(
+        window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint)); // lifted, not left on top
+    window->UkazApp->trigger();
+    EXPECT_EQ(window->winId(), native); // the same window: no re-creation every second of an alarm
+
+    window->showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    emit window->RxTrayIcon1->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindow, WithoutANotificationAreaTheWindowIsOnlyMinimised)
+{
+    TFrmNuvex::SetTrayAvailableForTesting(false);
+    MakeWindow();
+    CountQuits();
+    window->show();
+    window->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isMinimized());
+    window->showNormal();
+    window->close();
+    QApplication::processEvents();
+    EXPECT_EQ(quits, 0);
+    ASSERT_EQ(LogTexts().size(), 1); // said once
+    EXPECT_TRUE(LogTexts().first().contains(u"tray"_s));
+}
+
+TEST_F(MainWindow, QuitAsksUnlessTheOptionSaysNot)
+{
+    MakeWindow();
+    CountQuits();
+    window->show();
+    boxes.Answer(false);
+    window->CloseApp->trigger();
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, u"Opravdu chcete ukončit sledování ?"_s);
+    EXPECT_FALSE(boxes.calls[0].defaultNo);
+    EXPECT_EQ(quits, 0);
+    EXPECT_TRUE(window->isVisible());
+
+    boxes.Answer(true);
+    window->CloseApp->trigger();
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindow, QuitWithoutQuestionWhenTheOptionIsSet)
+{
+    Options->WriteBool(u"AskBeforeQuit"_s, true);
+    MakeWindow();
+    CountQuits();
+    window->CloseApp->trigger();
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(quits, 1);
+}
+
+TEST_F(MainWindow, EndOfTheSessionQuitsWithoutTheQuestionAndLogsTheSession)
+{
+    MakeWindow();
+    CountQuits();
+    Options->WriteFloat(u"StartSession"_s, DateTimeToOle(QDateTime::currentDateTime().addSecs(-300)));
+    Options->WriteFloat(u"EndSession"_s, DateTimeToOle(QDateTime::currentDateTime()));
+    window->QueryEndSession();
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(window->ForceClose);
+    window.reset(); // the window's destruction writes the session
+    QStringList lines;
+    TIniFile(SessionLogFile(QDate::currentDate())).ReadSectionValues(kSessionSection, lines);
+    EXPECT_EQ(lines.size(), 1);
+    EXPECT_EQ(GetSessionStart(), 0.0);
+}
+
+TEST_F(MainWindow, HelpCommandOpensTheContents)
+{
+    MakeWindow();
+    std::vector<THelpRequest> requests;
+    SetHelpRequestObserver([&](const THelpRequest& request) { requests.push_back(request); });
+    window->Napoveda->trigger();
+    SetHelpRequestObserver({});
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].command, HELP_CONTENTS);
+    EXPECT_EQ(requests[0].data, 0u);
+}
+
+TEST(TrayMenuMargin, GradientRunsFromRedToDarkGreenInThirtyTwoSteps)
+{
+    const auto bands = VerticalGradientBands(QRect(0, 0, 18, 320), QColor(255, 0, 0), QColor(0, 63, 0), 32);
+    ASSERT_EQ(bands.size(), 32u);
+    EXPECT_EQ(bands.front().color, QColor(255, 0, 0));
+    EXPECT_EQ(bands.back().color, QColor(0, 63, 0));
+    EXPECT_EQ(bands.front().rect, QRect(0, 0, 18, 10));
+    EXPECT_EQ(bands.back().rect.bottom(), 319);
+    for (std::size_t i = 1; i < bands.size(); ++i) {
+        EXPECT_EQ(bands[i].rect.top(), bands[i - 1].rect.bottom() + 1); // no gap, no overlap
+        EXPECT_LE(bands[i].color.red(), bands[i - 1].color.red());
+    }
+    // A margin lower than the steps still covers every row.
+    const auto few = VerticalGradientBands(QRect(0, 0, 18, 20), Qt::red, Qt::green, 32);
+    int rows = 0;
+    for (const auto& band : few)
+        rows += band.rect.height();
+    EXPECT_EQ(rows, 20);
+}
+
+TEST(TrayMenuMargin, PaintsTheNameInWhiteInsideTheMargin)
+{
+    QImage image(40, 200, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        PopupMenuDrawMargin(painter, QRect(0, 0, kMenuMarginWidth, 200));
+    }
+    EXPECT_EQ(QColor(image.pixel(17, 0)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(image.pixel(25, 100)), QColor(Qt::black)); // clipped to the margin
+    int white = 0;
+    int whiteAboveText = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < kMenuMarginWidth; ++x)
+            if (QColor(image.pixel(x, y)).lightness() > 200) {
+                ++white;
+                if (y < 60)
+                    ++whiteAboveText;
+            }
+    EXPECT_GT(white, 20);         // the text is there, near the bottom
+    EXPECT_EQ(whiteAboveText, 0); // and runs upwards from 5 pixels above the bottom only so far
+    for (int x = 0; x < kMenuMarginWidth; ++x)
+        for (int y = 196; y < 200; ++y)
+            EXPECT_LT(QColor(image.pixel(x, y)).lightness(), 200) << x << "," << y;
+}
+
+TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
+{
+    Options->WriteBool(u"ShowNews"_s, false);
+    Options->WriteString(u"LastWhatsNew"_s, u"2.0.0.1"_s);
+    MakeWindow(); // (its creation closes any open session: that writes the stamps)
+    const QByteArray before = [] {
+        QFile file(
+            QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    ASSERT_FALSE(window->News.isEmpty());
+    QString shown;
+    auto answer = std::make_shared<std::function<void()>>();
+    *answer = [&shown, answer] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) {
+            QTimer::singleShot(10, *answer);
+            return;
+        }
+        shown = dialog->objectName();
+        if (auto* box = dialog->findChild<QCheckBox*>(u"ChxNoShow"_s))
+            box->setChecked(true); // acknowledged here, with no lasting effect
+        dialog->close();
+    };
+    QTimer::singleShot(0, *answer);
+    window->Novinky->trigger();
+    EXPECT_EQ(shown, u"DlgNovinky"_s);
+    QFile file(QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+TEST_F(MainWindow, InternetUpdateChangesAndShowsNothing)
+{
+    MakeWindow();
+    TDm dm;
+    const QString log = window->LogMemo->toPlainText();
+    for (int i = 0; i < 3; ++i)
+        window->IUpdate->trigger();
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(window->LogMemo->toPlainText(), log);
+}
