@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/screenshots/ from the real program under Xvfb, with a
-# window manager (openbox) and a notification area (trayer), driven by xdotool.
+# window manager (openbox) and a notification area (trayer), driven by xdotool. The
+# windows that later parts bring are shot by the scripts in tools/screenshots.d/.
 # Needs: xvfb openbox trayer xdotool imagemagick (installed when missing).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -96,3 +97,14 @@ help=$(xdotool search --onlyvisible --class nuvex | while read -r id; do
 xdotool windowactivate --sync "$help" windowraise "$help"
 sleep 0.5
 shot_window help-viewer "$help"
+xdotool windowclose "$help" 2>/dev/null || true
+sleep 0.5
+
+# Further windows: each script in screenshots.d/ opens its window through the main
+# window ($main) and saves it with shot_window; $work/program is the program's folder.
+for part in "$root"/tools/screenshots.d/*.sh; do
+    [ -e "$part" ] || continue
+    xdotool windowactivate --sync "$main"
+    # shellcheck source=/dev/null
+    . "$part"
+done
