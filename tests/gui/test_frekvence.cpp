@@ -1,0 +1,257 @@
+#include "settings/qnOptions.h"
+#include "status/Dlg_Frekvence.h"
+#include "status/SessionLog.h"
+#include "support/Sandbox.h"
+#include "ui/AppDir.h"
+#include "ui/qnDialogButtons.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+namespace fs = std::filesystem;
+
+namespace {
+
+double Ole(const QDate& date, int hour = 0, int minute = 0)
+{
+    return static_cast<double>(QDate(1899, 12, 30).daysTo(date)) + (hour * 60 + minute) / 1440.0;
+}
+
+QString Line(const QDate& date, int hour, int minutes, const QString& name)
+{
+    const double start = Ole(date, hour);
+    return FloatToSafeStr(start) + u'=' + FloatToSafeStr(start + minutes / 1440.0) + u",28800,1000," + name;
+}
+
+// Runs act once the next modal window is up; a modal window still open after five
+// seconds fails the test and is closed, so that no test waits for a user.
+void WhenModal(const std::function<void(QWidget*)>& act)
+{
+    auto* guard = new QTimer(qApp);
+    guard->setSingleShot(true);
+    QObject::connect(guard, &QTimer::timeout, qApp, [guard] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "a modal window stayed open";
+            dialog->done(0);
+        }
+        guard->deleteLater();
+    });
+    guard->start(5000);
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [act, poll, guard] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            QTimer::singleShot(10, qApp, *poll);
+            return;
+        }
+        guard->stop();
+        guard->deleteLater();
+        act(modal);
+        *poll = nullptr;
+    };
+    QTimer::singleShot(0, qApp, *poll);
+}
+
+class Frekvence : public ::testing::Test
+{
+protected:
+    Frekvence()
+    {
+        fs::create_directories(program);
+        SetAppDirForTesting(QString::fromStdString(program.string()) + u'/');
+    }
+    ~Frekvence() override { SetAppDirForTesting(QString()); }
+
+    void WriteLog(const QDate& month, const QStringList& lines)
+    {
+        std::ofstream file(SessionLogFile(month).toStdString(), std::ios::binary);
+        file << "[SESSION]\r\n";
+        for (const QString& line : lines)
+            file << line.toStdString() << "\r\n";
+    }
+
+    static QStringList Column(const TDlgFrekvence& dialog, int column)
+    {
+        QStringList texts;
+        const QAbstractItemModel* model = dialog.ConList->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts.append(model->index(row, column).data().toString());
+        return texts;
+    }
+
+    test::Sandbox sandbox;
+    fs::path program = sandbox.dir() / "program";
+};
+
+} // namespace
+
+TEST_F(Frekvence, TheWindowHasItsControlsColumnsAndOneButton)
+{
+    TDlgFrekvence dialog;
+    EXPECT_EQ(dialog.windowTitle(), u"Statistika časů a frekvence"_s);
+    EXPECT_EQ(dialog.size(), QSize(579, 319));
+    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+    EXPECT_EQ(dialog.Label1->text(), u"D&atum"_s);
+    EXPECT_EQ(dialog.Label1->buddy(), dialog.DateEdit);
+    EXPECT_TRUE(dialog.DateEdit->calendarPopup());
+    EXPECT_EQ(dialog.DateEdit->locale().language(), QLocale::Czech);
+    EXPECT_EQ(dialog.RbDen->text(), u"&Den"_s);
+    EXPECT_EQ(dialog.RbMesic->text(), u"&Měsíc"_s);
+    EXPECT_EQ(dialog.RbRok->text(), u"&Rok"_s);
+    EXPECT_TRUE(dialog.RbDen->isChecked());
+
+    const QStringList captions = {u"Připojení"_s, u"Datum"_s,     u"Od"_s,      u"Do"_s,
+                                  u"Doba"_s,      u"Přeneseno"_s, u"Rychlost"_s};
+    const int widths[] = {110, 70, 70, 70, 70, 80, 75};
+    const QAbstractItemModel* model = dialog.ConList->model();
+    ASSERT_EQ(model->columnCount(), 7);
+    for (int column = 0; column < 7; ++column) {
+        EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(), captions[column]);
+        EXPECT_EQ(dialog.ConList->header()->sectionSize(column), widths[column]);
+        const auto alignment =
+            model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
+        EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, column == 0 ? Qt::AlignLeft : Qt::AlignRight)
+            << column;
+    }
+    EXPECT_EQ(dialog.ConList->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(dialog.ConList->selectionBehavior(), QAbstractItemView::SelectRows);
+
+    ASSERT_EQ(dialog.qnDialogButtons1->ButtonList().size(), 1u);
+    EXPECT_EQ(dialog.qnDialogButtons1->ButtonList()[0]->text(), u"OK"_s);
+}
+
+TEST_F(Frekvence, ShowFrekvenceListsTodayBeforeTheWindowShowsAndOkClosesIt)
+{
+    const QDate today = QDate::currentDate();
+    const QDate otherDay = today.day() == 1 ? today.addDays(1) : today.addDays(-1);
+    WriteLog(today, {Line(otherDay, 8, 30, u"Jindy"_s), Line(today, 9, 45, u"Dnes"_s)});
+
+    bool seen = false;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TDlgFrekvence*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        EXPECT_EQ(dialog->DateEdit->date(), today);
+        EXPECT_TRUE(dialog->RbDen->isChecked());
+        EXPECT_EQ(Column(*dialog, colName), QStringList{u"Dnes"_s});
+        EXPECT_EQ(dialog->TimeLabel->text(), u"Celková doba připojení "_s + FormatDuration(45.0 / 1440.0));
+        dialog->qnDialogButtons1->Button(bkOK)->click();
+    });
+    ShowFrekvence();
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(Frekvence, EveryChangeOfModeOrDateRecalculates)
+{
+    const QDate may4(2002, 5, 4);
+    WriteLog(QDate(2002, 1, 1), {Line(QDate(2002, 1, 3), 10, 60, u"Leden"_s)});
+    WriteLog(may4, {Line(may4, 13, 60, u"Internet"_s), Line(QDate(2002, 5, 6), 8, 90, u"Práce, domů"_s)});
+    WriteLog(QDate(2002, 10, 1), {Line(QDate(2002, 10, 2), 10, 60, u"Říjen"_s)});
+
+    TDlgFrekvence dialog;
+    dialog.SetDate(may4);
+    EXPECT_EQ(Column(dialog, colName), QStringList{u"Internet"_s});
+    EXPECT_EQ(Column(dialog, colFrom), QStringList{SessionColumnText({{}, Ole(may4, 13)}, colFrom)});
+
+    dialog.RbMesic->click();
+    EXPECT_EQ(Column(dialog, colName), (QStringList{u"Internet"_s, u"Práce, domů"_s}));
+    EXPECT_EQ(Column(dialog, colDuration), (QStringList{FormatDuration(1.0 / 24), FormatDuration(1.5 / 24)}));
+    EXPECT_EQ(Column(dialog, colSpeed), (QStringList{u"28800"_s, u"28800"_s}));
+    EXPECT_EQ(dialog.TimeLabel->text(), u"Celková doba připojení "_s + FormatDuration(2.5 / 24));
+
+    dialog.RbRok->click();
+    EXPECT_EQ(Column(dialog, colName),
+              (QStringList{u"Leden"_s, u"Říjen"_s, u"Internet"_s, u"Práce, domů"_s}));
+    EXPECT_EQ(dialog.TimeLabel->text(), u"Celková doba připojení "_s + FormatDuration(4.5 / 24));
+
+    dialog.DateEdit->setDate(QDate(2003, 5, 4));
+    EXPECT_EQ(dialog.ConList->model()->rowCount(), 0);
+    EXPECT_EQ(dialog.TimeLabel->text(), u"Celková doba připojení "_s + FormatDuration(0.0));
+
+    // Setting the date it already shows still recalculates: the log may have grown.
+    WriteLog(QDate(2003, 5, 1), {Line(QDate(2003, 5, 4), 10, 60, u"Nový"_s)});
+    dialog.SetDate(QDate(2003, 5, 4));
+    EXPECT_EQ(Column(dialog, colName), QStringList{u"Nový"_s});
+}
+
+TEST_F(Frekvence, AMalformedStartEmptiesTheListKeepsTheTotalAndRestoresTheCursor)
+{
+    const QDate may4(2002, 5, 4);
+    WriteLog(may4, {Line(may4, 13, 60, u"Internet"_s)});
+    TDlgFrekvence dialog;
+    dialog.SetDate(may4);
+    const QString total = dialog.TimeLabel->text();
+    ASSERT_EQ(total, u"Celková doba připojení "_s + FormatDuration(1.0 / 24));
+
+    WriteLog(may4, {Line(may4, 13, 60, u"Internet"_s), u"37381?x=37381?5,0,0,Vadný"_s});
+    QString boxText;
+    bool cursorWhileBox = true;
+    WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        boxText = box->text();
+        cursorWhileBox = QGuiApplication::overrideCursor() != nullptr;
+        box->accept();
+    });
+    dialog.RbMesic->click();
+
+    EXPECT_TRUE(boxText.contains(u"37381?x"_s)) << boxText.toStdString();
+    EXPECT_TRUE(boxText.contains(u"20025.txt"_s)) << boxText.toStdString();
+    EXPECT_FALSE(cursorWhileBox);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(dialog.ConList->model()->rowCount(), 0);
+    EXPECT_EQ(dialog.ConListData(0, colName), QString());
+    EXPECT_EQ(dialog.TimeLabel->text(), total);
+}
+
+TEST_F(Frekvence, AYearListsItsFilesInTheTextOrderOfTheirNames)
+{
+    for (int month = 1; month <= 12; ++month) {
+        QStringList lines;
+        for (int i = 0; i < 500; ++i)
+            lines.append(Line(QDate(2002, month, 1 + i % 28), i / 28, 30, u"Připojení %1"_s.arg(i)));
+        WriteLog(QDate(2002, month, 1), lines);
+    }
+    TDlgFrekvence dialog;
+    dialog.RbRok->setChecked(true);
+    dialog.SetDate(QDate(2002, 7, 1));
+    ASSERT_EQ(dialog.ConList->model()->rowCount(), 6000);
+    // January's file comes first, then October: row 500 is October's first line.
+    EXPECT_EQ(dialog.ConListData(500, colDate), SessionColumnText({{}, Ole(QDate(2002, 10, 1))}, colDate));
+    EXPECT_EQ(dialog.ConListData(5999, colName), u"Připojení 499"_s);
+    EXPECT_EQ(dialog.TimeLabel->text(), u"Celková doba připojení "_s + FormatDuration(6000 * 30 / 1440.0));
+}
+
+TEST_F(Frekvence, AWindowDestroyedWhileShownDropsItsRowsFirst)
+{
+    // Enough sessions that their freed memory goes back to the system at once.
+    const QDate may4(2002, 5, 4);
+    QStringList lines;
+    for (int i = 0; i < 5000; ++i) {
+        const double start = Ole(may4) + i / 1440.0;
+        lines.append(FloatToSafeStr(start) + u'=' + FloatToSafeStr(start + 0.0005) + u",0,0,Internet"_s);
+    }
+    WriteLog(may4, lines);
+    auto dialog = std::make_unique<TDlgFrekvence>();
+    dialog->RbMesic->setChecked(true);
+    dialog->SetDate(may4);
+    dialog->show();
+    QApplication::processEvents();
+    ASSERT_EQ(dialog->ConList->model()->rowCount(), 5000);
+    dialog->Prepocitej(); // leaves the list's layout pending
+    dialog.reset();       // hiding the list on the way must not read the sessions
+}
