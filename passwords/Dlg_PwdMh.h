@@ -1,0 +1,44 @@
+#pragma once
+
+// TDlgPwdMh: the password prompt before the password manager ("Heslo pro přístup"), and
+// ShowPwdMh, which opens it.
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+
+namespace nuvex {
+
+class TqnDialogButtons;
+
+// True when OK closed the prompt; digest is then the digest of the prepared typed text,
+// as the option "Diggest" holds it. Otherwise false and digest stays as it was.
+bool ShowPwdMh(QString& digest);
+
+class TDlgPwdMh : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TDlgPwdMh(QWidget* parent = nullptr);
+    ~TDlgPwdMh() override;
+
+    // Empties the password.
+    void FormCreate();
+
+    QLabel* AppIcon = nullptr;
+    QLabel* KeyImage = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* PwdEdit = nullptr;
+    TqnDialogButtons* qnDialogButtons1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool centred_ = false;
+};
+
+} // namespace nuvex
