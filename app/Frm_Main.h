@@ -55,6 +55,11 @@ public:
     void NovinkyExecute();
     // The data module's update command, which does nothing.
     void IUpdateExecute();
+    void GoHomePageExecute();
+    void AboutExecute();
+    void NastaveniExecute();
+    void VypisPripojeniExecute();
+    void PwdManagerExecute();
 
     void AppEvents1Minimize();
     void AppEvents1Restore();

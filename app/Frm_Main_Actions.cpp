@@ -6,7 +6,12 @@
 #include "app/TrayMenu.h"
 #include "news/Dlg_Novinky.h"
 #include "news/Dm_ic.h"
+#include "passwords/PwdManagerGate.h"
+#include "settings/Dlg_Setup.h"
+#include "status/Dlg_Frekvence.h"
+#include "ui/Dlg_About.h"
 #include "ui/HelpEngine.h"
+#include "ui/ShellOpen.h"
 #include "ui/qnForms.h"
 
 #include <QAction>
@@ -45,21 +50,23 @@ void TFrmNuvex::CreateActions()
     CloseApp =
         MakeAction("CloseApp", QStringLiteral("&Konec"), QStringLiteral("Konec sledování, aplikace se vypne"),
                    kImageQuit, &TFrmNuvex::CloseAppExecute);
-    // The secondary commands get their handlers with the windows they open.
     GoHomePage = MakeAction("GoHomePage", QStringLiteral("&WWW"),
-                            QStringLiteral("Otevře domovskou stránku programu na WWW"), kImageHomePage);
+                            QStringLiteral("Otevře domovskou stránku programu na WWW"), kImageHomePage,
+                            &TFrmNuvex::GoHomePageExecute);
     About = MakeAction("About", QStringLiteral("&O programu..."), QStringLiteral("Informace o autorech"),
-                       kImageAbout);
+                       kImageAbout, &TFrmNuvex::AboutExecute);
     IUpdate = MakeAction("IUpdate", QStringLiteral("&Internet update"),
                          QStringLiteral("Podívá se na WWW, zda není nová verze a popř. provede aktulizaci"),
                          kImageUpdate, &TFrmNuvex::IUpdateExecute);
     Napoveda = MakeAction("Napoveda", QStringLiteral("&Pomoc"), QString(), -1, &TFrmNuvex::NapovedaExecute);
     Novinky = MakeAction("Novinky", QStringLiteral("&Novinky"), QString(), -1, &TFrmNuvex::NovinkyExecute);
-    VypisPripojeni = MakeAction("VypisPripojeni", QStringLiteral("Časy a &frekvence"),
-                                QStringLiteral("Výpis připojení v daném období"), -1);
-    Nastaveni = MakeAction("Nastaveni", QStringLiteral("Na&stavení"), QString(), -1);
+    VypisPripojeni =
+        MakeAction("VypisPripojeni", QStringLiteral("Časy a &frekvence"),
+                   QStringLiteral("Výpis připojení v daném období"), -1, &TFrmNuvex::VypisPripojeniExecute);
+    Nastaveni =
+        MakeAction("Nastaveni", QStringLiteral("Na&stavení"), QString(), -1, &TFrmNuvex::NastaveniExecute);
     PwdManager = MakeAction("PwdManager", QStringLiteral("&Manažer hesel"), QStringLiteral("Manažer hesel"),
-                            kImagePasswordManager);
+                            kImagePasswordManager, &TFrmNuvex::PwdManagerExecute);
 }
 
 void TFrmNuvex::CreateMenus()
@@ -112,6 +119,32 @@ void TFrmNuvex::CreateMenus()
 void TFrmNuvex::NapovedaExecute()
 {
     ApplicationHelpCommand(HELP_CONTENTS, 0);
+}
+
+void TFrmNuvex::GoHomePageExecute()
+{
+    ShellOpen(kHomePage, QString(), QString(), SW_SHOW);
+}
+
+void TFrmNuvex::AboutExecute()
+{
+    ShowAboutBox();
+}
+
+void TFrmNuvex::NastaveniExecute()
+{
+    ShowSetup();
+}
+
+void TFrmNuvex::VypisPripojeniExecute()
+{
+    ShowFrekvence();
+}
+
+void TFrmNuvex::PwdManagerExecute()
+{
+    // The master-password gate opens the manager when it passes.
+    nuvex::PwdManagerExecute();
 }
 
 void TFrmNuvex::IUpdateExecute()

@@ -10,7 +10,7 @@ out=$root/docs/screenshots
 mkdir -p "$out"
 
 missing=()
-for package in xvfb openbox trayer xdotool imagemagick; do
+for package in xvfb openbox trayer xdotool imagemagick locales; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -18,14 +18,24 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${as_root[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# The windows are shot as a Czech desktop shows them: dates and times in Czech.
+if ! locale -a 2>/dev/null | grep -qi '^cs_CZ\.utf-\?8$'; then
+    as_root=(); [ "$(id -u)" -ne 0 ] && as_root=(sudo)
+    "${as_root[@]}" sed -i 's/^# *cs_CZ.UTF-8 UTF-8/cs_CZ.UTF-8 UTF-8/' /etc/locale.gen
+    "${as_root[@]}" locale-gen >/dev/null
+fi
 "$root/tools/build.sh" nuvex nuvex-ras
 
 work=$(mktemp -d)
 pids=()
-cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"; }
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done # the program writes as it ends
+    rm -rf "$work"
+}
 trap cleanup EXIT
 
-export DISPLAY=:93 NUVEX_SYSTEM_ROOT=$work/machine LC_ALL=C.UTF-8
+export DISPLAY=:93 NUVEX_SYSTEM_ROOT=$work/machine LC_ALL=cs_CZ.UTF-8
 Xvfb "$DISPLAY" -screen 0 900x640x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 sleep 1
 openbox >/dev/null 2>&1 & pids+=($!)
@@ -53,7 +63,7 @@ shot_window() { # name, window id
     import -frame -window "$2" "$out/$1.png"
     echo "docs/screenshots/$1.png"
 }
-main=$(xdotool search --sync --name "NUVEX - hlídač" | head -n 1)
+main=$(xdotool search --sync --name "^NUVEX - hl" | head -n 1)
 shot_window main-window "$main"
 # Resolve the alarm, so that the window no longer comes forward over the others.
 printf '[Výhra zdarma]\r\nTn=420-(909)-666666\r\n' >> "$NUVEX_SYSTEM_ROOT/windows/Nuvex.val"

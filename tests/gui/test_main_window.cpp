@@ -4,18 +4,22 @@
 #include "status/SessionLog.h"
 #include "ui/HelpEngine.h"
 #include "ui/IniFile.h"
+#include "ui/ShellOpen.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 using namespace nuvex;
@@ -313,4 +317,73 @@ TEST_F(MainWindow, InternetUpdateChangesAndShowsNothing)
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(window->LogMemo->toPlainText(), log);
+}
+
+TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
+{
+    MakeWindow();
+    window->show();
+    window->Timer1->start();
+    std::vector<QUrl> opened;
+    SetShellOpenHandler([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    std::vector<THelpRequest> help;
+    SetHelpRequestObserver([&](const THelpRequest& request) { help.push_back(request); });
+
+    // Whatever window a command opens is closed again, the way a user would close it.
+    QStringList closed;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                ADD_FAILURE() << "error box: " << box->text().toStdString();
+            closed.append(modal->objectName());
+            modal->close();
+        }
+    });
+    closer.start();
+
+    std::vector<QAction*> commands;
+    std::function<void(const QList<QAction*>&)> collect = [&](const QList<QAction*>& actions) {
+        for (QAction* action : actions) {
+            if (action->menu())
+                collect(action->menu()->actions());
+            else if (!action->isSeparator())
+                commands.push_back(action);
+        }
+    };
+    collect(window->menuBar()->actions());
+    commands.push_back(window->Napoveda);
+    collect(window->PopupMenu->actions());
+    for (QAction* command : commands) {
+        SCOPED_TRACE(command->text().toStdString());
+        if (command == window->CloseApp || command->objectName() == u"Konec1"_s)
+            boxes.Answer(false); // asked, and the user stays
+        command->trigger();
+        QApplication::processEvents();
+    }
+    closer.stop();
+    SetShellOpenHandler({});
+    SetHelpRequestObserver({});
+
+    EXPECT_EQ(opened.size(), 2u); // "&WWW" from both menus
+    EXPECT_EQ(help.size(), 1u);   // "&Pomoc"
+    for (const char* name : {"DlgNovinky", "DlgSetup", "AboutBox", "DlgFrekvence"})
+        EXPECT_TRUE(closed.contains(QString::fromLatin1(name)))
+            << name << " in " << closed.join(u',').toStdString();
+    EXPECT_TRUE(window->isVisible());
+
+    // The watch still ticks.
+    const int linesBefore = static_cast<int>(LogTexts().size());
+    QTimer::singleShot(1300, QCoreApplication::instance(), [] {});
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1300)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_TRUE(LogTexts().contains(u"Vše OK."_s)) << LogTexts().join(u'\n').toStdString();
+    EXPECT_GE(LogTexts().size(), linesBefore);
 }

@@ -13,7 +13,7 @@ stats_today=$(date +%-d)
         minute=$(((i * 17) % 60))
         length=$((12 + (i * 37) % 150))
         start_days=$(($(date -u -d "$(date +%Y-%m)-$(printf %02d "$day")" +%s) / 86400 + 25569))
-        awk -v d="$start_days" -v h="$hour" -v m="$minute" -v l="$length" -v i="$i" -v n="${names[$((i % 6))]}" 'BEGIN {
+        LC_ALL=C awk -v d="$start_days" -v h="$hour" -v m="$minute" -v l="$length" -v i="$i" -v n="${names[$((i % 6))]}" 'BEGIN {
             s = d + (h * 60 + m) / 1440; e = s + l / 1440
             a = sprintf("%.10f", s); b = sprintf("%.10f", e)
             sub(/\./, "?", a); sub(/\./, "?", b)
@@ -25,7 +25,7 @@ stats_today=$(date +%-d)
 xdotool windowactivate --sync "$main" key alt+s
 sleep 0.5
 xdotool key f
-stats=$(xdotool search --sync --name "Statistika časů a frekvence" | head -n 1)
+stats=$(xdotool search --sync --name "^Statistika" | head -n 1)
 xdotool windowactivate --sync "$stats"
 sleep 0.5
 # "&Měsíc": the whole month.

@@ -1,0 +1,256 @@
+#include "MainWindowFixture.h"
+#include "passwords/MasterPassword.h"
+#include "settings/Dlg_Setup.h"
+#include "ui/Dlg_About.h"
+#include "ui/ShellOpen.h"
+#include "ui/qnDialogButtons.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+
+using namespace nuvex;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class SettingsDialog : public test::MainWindowFixture
+{
+protected:
+    QStringList ValueLines() const
+    {
+        QFile file(
+            QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
+        QStringList lines;
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : file.readAll().split('\n'))
+                if (line.startsWith('"'))
+                    lines.append(QString::fromUtf8(line.trimmed()));
+        return lines;
+    }
+    // Runs action on the next modal window the program opens, once it is shown.
+    static void OnNextModal(std::function<void(QWidget&)> action)
+    {
+        auto poll = std::make_shared<std::function<void()>>();
+        *poll = [poll, action] {
+            if (QWidget* window = QApplication::activeModalWidget()) {
+                action(*window);
+                return;
+            }
+            QTimer::singleShot(10, *poll);
+        };
+        QTimer::singleShot(0, *poll);
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsDialog, WithNothingStoredShowsTheDefaults)
+{
+    TDlgSetup dialog;
+    EXPECT_EQ(dialog.windowTitle(), u"Nastavení"_s);
+    EXPECT_EQ(dialog.size(), QSize(384, 289));
+    EXPECT_EQ(dialog.Page95Control1->tabPosition(), QTabWidget::East);
+    EXPECT_EQ(dialog.Page95Control1->tabText(0), u"Potvrzování"_s);
+    EXPECT_EQ(dialog.Page95Control1->tabText(1), u"Chování"_s);
+    EXPECT_EQ(dialog.Page95Control1->currentWidget(), dialog.Tab95Sheet2); // "Chování" first
+    EXPECT_FALSE(dialog.ChxAskClose->isChecked());
+    EXPECT_FALSE(dialog.ChxAskDeleteRecords->isChecked());
+    EXPECT_FALSE(dialog.ChxAppHide->isChecked());
+    EXPECT_TRUE(dialog.RbBytesRec->isChecked());
+    EXPECT_FALSE(dialog.CheckBox1->isChecked());
+    EXPECT_EQ(dialog.AutoPwdEdit->text(), QString());
+    EXPECT_EQ(dialog.AutoPwdEdit->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(dialog.AutoPwdEdit->isEnabled());
+    EXPECT_EQ(dialog.qnDialogButtons1->HelpContext(), 1000);
+    EXPECT_NE(dialog.qnDialogButtons1->Button(bkOK), nullptr);
+    EXPECT_NE(dialog.qnDialogButtons1->Button(bkCancel), nullptr);
+    EXPECT_NE(dialog.qnDialogButtons1->Button(bkHelp), nullptr);
+}
+
+TEST_F(SettingsDialog, ShowsTheStoredValuesAsTheyAre)
+{
+    Options->WriteBool(u"AskBeforeQuit"_s, true);
+    Options->WriteBool(u"AppHideAfterStart"_s, true);
+    Options->WriteString(u"AutoPwd"_s, u"tajné"_s);
+    SetWhatShow(2);
+    TDlgSetup dialog;
+    EXPECT_TRUE(dialog.ChxAskClose->isChecked());
+    EXPECT_TRUE(dialog.ChxAppHide->isChecked());
+    EXPECT_FALSE(dialog.ChxAskDeleteRecords->isChecked());
+    EXPECT_TRUE(dialog.RbConnTime->isChecked());
+    EXPECT_TRUE(dialog.CheckBox1->isChecked());
+    EXPECT_EQ(dialog.AutoPwdEdit->text(), u"tajné"_s);
+}
+
+TEST_F(SettingsDialog, OkWritesEveryOptionInOrderAndCancelNothing)
+{
+    {
+        TDlgSetup dialog;
+        dialog.ChxAskClose->setChecked(true);
+        dialog.done(mrCancel);
+    }
+    EXPECT_EQ(ValueLines(), QStringList{u"\"Installed\"=dword:00000001"_s});
+
+    TDlgSetup dialog;
+    dialog.done(mrOk); // no change: all five are written with their values
+    EXPECT_EQ(ValueLines(),
+              (QStringList{u"\"Installed\"=dword:00000001"_s, u"\"AppHideAfterStart\"=dword:00000000"_s,
+                           u"\"AskBeforeQuit\"=dword:00000000"_s, u"\"WhatShowInStatusBar\"=dword:00000000"_s,
+                           u"\"AskBeforeDeletePwd\"=dword:00000000"_s, u"\"AutoPwd\"=\"\""_s}));
+}
+
+TEST_F(SettingsDialog, AutomaticLoginStoresTheFieldOnlyWhenChecked)
+{
+    {
+        TDlgSetup dialog;
+        dialog.CheckBox1->setChecked(true); // checked, but the field is empty
+        dialog.done(mrOk);
+    }
+    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), QString());
+    {
+        TDlgSetup dialog;
+        EXPECT_FALSE(dialog.CheckBox1->isChecked());
+        dialog.CheckBox1->setChecked(true);
+        dialog.AutoPwdEdit->setText(u"heslo"_s);
+        dialog.done(mrOk);
+    }
+    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), u"heslo"_s);
+    {
+        TDlgSetup dialog;
+        dialog.CheckBox1->setChecked(false); // the field still holds text
+        dialog.done(mrOk);
+    }
+    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), QString());
+}
+
+TEST_F(SettingsDialog, AStatusBarChoiceOutsideTheRangeIsShownAsBytesAndStoredAsZero)
+{
+    Options->WriteInteger(u"WhatShowInStatusBar"_s, 7);
+    DestroyOptions();
+    ASSERT_TRUE(CreateOptions().isEmpty());
+    ASSERT_EQ(GetWhatShow(), 7);
+    TDlgSetup dialog;
+    EXPECT_TRUE(dialog.RbBytesRec->isChecked());
+    dialog.done(mrOk);
+    EXPECT_EQ(GetWhatShow(), 0);
+    EXPECT_EQ(Options->ReadInteger(u"WhatShowInStatusBar"_s), 0);
+}
+
+TEST_F(SettingsDialog, ShowSetupTellsWhetherOkClosedIt)
+{
+    OnNextModal([](QWidget& window) {
+        static_cast<QDialog&>(window).findChild<TqnDialogButtons*>()->Button(bkOK)->click();
+    });
+    EXPECT_TRUE(ShowSetup());
+    OnNextModal([](QWidget& window) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&window, &escape);
+    });
+    EXPECT_FALSE(ShowSetup());
+}
+
+TEST(ShellOpening, PassesALongAddressWhole)
+{
+    std::vector<QUrl> opened;
+    SetShellOpenHandler([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    const QString address = u"https://nuvex.example.org/"_s + QString(200, u'a') + u"?q=1"_s;
+    ShellOpen(address, QString(), QString(), SW_SHOW);
+    ShellOpen(u"mailto:nuvex@example.org"_s, QString(), QString(), SW_SHOW);
+    SetShellOpenHandler({});
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0].toString(), address);
+    EXPECT_EQ(opened[1].scheme(), u"mailto"_s);
+    EXPECT_EQ(opened[1].path(), u"nuvex@example.org"_s);
+}
+
+TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
+{
+    std::vector<QUrl> opened;
+    SetShellOpenHandler([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    bool checked = false;
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [&, poll] {
+        auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(10, *poll);
+            return;
+        }
+        checked = true;
+        EXPECT_EQ(box->windowTitle(), u"O programu"_s);
+        EXPECT_EQ(box->size(), QSize(298, 158));
+        EXPECT_EQ(box->RxLabel2->text(), u"Nuvex - hlídač telefonického připojení"_s);
+        EXPECT_EQ(box->RxLabel3->text(), u"Vývojáři programu Nuvex"_s);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), box->RxLabel4->mapToGlobal(QPointF(2, 2)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2),
+                            box->RxLabel4->mapToGlobal(QPointF(2, 2)), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(box->RxLabel4, &press);
+        QApplication::sendEvent(box->RxLabel4, &release);
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+    };
+    QTimer::singleShot(0, *poll);
+    ShowAboutBox();
+    SetShellOpenHandler({});
+    EXPECT_TRUE(checked);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toString(), u"mailto:nuvex@example.org"_s);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
+{
+    Options->WriteString(u"AutoPwd"_s, u"staré"_s);
+    TDlgSetup dialog;
+    const QStringList before = ValueLines();
+    OnNextModal([](QWidget& window) {
+        window.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"nové heslo"_s);
+        window.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"nové heslo"_s);
+        window.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
+    });
+    dialog.Button1->click();
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, u"Nové heslo bylo uloženo."_s);
+    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    dialog.done(mrCancel);
+    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), u"staré"_s); // untouched
+    QStringList after = ValueLines();
+    after.removeIf([](const QString& line) { return line.startsWith(u"\"Diggest\""_s); });
+    EXPECT_EQ(after, before);
+
+    // A wrong old password and mismatched new entries give their messages and store nothing.
+    OnNextModal([](QWidget& window) {
+        window.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"špatné"_s);
+        window.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"x"_s);
+        window.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"x"_s);
+        window.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
+    });
+    dialog.Button1->click();
+    EXPECT_EQ(boxes.calls.back().text, u"Chybné původní heslo. Nové heslo nebylo uloženo."_s);
+    OnNextModal([](QWidget& window) {
+        window.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"nové heslo"_s);
+        window.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"a"_s);
+        window.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"b"_s);
+        window.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
+    });
+    dialog.Button1->click();
+    EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);
+    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+}

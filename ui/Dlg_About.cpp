@@ -1,0 +1,116 @@
+#include "ui/Dlg_About.h"
+
+#include "ui/ShellOpen.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSvgRenderer>
+
+namespace nuvex {
+
+namespace {
+
+QPixmap RenderSvg(const QString& path, QSize size)
+{
+    QSvgRenderer renderer(path);
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    return pixmap;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("O programu"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(298, 158);
+    // The layout is in pixels for an 8-point font at 96 dpi: keep the text that size.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(8, 8, 281, 118);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setLineWidth(2);
+
+    Image1 = new QLabel(panel);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(52, 11, 32, 32);
+    Image1->setPixmap(RenderSvg(QStringLiteral(":/images/tray.svg"), QSize(32, 32)));
+
+    ProgramIcon = new QLabel(panel);
+    ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
+    ProgramIcon->setGeometry(164, 7, 70, 40);
+    ProgramIcon->setPixmap(RenderSvg(QStringLiteral(":/images/logo.svg"), QSize(70, 40)));
+
+    RxLabel2 =
+        MakeLabel(panel, "RxLabel2", QStringLiteral("Nuvex - hlídač telefonického připojení"), {21, 50});
+    QFont title(QStringLiteral("Arial"));
+    title.setBold(true);
+    title.setPixelSize(13);
+    RxLabel2->setFont(title);
+    RxLabel2->adjustSize();
+    RxLabel1 = MakeLabel(panel, "RxLabel1", QStringLiteral("Copyright © 2026"), {78, 73});
+    RxLabel3 = MakeLabel(panel, "RxLabel3", QStringLiteral("Vývojáři programu Nuvex"), {27, 93});
+    RxLabel4 = MakeLabel(panel, "RxLabel4", kMakerMail, {165, 93});
+    QPalette blue = RxLabel4->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    RxLabel4->setPalette(blue);
+    RxLabel4->setCursor(Qt::PointingHandCursor);
+    RxLabel4->installEventFilter(this);
+    // The two labels of the bottom line share it: the address goes on from the name.
+    if (RxLabel3->geometry().right() + 6 > RxLabel4->x())
+        RxLabel4->move(RxLabel3->geometry().right() + 6, RxLabel4->y());
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(112, 130, 75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, [this] { done(1); });
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == RxLabel4 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        RxLabel4Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAboutBox::RxLabel4Click()
+{
+    ShellOpen(u"mailto:" + RxLabel4->text(), QString(), QString(), SW_SHOW);
+}
+
+void ShowAboutBox()
+{
+    TAboutBox box;
+    box.exec();
+}
+
+} // namespace nuvex
