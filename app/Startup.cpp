@@ -9,11 +9,11 @@
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
 #include "ui/HelpEngine.h"
+#include "ui/Placement.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -58,8 +58,7 @@ int RunNuvex(int argc, char** argv)
     TDm dm;
     window.adjustSize();
     window.setFixedSize(window.size());
-    if (const QScreen* screen = window.screen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
+    CentreOnScreen(&window);
     window.show();
     QObject::connect(&instance, &TSingleInstance::ComeForwardRequested, &window, [&window] {
         // A copy hidden in the tray stays hidden.

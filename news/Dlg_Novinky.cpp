@@ -3,6 +3,7 @@
 #include "news/Pictures.h"
 #include "news/ShadowLabel.h"
 #include "news/VersionInfo.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QCheckBox>
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 #include <qdrawutil.h>
 
@@ -172,11 +172,7 @@ void TDlgNovinky::showEvent(QShowEvent* event)
 {
     if (!centred_) {
         centred_ = true;
-        if (QScreen* shown = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(shown->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(this);
         // The button bar has the focus: Enter and the space bar both press "OK".
         if (QPushButton* ok = qnDialogButtons1->Button(bkOK))
             ok->setFocus();

@@ -7,15 +7,6 @@
 
 namespace nuvex {
 
-void CentreOnScreen(QWidget* window)
-{
-    if (QScreen* shown = window->screen()) {
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(shown->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
-}
-
 int PlaceWrappedLabel(QLabel* label, int left, int top, int width, int height)
 {
     label->setWordWrap(true);

@@ -4,6 +4,7 @@
 #include "passwords/MasterPassword.h"
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 #include "ui/qnForms.h"
 
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -117,8 +117,7 @@ TDlgSetup::TDlgSetup(QWidget* parent) : QDialog(parent)
     qnDialogButtons1->setGeometry(0, height() - 30, width(), 30);
     qnDialogButtons1->Loaded();
 
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     FormCreate();
 }
 

@@ -1,6 +1,7 @@
 #include "status/Dlg_Frekvence.h"
 
 #include "ui/ExceptionReport.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QAbstractTableModel>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTreeView>
 #include <array>
 
@@ -255,11 +255,7 @@ void TDlgFrekvence::showEvent(QShowEvent* event)
 {
     if (!centred_) {
         centred_ = true;
-        if (QScreen* shown = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(shown->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(this);
     }
     QDialog::showEvent(event);
 }

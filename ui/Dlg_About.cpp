@@ -1,5 +1,6 @@
 #include "ui/Dlg_About.h"
 
+#include "ui/Placement.h"
 #include "ui/ShellOpen.h"
 
 #include <QFrame>
@@ -7,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QSvgRenderer>
 
 namespace nuvex {
@@ -88,8 +88,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, [this] { done(1); });
 
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event)

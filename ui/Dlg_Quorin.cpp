@@ -1,9 +1,8 @@
 #include "ui/Dlg_Quorin.h"
 
 #include "ui/ContextHelp.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
-
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -41,11 +40,7 @@ void TDlg::showEvent(QShowEvent* event)
 {
     if (!centred_) {
         centred_ = true;
-        if (QScreen* shown = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(shown->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(this);
     }
     QDialog::showEvent(event);
 }

@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 #include "platform/Profile.h"
+#include "support/ChildProcess.h"
 #include "support/Sandbox.h"
 
 #include <algorithm>
@@ -31,25 +32,8 @@ void WriteBytes(const fs::path& path, const std::string& bytes)
 }
 
 // Runs `work` in a child process; true when it exited with status 0.
-template <typename Work> pid_t Spawn(Work work)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        int status = 1;
-        try {
-            status = work() ? 0 : 1;
-        } catch (...) {
-        }
-        _exit(status);
-    }
-    return pid;
-}
-
-bool Succeeded(pid_t pid)
-{
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using nuvex::test::Spawn;
+using nuvex::test::Succeeded;
 
 } // namespace
 

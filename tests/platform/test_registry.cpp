@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "support/ChildProcess.h"
 #include "support/Sandbox.h"
 
 #include <cstring>
@@ -48,25 +49,8 @@ mode_t ModeOf(const fs::path& path)
 }
 
 // Runs `work` in a child process, which reports its result through the exit status.
-template <typename Work> pid_t Spawn(Work work)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        int status = 1;
-        try {
-            status = work() ? 0 : 1;
-        } catch (...) {
-        }
-        _exit(status);
-    }
-    return pid;
-}
-
-bool Succeeded(pid_t pid)
-{
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using nuvex::test::Spawn;
+using nuvex::test::Succeeded;
 
 } // namespace
 
