@@ -6,7 +6,9 @@
 #include "platform/IniFile.h"
 #include "platform/RasStandin.h"
 #include "platform/SystemPaths.h"
+#include "settings/uOptions.h"
 #include "support/Sandbox.h"
+#include "ui/AppDir.h"
 #include "watch/NumberWatch.h"
 
 #include <QApplication>
@@ -137,8 +139,15 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
+    // The window needs the options and a program folder; both live in sandboxes (each
+    // machine keeps its own options file), never in the real home directory.
+    test::Sandbox programFolder;
+    SetAppDirForTesting(QString::fromStdString(programFolder.dir().string()));
+    if (!CreateOptions().isEmpty())
+        return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    DestroyOptions();
     benchmark::Shutdown();
     return 0;
 }
