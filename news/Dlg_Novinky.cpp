@@ -1,6 +1,6 @@
 #include "news/Dlg_Novinky.h"
 
-#include "news/Pictures.h"
+#include "ui/Pictures.h"
 #include "news/ShadowLabel.h"
 #include "news/VersionInfo.h"
 #include "ui/Placement.h"

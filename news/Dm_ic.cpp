@@ -1,6 +1,6 @@
 #include "news/Dm_ic.h"
 
-#include "news/Pictures.h"
+#include "ui/Pictures.h"
 
 namespace nuvex {
 

@@ -1,5 +1,6 @@
 #include "platform/IniDocument.h"
 
+#include "platform/Blanks.h"
 #include "platform/TextFold.h"
 
 #include <algorithm>
@@ -9,20 +10,6 @@ namespace nuvex::platform {
 namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
 
 bool IsQuote(char c)
 {

@@ -13,6 +13,7 @@
 // nobody's settings are silently thrown away. Writes change only the lines they must.
 
 #include "platform/AtomicFile.h"
+#include "platform/Blanks.h"
 #include "platform/Registry.h"
 #include "platform/SystemPaths.h"
 #include "platform/TextFold.h"
@@ -35,20 +36,6 @@ constexpr std::string_view kNewLine = "\r\n"; // as regedit writes; a file's own
 std::string_view RootName(Root root)
 {
     return root == Root::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
-}
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
 }
 
 bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix)

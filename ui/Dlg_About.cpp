@@ -1,28 +1,17 @@
 #include "ui/Dlg_About.h"
 
+#include "ui/Pictures.h"
 #include "ui/Placement.h"
 #include "ui/ShellOpen.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
-#include <QSvgRenderer>
 
 namespace nuvex {
 
 namespace {
-
-QPixmap RenderSvg(const QString& path, QSize size)
-{
-    QSvgRenderer renderer(path);
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    return pixmap;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint at)
 {
@@ -56,12 +45,12 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     Image1 = new QLabel(panel);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(52, 11, 32, 32);
-    Image1->setPixmap(RenderSvg(QStringLiteral(":/images/tray.svg"), QSize(32, 32)));
+    Image1->setPixmap(ProgramIconPixmap(32));
 
     ProgramIcon = new QLabel(panel);
     ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
     ProgramIcon->setGeometry(164, 7, 70, 40);
-    ProgramIcon->setPixmap(RenderSvg(QStringLiteral(":/images/logo.svg"), QSize(70, 40)));
+    ProgramIcon->setPixmap(RenderPicture(QStringLiteral(":/images/logo.svg"), QSize(70, 40)));
 
     RxLabel2 =
         MakeLabel(panel, "RxLabel2", QStringLiteral("Nuvex - hlídač telefonického připojení"), {21, 50});

@@ -1,4 +1,4 @@
-#include "news/Pictures.h"
+#include "ui/Pictures.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -13,13 +13,13 @@ static void InitPictureResources()
 
 namespace nuvex {
 
-QPixmap RenderPicture(const QString& resourcePath, int size)
+QPixmap RenderPicture(const QString& resourcePath, QSize size)
 {
     InitPictureResources();
     QSvgRenderer renderer(resourcePath);
     if (!renderer.isValid())
         return {};
-    QPixmap pixmap(size, size);
+    QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     renderer.render(&painter);
@@ -30,7 +30,7 @@ QPixmap RenderPicture(const QString& resourcePath, int size)
 QIcon PictureIcon(const QString& resourcePath)
 {
     QIcon icon;
-    for (int size : {16, 32})
+    for (int size : {16, 22, 32, 48})
         if (const QPixmap pixmap = RenderPicture(resourcePath, size); !pixmap.isNull())
             icon.addPixmap(pixmap);
     return icon;
