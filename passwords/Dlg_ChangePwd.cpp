@@ -1,6 +1,6 @@
 #include "passwords/Dlg_ChangePwd.h"
 
-#include "news/Pictures.h"
+#include "ui/Pictures.h"
 #include "passwords/DialogPlacement.h"
 #include "passwords/Windows1250Input.h"
 #include "ui/qnDialogButtons.h"

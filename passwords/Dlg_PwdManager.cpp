@@ -1,7 +1,7 @@
 #include "passwords/Dlg_PwdManager.h"
 
 #include "news/Dm_ic.h"
-#include "news/Pictures.h"
+#include "ui/Pictures.h"
 #include "passwords/DialogPlacement.h"
 #include "passwords/Dlg_PwdRecord.h"
 #include "passwords/PwdListModel.h"

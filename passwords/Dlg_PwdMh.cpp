@@ -1,6 +1,6 @@
 #include "passwords/Dlg_PwdMh.h"
 
-#include "news/Pictures.h"
+#include "ui/Pictures.h"
 #include "passwords/DialogPlacement.h"
 #include "passwords/MasterPassword.h"
 #include "passwords/Windows1250.h"
