@@ -19,7 +19,7 @@ class TqnDialogButtons;
 
 // Where the automatic-login password goes, in one line under its field.
 inline const QString kAutoPwdNoteText =
-    QStringLiteral("Heslo se uloží čitelně jen do vašeho osobního souboru nastavení.");
+    QStringLiteral("Heslo se uloží čitelně do vašeho souboru nastavení.");
 
 class TDlgSetup : public QDialog
 {

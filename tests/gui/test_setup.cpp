@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -253,4 +254,46 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);
     EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
+}
+
+TEST_F(SettingsDialog, TheAutomaticLoginPasswordStaysInThePerUserFileAndTheDialogSaysSo)
+{
+    // The options live in the machine-wide file, which every user may read.
+    const std::string machine = platform::registry::RootFile(platform::registry::Root::LocalMachine);
+    const std::string user = platform::registry::RootFile(platform::registry::Root::CurrentUser);
+    DestroyOptions();
+    std::filesystem::create_directories(std::filesystem::path(machine).parent_path());
+    {
+        QFile file(QString::fromStdString(machine));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
+    }
+    ASSERT_TRUE(CreateOptions().isEmpty());
+    ASSERT_EQ(Options->RootKey, platform::registry::Root::LocalMachine);
+    {
+        TDlgSetup dialog;
+        dialog.show();
+        auto* note = dialog.findChild<QLabel*>(u"AutoPwdNote"_s);
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_TRUE(note->text().contains(u"soubor"_s));
+        // One line, inside its page.
+        EXPECT_LE(note->sizeHint().height(), 2 * note->fontMetrics().height());
+        EXPECT_LE(note->sizeHint().width(), dialog.Tab95Sheet2->width());
+        dialog.CheckBox1->setChecked(true);
+        dialog.AutoPwdEdit->setText(u"Tajné heslo"_s);
+        dialog.done(mrOk);
+    }
+    const auto bytes = [](const std::string& path) {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_FALSE(bytes(machine).contains("Tajn")) << bytes(machine).toStdString();
+    EXPECT_TRUE(bytes(user).contains("Tajné heslo"));
+    EXPECT_EQ(std::filesystem::status(user).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    TDlgSetup again;
+    EXPECT_EQ(again.AutoPwdEdit->text(), u"Tajné heslo"_s);
+    EXPECT_TRUE(again.CheckBox1->isChecked());
 }
