@@ -4,9 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NUVEX_BUILD_DIR:-$root/build}
-# The installed program knows its folder (/usr/bin) from the prefix it was built with.
-NUVEX_CMAKE_ARGS="-DCMAKE_INSTALL_PREFIX=/usr ${NUVEX_CMAKE_ARGS:-}" "$root/tools/build.sh" \
-    nuvex nuvex-ras nuvex_help nuvex_package_files
+"$root/tools/build.sh" nuvex nuvex-ras nuvex_help nuvex_package_files
 cd "$build"
 rm -f nuvex_*.deb
 cpack -G DEB >cpack.log 2>&1 || { cat cpack.log >&2; exit 1; }

@@ -24,12 +24,17 @@ QString EnvironmentOr(const char* name, const QString& fallback)
     return value.isEmpty() ? fallback : value;
 }
 
-// The installed program's folder is the package manager's: never a place for user data,
-// even for root, who may write everywhere.
-bool IsInstallationDir(const QString& dir)
+QString InstalledDataDir(const QString& appDir)
 {
-    const QString installed = QString::fromUtf8(build::kInstallBinDir);
-    return QDir::cleanPath(dir) == QDir::cleanPath(installed);
+    return QDir::cleanPath(appDir + u'/' + QString::fromUtf8(build::kBinToDataDir));
+}
+
+// An installation's program folder (/usr/bin, whose shared folder /usr/share/nuvex lies
+// beside it) belongs to the package manager: never a place for user data, even for root,
+// who may write everywhere.
+bool IsInstallationDir(const QString& appDir)
+{
+    return QFileInfo(InstalledDataDir(appDir)).isDir();
 }
 
 } // namespace
@@ -65,8 +70,7 @@ QString FindProgramFile(const QString& name)
     const QString beside = GetAppDir() + name;
     if (QFileInfo::exists(beside))
         return beside;
-    const QString shared =
-        QDir::cleanPath(GetAppDir() + QString::fromUtf8(build::kBinToDataDir) + u'/' + name);
+    const QString shared = InstalledDataDir(GetAppDir()) + u'/' + name;
     return QFileInfo::exists(shared) ? shared : beside;
 }
 

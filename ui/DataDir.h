@@ -15,8 +15,9 @@ namespace nuvex {
 QString UserDataDir();
 
 // The folder of the program's written files, with one trailing separator: GetAppDir()
-// when that folder is writable and not the installation's program folder, else
-// UserDataDir(), created when missing. The statistics read the same folder.
+// when the user may write there and it is not an installation's program folder (one
+// with the shared folder ../share/nuvex beside it), else UserDataDir(), created when
+// missing. The statistics and the password manager read the same folder.
 QString GetDataDir();
 
 // The choice itself: the program's folder, whether it is the installation's program

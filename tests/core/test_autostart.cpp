@@ -116,7 +116,8 @@ TEST_F(AutoStart, TheEntryIsValidForTheDesktopTools)
         QProcess check;
         check.start(validator, {File()});
         ASSERT_TRUE(check.waitForFinished(30000));
-        const QString output = QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
+        const QString output =
+            QString::fromUtf8(check.readAllStandardOutput() + check.readAllStandardError());
         EXPECT_EQ(check.exitCode(), 0) << output.toStdString();
         EXPECT_FALSE(output.contains(u"error"_s)) << output.toStdString();
     }

@@ -13,8 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace nuvex;
@@ -78,6 +78,16 @@ TEST_F(DataFolder, AProgramFolderNobodyMayWriteSendsEveryFileToTheUserDataFolder
     // Created for the user alone, as the XDG rules ask.
     ASSERT_TRUE(QFileInfo(XdgData()).isDir());
     EXPECT_EQ(QFile::permissions(XdgData()) & 0x0077, QFileDevice::Permissions());
+}
+
+TEST_F(DataFolder, AnInstallationsProgramFolderNeverHoldsUserData)
+{
+    // <prefix>/bin with <prefix>/share/nuvex beside it, writable (as /usr/bin is for root).
+    fs::create_directories(sandbox.dir() / "usr/bin");
+    fs::create_directories(sandbox.dir() / "usr/share/nuvex");
+    SetAppDirForTesting(Path("usr/bin"));
+    EXPECT_EQ(GetDataDir(), XdgData());
+    EXPECT_EQ(SessionLogFile(QDate(2026, 12, 9)), XdgData() + u"202612.txt"_s);
 }
 
 TEST_F(DataFolder, AReadOnlyProgramFolderCountsAsNotWritable)
