@@ -7,6 +7,7 @@
 // Run as root, the program and the dial-up tool run as the unprivileged user nobody
 // (setpriv), since root may write into any folder.
 
+#include "SeededOptions.h"
 #include "support/Sandbox.h"
 
 #include <QDate>
@@ -65,12 +66,7 @@ protected:
         // As an earlier start of this version left them, so that no news window waits.
         QFile options(Text(sandbox.machine() / "home/user.reg"));
         ASSERT_TRUE(options.open(QIODevice::WriteOnly));
-        options.write("Windows Registry Editor Version 5.00\r\n\r\n"
-                      "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                      "\"Installed\"=dword:00000001\r\n"
-                      "\"ShowNews\"=dword:00000000\r\n"
-                      "\"AppHideAfterStart\"=dword:00000001\r\n"
-                      "\"LastWhatsNew\"=\"" NUVEX_VERSION "\"\r\n");
+        options.write(kSeededOptions);
         options.close();
         Ras({u"add"_s, u"Internet"_s, u"420-(2)-123456"_s});
     }
