@@ -4,6 +4,7 @@
 #include "passwords/PwdRecords.h"
 #include "platform/Writable.h"
 #include "status/SessionLog.h"
+#include "status/SessionStats.h"
 #include "support/ChildProcess.h"
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
@@ -78,6 +79,11 @@ TEST_F(DataFolder, AProgramFolderNobodyMayWriteSendsEveryFileToTheUserDataFolder
     // Created for the user alone, as the XDG rules ask.
     ASSERT_TRUE(QFileInfo(XdgData()).isDir());
     EXPECT_EQ(QFile::permissions(XdgData()) & 0x0077, QFileDevice::Permissions());
+    // The statistics read the logs from there too.
+    QFile log(XdgData() + u"20263.txt"_s);
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.close();
+    EXPECT_EQ(ListLogFiles(QDate(2026, 7, 1), TStatsPeriod::Year), QStringList{XdgData() + u"20263.txt"_s});
 }
 
 TEST_F(DataFolder, AnInstallationsProgramFolderNeverHoldsUserData)
