@@ -97,8 +97,9 @@ QString AutoStartEntry(const QString& program)
         .arg(DesktopExecArgument(program));
 }
 
-void SetAutoStart(bool on, const QString& program)
+void SetAutoStart(bool on, const QString& runningProgram)
 {
+    const QString program = ProgramToAutoStart(runningProgram);
     const QString path = AutoStartFile();
     if (!on) {
         QFile file(path);
@@ -115,6 +116,17 @@ void SetAutoStart(bool on, const QString& program)
     file.write(AutoStartEntry(program).toUtf8());
     if (!file.commit())
         Refuse(QStringLiteral("Nelze zapsat soubor automatického spuštění"), file.errorString());
+}
+
+QString ProgramToAutoStart(const QString& runningProgram)
+{
+    static const QString deleted = QStringLiteral(" (deleted)");
+    if (runningProgram.endsWith(deleted) && !QFileInfo::exists(runningProgram)) {
+        const QString replaced = runningProgram.chopped(deleted.size());
+        if (QFileInfo::exists(replaced))
+            return replaced;
+    }
+    return runningProgram;
 }
 
 bool AutoStartOnFirstStart(TOptions& options, const QString& program)

@@ -20,15 +20,21 @@ QString AutoStartFile();
 // key X-GNOME-Autostart-enabled=false that desktops write when the user turns it off).
 bool IsAutoStartOn();
 
-// Writes the file (atomically) with an Exec line that starts `program`, or removes it.
-// Throws std::runtime_error with a Czech message naming the file.
-void SetAutoStart(bool on, const QString& program);
+// Writes the file (atomically) with an Exec line that starts the running program
+// (ProgramToAutoStart), or removes it. Throws std::runtime_error with a Czech message
+// naming the file.
+void SetAutoStart(bool on, const QString& runningProgram);
 
 // The desktop entry that starts `program` after login.
 QString AutoStartEntry(const QString& program);
 
 // One argument of an Exec line, quoted and escaped as desktop entries require.
 QString DesktopExecArgument(const QString& argument);
+
+// The program file an Exec line should name, from the running program's path as the
+// system reports it: after a package upgrade replaced the running file, Linux reports
+// "/usr/bin/nuvex (deleted)", and the new file at the old path is the one to start.
+QString ProgramToAutoStart(const QString& runningProgram);
 
 // At a user's first start autostart is switched on; from then on the user's choice (the
 // file) stands. Returns true when it wrote the file now.

@@ -135,3 +135,16 @@ TEST_F(AutoStart, TheFirstStartSwitchesItOnOnceAndTheUsersChoiceStands)
     EXPECT_FALSE(AutoStartOnFirstStart(options, u"/usr/bin/nuvex"_s));
     EXPECT_FALSE(QFile::exists(File()));
 }
+
+TEST_F(AutoStart, AProgramReplacedWhileRunningIsStartedFromItsPath)
+{
+    // A package upgrade replaced the running file: the system names it "... (deleted)".
+    const QString program = QString::fromStdString((sandbox.dir() / "nuvex").string());
+    EXPECT_EQ(ProgramToAutoStart(program + u" (deleted)"_s), program + u" (deleted)"_s); // no new file yet
+    QFile replacement(program);
+    ASSERT_TRUE(replacement.open(QIODevice::WriteOnly));
+    replacement.close();
+    SetAutoStart(true, program + u" (deleted)"_s);
+    EXPECT_EQ(ExecLine(), program);
+    EXPECT_EQ(ProgramToAutoStart(program), program);
+}
