@@ -6,7 +6,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/RetiredFile.h"
 #include "platform/SysError.h"
-#include "ui/AppDir.h"
+#include "ui/DataDir.h"
 #include "ui/SysText.h"
 
 #include <QFile>
@@ -177,7 +177,7 @@ void RemoveRecord(TPwdRecords& records, qsizetype index)
 
 QString DefaultPwdFile()
 {
-    return GetAppDir() + kPwdFileName;
+    return GetDataDir() + kPwdFileName;
 }
 
 namespace {
