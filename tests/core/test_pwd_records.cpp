@@ -1,6 +1,7 @@
 #include "passwords/PwdFormat.h"
 #include "passwords/PwdRecords.h"
 #include "passwords/Windows1250.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
 
@@ -67,17 +68,8 @@ protected:
         return QString::fromStdString((sandbox.dir() / name.toStdString()).string());
     }
 
-    static QByteArray ReadBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static void WriteBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    static QByteArray ReadBytes(const QString& path) { return test::ReadBytes(path); }
+    static void WriteBytes(const QString& path, const QByteArray& bytes) { test::WriteBytes(path, bytes); }
     static mode_t ModeOf(const QString& path)
     {
         struct stat status

@@ -5,6 +5,7 @@
 #include "passwords/Windows1250.h"
 #include "platform/Registry.h"
 #include "settings/uOptions.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
 
@@ -36,17 +37,8 @@ protected:
 
     QString Dir() const { return QString::fromStdString(sandbox.dir().string()) + u'/'; }
     QString PathOf(const QString& name) const { return Dir() + name; }
-    static QByteArray ReadBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static void WriteBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    static QByteArray ReadBytes(const QString& path) { return test::ReadBytes(path); }
+    static void WriteBytes(const QString& path, const QByteArray& bytes) { test::WriteBytes(path, bytes); }
     QStringList Files() const { return QDir(Dir()).entryList(QDir::Files | QDir::Hidden); }
 
     // One key for the fixture: each derivation takes a good part of a second.
