@@ -523,10 +523,7 @@ TEST_F(PwdVaultManager, AVaultTheKeyDoesNotOpenIsReportedAndNeverOverwritten)
     const QByteArray saved = Bytes(PwdFile());
     ASSERT_TRUE(IsVaultFile(saved));
 
-    WhenModal<TDlgPwdManager>([](TDlgPwdManager& window) {
-        ADD_FAILURE() << "the manager opened";
-        window.close();
-    });
+    // A manager that opened would wait for the watchdog, which fails the test.
     const QString wrong = ShowAndReport(u"Jiné"_s);
     EXPECT_TRUE(wrong.contains(PwdFile())) << wrong.toStdString();
     EXPECT_EQ(Bytes(PwdFile()), saved);
