@@ -81,7 +81,7 @@ int RunNuvex(int argc, char** argv)
         ShowException(&window, error);
     }
     if (hideIntoTray)
-        window.showMinimized();
+        window.HideAtStart();
 
     TTerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TTerminationSignals::Requested, &window,

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing Nuvex needs, when missing.
-# Runs as root, or through sudo for a user who has it.
+# Runs as root, or through sudo for a user who has it. The X server, window manager, tray
+# and xdotool serve the tray check under a real X server (tools/tray-check.sh).
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev
+          xvfb openbox trayer xdotool x11-utils
           fonts-dejavu-core)
 
 missing=()
