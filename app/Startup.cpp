@@ -8,6 +8,7 @@
 #include "news/VersionInfo.h"
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
+#include "ui/FormHelp.h"
 #include "ui/HelpEngine.h"
 #include "ui/Placement.h"
 #include "ui/Translations.h"
@@ -47,6 +48,8 @@ int RunNuvex(int argc, char** argv)
     // command and the end of the session end it.
     QApplication::setQuitOnLastWindowClosed(false);
     SetApplicationHelpFile(QStringLiteral("Nuvex.hlp"));
+    THelpKey helpKey;
+    application.installEventFilter(&helpKey);
     if (!InstallCzechTranslation(application))
         std::fputs("Nuvex: Czech texts of Qt are not installed (qt6-translations-l10n).\n", stderr);
 
