@@ -11,6 +11,7 @@
 #include "ui/FormHelp.h"
 #include "ui/HelpEngine.h"
 #include "ui/Placement.h"
+#include "ui/TimeFormat.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -44,6 +45,8 @@ int RunNuvex(int argc, char** argv)
     }
 
     QApplication::setApplicationName(QStringLiteral("Nuvex"));
+    // Czech whatever the system's locale: every widget's dates and numbers.
+    QLocale::setDefault(ProgramLocale());
     // Hidden in the tray the window is closed, yet the program runs on; only the quit
     // command and the end of the session end it.
     QApplication::setQuitOnLastWindowClosed(false);
