@@ -200,6 +200,17 @@ TEST(ShellOpening, AnAddressNothingCouldOpenIsNamedInAMessageBox)
     EXPECT_EQ(boxes.calls.size(), 2u);
 }
 
+TEST(AboutWindow, TheMailAddressHasRoomInsideThePanel)
+{
+    TAboutBox box;
+    const QWidget* panel = box.RxLabel4->parentWidget();
+    const QRect address = box.RxLabel4->geometry();
+    EXPECT_GE(address.width(), box.RxLabel4->fontMetrics().horizontalAdvance(u"nuvex@example.org"_s));
+    EXPECT_LE(address.right(), panel->contentsRect().right());
+    EXPECT_LT(box.RxLabel3->geometry().right(), address.left());
+    EXPECT_LE(panel->geometry().right(), box.width());
+}
+
 TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
 {
     std::vector<QUrl> opened;
