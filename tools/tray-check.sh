@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the tray under a real X server: Nuvex starts hidden in the notification area
 # (Xvfb, openbox, trayer), one double click on its icon (xdotool) must map the main window
-# within 1 s. Prints what it measured; exit 0 passed, 1 failed, 77 the X tools are missing.
+# within 1 s.
+# Prints what it measured; exit 0 passed, 1 failed, 77 the X tools are missing.
 # Usage: tools/tray-check.sh [build folder]   (default build/)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -66,10 +67,10 @@ read -r -t 20 display <&"$display_fd" || fail "Xvfb did not start: $(cat "$work/
 exec {display_fd}<&-
 export DISPLAY=":$display"
 
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for 20 wm_up || fail "openbox did not start"
+wait_for 20 wm_up || fail "openbox did not start: $(cat "$work/openbox.log")"
 trayer --edge top --align right --widthtype pixel --width 60 --height 28 --SetDockType true \
     --transparent false >/dev/null 2>&1 &
 pids+=($!)
