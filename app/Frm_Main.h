@@ -61,6 +61,8 @@ public:
     void VypisPripojeniExecute();
     void PwdManagerExecute();
 
+    // Start-up's hiding: into the tray, or minimised on a desktop without one.
+    void HideAtStart();
     void AppEvents1Minimize();
     void AppEvents1Restore();
     void AppEvents1Hint(const QString& hint);

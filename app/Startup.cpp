@@ -11,9 +11,11 @@
 #include "settings/AutoStart.h"
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
+#include "ui/FormHelp.h"
 #include "ui/HelpEngine.h"
 #include "ui/Placement.h"
 #include "ui/SysText.h"
+#include "ui/TimeFormat.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -52,10 +54,14 @@ int RunNuvex(int argc, char** argv)
     QApplication::setApplicationVersion(VersionText());
     // Desktops match the windows to the menu entry and its icon by this name.
     QApplication::setDesktopFileName(QStringLiteral("nuvex"));
+    // Czech whatever the system's locale: every widget's dates and numbers.
+    QLocale::setDefault(ProgramLocale());
     // Hidden in the tray the window is closed, yet the program runs on; only the quit
     // command and the end of the session end it.
     QApplication::setQuitOnLastWindowClosed(false);
     SetApplicationHelpFile(QStringLiteral("Nuvex.hlp"));
+    THelpKey helpKey;
+    application.installEventFilter(&helpKey);
     if (!InstallCzechTranslation(application))
         std::fputs("Nuvex: Czech texts of Qt are not installed (qt6-translations-l10n).\n", stderr);
 
@@ -95,7 +101,7 @@ int RunNuvex(int argc, char** argv)
         ShowException(&window, error);
     }
     if (hideIntoTray)
-        window.showMinimized();
+        window.HideAtStart();
 
     TTerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TTerminationSignals::Requested, &window,
