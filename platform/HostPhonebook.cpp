@@ -234,7 +234,8 @@ wvdial::Config ReadWvdial(Reader& reader)
     return wvdial::Config(std::move(files));
 }
 
-Phonebook Read(Reader& reader, Phonebook book)
+// Fills book (which the reader notes its sources and problems in).
+void Read(Reader& reader, Phonebook& book)
 {
     for (const std::string& name : reader.List(HostPath("/etc/ppp/peers")))
         book.entries.push_back(ReadPeer(name, reader).entry);
@@ -254,7 +255,6 @@ Phonebook Read(Reader& reader, Phonebook book)
         if (!taken)
             book.entries.push_back(std::move(entry));
     }
-    return book;
 }
 
 std::string AdministratorHint(const std::string& path, const std::string& name, const std::string& number)
@@ -388,7 +388,8 @@ Phonebook ReadPhonebook()
 {
     Phonebook book;
     Reader reader(&book);
-    return Read(reader, std::move(book));
+    Read(reader, book);
+    return book;
 }
 
 void WriteNumber(const std::string& name, const std::string& number)
@@ -396,7 +397,8 @@ void WriteNumber(const std::string& name, const std::string& number)
     if (!ppp::IsDialText(number))
         throw HostError("Číslo „" + number + "“ smí obsahovat jen číslice, znaky *#,;WPT@! a mezery.");
     Reader reader(nullptr);
-    const Phonebook book = Read(reader, Phonebook{});
+    Phonebook book;
+    Read(reader, book);
     const auto entry = std::find_if(book.entries.begin(), book.entries.end(),
                                     [&](const Entry& e) { return e.name == name; });
     if (entry == book.entries.end())
@@ -415,12 +417,18 @@ void WriteNumber(const std::string& name, const std::string& number)
     // What is written must read back as the number asked for, and change no other entry.
     Reader check(nullptr);
     check.overrides = plan->texts;
-    const Phonebook after = Read(check, Phonebook{});
+    Phonebook after;
+    Read(check, after);
     for (const Entry& e : after.entries) {
         const auto before = std::find_if(book.entries.begin(), book.entries.end(),
                                          [&](const Entry& b) { return b.name == e.name; });
-        const bool expected =
-            e.name == name ? e.number == number : before == book.entries.end() || before->number == e.number;
+        // Entries dialling the same written number (a shared script, an included file)
+        // change with it; no other entry may.
+        const bool shared =
+            before != book.entries.end() && before->number == entry->number && e.number == number;
+        const bool expected = e.name == name
+                                  ? e.number == number
+                                  : before == book.entries.end() || before->number == e.number || shared;
         if (!expected)
             throw HostError(e.name == name
                                 ? "Číslo „" + number + "“ nelze do souboru " + entry->sourceFile +

@@ -454,6 +454,8 @@ std::optional<Word> DialAfterAt(const Word& send, std::size_t at)
             ++j;
             if (j < t.size() && (Upper(t[j]) == 'T' || Upper(t[j]) == 'P'))
                 ++j;
+            while (j < t.size() && t[j] == ' ') // the modem skips blanks
+                ++j;
             return Slice(send, j);
         } else if (c == '+') {
             while (j < t.size() && t[j] != ';')

@@ -201,15 +201,21 @@ std::optional<std::vector<Config::Edit>> Config::EditsFor(std::string_view diale
         }
     };
     put("Phone", parts[0]);
-    // Alternates keep the slots they hold; new ones take the free slots in order.
-    std::vector<std::string_view> used;
-    std::vector<std::string_view> unused;
+    // Alternates keep the slots they hold, in order; a free slot takes a number only
+    // when the held slots after it could not take the rest.
+    std::size_t next = 1;
+    std::size_t heldAfter = 0;
     for (const std::string_view slot : kAlternates)
-        (Lookup(dialer, slot) ? used : unused).push_back(slot);
-    std::vector<std::string_view> slots = used;
-    slots.insert(slots.end(), unused.begin(), unused.end());
-    for (std::size_t i = 0; i < slots.size(); ++i)
-        put(slots[i], i + 1 < parts.size() ? parts[i + 1] : std::string());
+        heldAfter += Lookup(dialer, slot) ? 1 : 0;
+    for (const std::string_view slot : kAlternates) {
+        const bool held = Lookup(dialer, slot).has_value();
+        heldAfter -= held ? 1 : 0;
+        const std::size_t remaining = parts.size() - next;
+        if (held || remaining > heldAfter)
+            put(slot, next < parts.size() ? parts[next++] : std::string());
+    }
+    if (next < parts.size())
+        return std::nullopt;
     if (!added.empty()) {
         const std::string& text = files_[ownFile].text;
         std::size_t at = own->endOffset;
