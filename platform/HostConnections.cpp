@@ -201,22 +201,37 @@ SignalResult TerminateLink(pid_t pid)
     return SignalResult::Sent;
 }
 
-std::uint32_t ReceivedBytes()
+std::map<std::string, std::uint64_t> ReceivedBytesByInterface()
 {
-    std::uint64_t total = 0;
+    std::map<std::string, std::uint64_t> bytes;
     const std::string folder = HostPath("/sys/class/net");
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
-        return 0;
+        return bytes;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         if (!name.starts_with("ppp"))
             continue;
         if (const auto text = ReadSmallFile(folder + "/" + name + "/statistics/rx_bytes"))
-            total += std::strtoull(text->c_str(), nullptr, 10);
+            bytes[name] = std::strtoull(text->c_str(), nullptr, 10);
     }
     ::closedir(dir);
-    return static_cast<std::uint32_t>(total); // wraps like the adapter's counter
+    return bytes;
+}
+
+std::uint32_t ReceivedBytesCounter::Read()
+{
+    const auto now = ReceivedBytesByInterface();
+    for (const auto& [name, bytes] : last_) {
+        const auto found = now.find(name);
+        if (found == now.end() || found->second < bytes)
+            ended_ += bytes; // gone, or a new link under the same name
+    }
+    last_ = now;
+    std::uint64_t total = ended_;
+    for (const auto& [name, bytes] : now)
+        total += bytes;
+    return static_cast<std::uint32_t>(total);
 }
 
 } // namespace nuvex::platform::host

@@ -8,6 +8,7 @@
 // same NUVEX_HOST_ROOT count, so that tests running side by side never see each other's.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -37,7 +38,19 @@ enum class SignalResult
 // SIGTERM to the wvdial that started the link (so it does not redial), then to pppd.
 SignalResult TerminateLink(pid_t pid);
 
-// Bytes received over all ppp interfaces, as a 32-bit counter.
-std::uint32_t ReceivedBytes();
+// Bytes received so far by each ppp interface that exists now.
+std::map<std::string, std::uint64_t> ReceivedBytesByInterface();
+
+// The dial-up adapter's received-bytes counter over links that come and go: it keeps the
+// bytes of interfaces that went away (or restarted from zero), so that it only grows.
+class ReceivedBytesCounter
+{
+public:
+    std::uint32_t Read(); // wraps at 2^32 like the adapter's counter
+
+private:
+    std::map<std::string, std::uint64_t> last_;
+    std::uint64_t ended_ = 0;
+};
 
 } // namespace nuvex::platform::host

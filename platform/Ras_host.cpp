@@ -172,8 +172,10 @@ public:
     std::optional<std::uint32_t> PerfStat(const std::string& name) override
     {
         try {
-            if (name == kPerfBytesReceived)
-                return host::ReceivedBytes();
+            if (name == kPerfBytesReceived) {
+                std::lock_guard lock(mutex_);
+                return received_.Read();
+            }
             if (name == kPerfConnectSpeed) {
                 // The serial speed of the entry of the first link that is up.
                 for (const host::Link& link : host::RunningLinks()) {
@@ -244,6 +246,7 @@ private:
     std::vector<std::string> notices_;
     std::set<std::string> reported_;
     std::set<pid_t> seenConnected_;
+    host::ReceivedBytesCounter received_;
 };
 
 } // namespace
