@@ -71,7 +71,7 @@ bool BelongsToThisRoot(pid_t pid)
         return true;
     const auto environment = ReadSmallFile("/proc/" + std::to_string(pid) + "/environ");
     if (!environment)
-        return false;
+        return true; // another user's process: its environment is not ours to read
     const std::string wanted = std::string("NUVEX_HOST_ROOT=") + root;
     const auto parts = SplitNul(*environment);
     return std::find(parts.begin(), parts.end(), wanted) != parts.end();

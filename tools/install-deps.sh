@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev
-          fonts-dejavu-core)
+          fonts-dejavu-core ppp wvdial)
 
 missing=()
 for package in "${packages[@]}"; do
