@@ -1,6 +1,7 @@
 // nuvex-ras: plays the user, the modem and a dialer on the emulated dial-up service, so
 // that people trying the program and the black-box tests can drive what the watch sees.
 
+#include "news/VersionInfo.h"
 #include "platform/Decimal.h"
 #include "platform/HostConnections.h"
 #include "platform/HostPhonebook.h"
@@ -66,6 +67,7 @@ Adaptér:
   stats                   vypíše řádky „bytes<TAB>N“ a „speed<TAB>N“
 
   help, -h, --help        vypíše tuto nápovědu
+  --version               vypíše verzi programu
 
 Tento počítač (pppd a wvdial), jak jej čte Nuvex:
   --host list             vypíše položky, na každém řádku název, tabulátor,
@@ -233,6 +235,11 @@ int Run(const CommandLine& line)
     if (command == "help" || command == "-h" || command == "--help") {
         line.Expect(0);
         Write(stdout, kHelp);
+    } else if (command == "--version") {
+        line.Expect(0);
+        Write(stdout, "nuvex-ras " + nuvex::VersionText().toStdString() +
+                          "\nOvládání emulované služby telefonického připojení pro Nuvex\n"
+                          "Licence GPL-3.0-or-later: GNU GPL verze 3 nebo pozdější.\n");
     } else if (command == "list") {
         line.Expect(0);
         std::string out;
