@@ -53,4 +53,26 @@ inline std::optional<DWORD> ArraySize(std::size_t count, std::size_t elementSize
     return static_cast<DWORD>(size);
 }
 
+// Fills a caller's array with one record per item (fill(record, item) after the size
+// field), or answers ERROR_BUFFER_TOO_SMALL with the size it needs.
+template <typename Record, typename Items, typename Fill>
+DWORD FillRecords(Record* records, DWORD* cb, DWORD* count, const Items& items, Fill fill)
+{
+    const auto needed = ArraySize(items.size(), sizeof(Record));
+    if (!needed)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    const auto n = static_cast<DWORD>(items.size());
+    *count = n;
+    if (*cb < *needed) {
+        *cb = *needed;
+        return ERROR_BUFFER_TOO_SMALL;
+    }
+    for (DWORD i = 0; i < n; ++i) {
+        records[i].dwSize = sizeof(Record);
+        fill(records[i], items[i]);
+    }
+    *cb = *needed;
+    return kSuccess;
+}
+
 } // namespace nuvex::platform::ras

@@ -41,22 +41,9 @@ public:
             for (const host::Entry& entry : book.entries)
                 if (!entry.name.empty() && entry.name.size() <= RAS_MaxEntryName)
                     listed.push_back(&entry);
-            const auto needed = ArraySize(listed.size(), sizeof(RASENTRYNAMEA));
-            if (!needed)
-                return ERROR_NOT_ENOUGH_MEMORY;
-            const auto n = static_cast<DWORD>(listed.size());
-            if (*cb < *needed) {
-                *cb = *needed;
-                *count = n;
-                return ERROR_BUFFER_TOO_SMALL;
-            }
-            for (DWORD i = 0; i < n; ++i) {
-                entries[i].dwSize = sizeof(RASENTRYNAMEA);
-                PutField(entries[i].szEntryName, sizeof(entries[i].szEntryName), listed[i]->name);
-            }
-            *cb = *needed;
-            *count = n;
-            return kSuccess;
+            return FillRecords(entries, cb, count, listed, [](RASENTRYNAMEA& out, const host::Entry* entry) {
+                PutField(out.szEntryName, sizeof(out.szEntryName), entry->name);
+            });
         });
     }
 
@@ -110,26 +97,12 @@ public:
     {
         return Guarded(ERROR_UNKNOWN, [&]() -> DWORD {
             const auto links = host::RunningLinks();
-            const auto needed = ArraySize(links.size(), sizeof(RASCONNA));
-            if (!needed)
-                return ERROR_NOT_ENOUGH_MEMORY;
-            const auto n = static_cast<DWORD>(links.size());
-            if (*cb < *needed) {
-                *cb = *needed;
-                *count = n;
-                return ERROR_BUFFER_TOO_SMALL;
-            }
-            for (DWORD i = 0; i < n; ++i) {
-                RASCONNA& out = connections[i];
-                out.dwSize = sizeof(RASCONNA);
-                out.hrasconn = static_cast<HRASCONN>(links[i].pid);
-                PutFieldCut(out.szEntryName, sizeof(out.szEntryName), links[i].entry);
+            return FillRecords(connections, cb, count, links, [](RASCONNA& out, const host::Link& link) {
+                out.hrasconn = static_cast<HRASCONN>(link.pid);
+                PutFieldCut(out.szEntryName, sizeof(out.szEntryName), link.entry);
                 PutFieldCut(out.szDeviceType, sizeof(out.szDeviceType), "modem");
-                PutFieldCut(out.szDeviceName, sizeof(out.szDeviceName), links[i].device);
-            }
-            *cb = *needed;
-            *count = n;
-            return kSuccess;
+                PutFieldCut(out.szDeviceName, sizeof(out.szDeviceName), link.device);
+            });
         });
     }
 

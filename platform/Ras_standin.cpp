@@ -49,22 +49,9 @@ DWORD EnumEntries(RASENTRYNAMEA* entries, DWORD* cb, DWORD* count)
         for (const std::string& name : names)
             if (name.empty() || name.size() > RAS_MaxEntryName || name.find('\0') != std::string::npos)
                 return ERROR_CORRUPT_PHONEBOOK;
-        const auto needed = ArraySize(names.size(), sizeof(RASENTRYNAMEA));
-        if (!needed)
-            return ERROR_NOT_ENOUGH_MEMORY;
-        const auto n = static_cast<DWORD>(names.size());
-        if (*cb < *needed) {
-            *cb = *needed;
-            *count = n;
-            return ERROR_BUFFER_TOO_SMALL;
-        }
-        for (DWORD i = 0; i < n; ++i) {
-            entries[i].dwSize = sizeof(RASENTRYNAMEA);
-            PutField(entries[i].szEntryName, sizeof(entries[i].szEntryName), names[i]);
-        }
-        *cb = *needed;
-        *count = n;
-        return kSuccess;
+        return FillRecords(entries, cb, count, names, [](RASENTRYNAMEA& out, const std::string& name) {
+            PutField(out.szEntryName, sizeof(out.szEntryName), name);
+        });
     });
 }
 
@@ -139,26 +126,12 @@ DWORD EnumConnections(RASCONNA* connections, DWORD* cb, DWORD* count)
 {
     return Guarded(ERROR_UNKNOWN, [&]() -> DWORD {
         const auto live = standin::Connections();
-        const auto needed = ArraySize(live.size(), sizeof(RASCONNA));
-        if (!needed)
-            return ERROR_NOT_ENOUGH_MEMORY;
-        const auto n = static_cast<DWORD>(live.size());
-        if (*cb < *needed) {
-            *cb = *needed;
-            *count = n;
-            return ERROR_BUFFER_TOO_SMALL;
-        }
-        for (DWORD i = 0; i < n; ++i) {
-            RASCONNA& out = connections[i];
-            out.dwSize = sizeof(RASCONNA);
-            out.hrasconn = live[i].handle;
-            PutFieldCut(out.szEntryName, sizeof(out.szEntryName), live[i].entryName);
-            PutFieldCut(out.szDeviceType, sizeof(out.szDeviceType), live[i].deviceType);
-            PutFieldCut(out.szDeviceName, sizeof(out.szDeviceName), live[i].deviceName);
-        }
-        *cb = *needed;
-        *count = n;
-        return kSuccess;
+        return FillRecords(connections, cb, count, live, [](RASCONNA& out, const standin::Connection& c) {
+            out.hrasconn = c.handle;
+            PutFieldCut(out.szEntryName, sizeof(out.szEntryName), c.entryName);
+            PutFieldCut(out.szDeviceType, sizeof(out.szDeviceType), c.deviceType);
+            PutFieldCut(out.szDeviceName, sizeof(out.szDeviceName), c.deviceName);
+        });
     });
 }
 

@@ -12,6 +12,27 @@
 
 namespace nuvex::test {
 
+// Waits until a new line of the process's standard error contains text; the lines read
+// are consumed into seen, an unfinished one stays in pending.
+inline bool WaitForErrorLine(QProcess& process, QByteArray& pending, QStringList& seen, const QString& text,
+                             int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    for (;;) {
+        pending += process.readAllStandardError();
+        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+            const QString line = QString::fromUtf8(pending.left(end));
+            pending.remove(0, end + 1);
+            seen.append(line);
+            if (line.contains(text))
+                return true;
+        }
+        if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
+            return false;
+        process.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
+    }
+}
+
 class NuvexProcess
 {
 public:
@@ -38,23 +59,9 @@ public:
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
-    // Waits until a new line of standard error contains text; earlier lines are consumed.
     bool WaitForLine(const QString& text, int milliseconds)
     {
-        const QDeadlineTimer deadline(milliseconds);
-        for (;;) {
-            pending_ += process.readAllStandardError();
-            for (qsizetype end = pending_.indexOf('\n'); end >= 0; end = pending_.indexOf('\n')) {
-                const QString line = QString::fromUtf8(pending_.left(end));
-                pending_.remove(0, end + 1);
-                seen_.append(line);
-                if (line.contains(text))
-                    return true;
-            }
-            if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
-                return false;
-            process.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
-        }
+        return WaitForErrorLine(process, pending_, seen_, text, milliseconds);
     }
 
     std::string Seen() const { return seen_.join(u'\n').toStdString(); }
