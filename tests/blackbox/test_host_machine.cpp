@@ -185,26 +185,30 @@ namespace {
 
 struct Figures
 {
-    double median = 0;
+    double median = 0; // from the tool's return
     double max = 0;
+    double medianFromStart = 0; // from the tool's start, which includes its own run
+    double maxFromStart = 0;
 };
 
 Figures Measure(nuvex::test::NuvexProcess& nuvex, const QStringList& change, const QStringList& back)
 {
     std::vector<double> times;
+    std::vector<double> fromStart;
     for (int i = 0; i < 20; ++i) {
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(nuvex.Ras(change), 0);
         const auto returned = std::chrono::steady_clock::now();
         EXPECT_TRUE(nuvex.WaitForLine(kChangeWarning, 3000)) << nuvex.Seen();
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - returned).count());
-        (void)start;
+        const auto seen = std::chrono::steady_clock::now();
+        times.push_back(std::chrono::duration<double, std::milli>(seen - returned).count());
+        fromStart.push_back(std::chrono::duration<double, std::milli>(seen - start).count());
         EXPECT_EQ(nuvex.Ras(back), 0);
         EXPECT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 3000)) << nuvex.Seen();
     }
     std::sort(times.begin(), times.end());
-    return {(times[9] + times[10]) / 2, times.back()};
+    std::sort(fromStart.begin(), fromStart.end());
+    return {(times[9] + times[10]) / 2, times.back(), (fromStart[9] + fromStart[10]) / 2, fromStart.back()};
 }
 
 } // namespace
@@ -215,8 +219,9 @@ TEST_F(DetectionLatency, TheWarningFollowsAChangeWellBeforeTheNextTickOnThisComp
     ASSERT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 5000)) << nuvex.Seen();
     const Figures f = Measure(nuvex, {u"--host"_s, u"set"_s, u"isp"_s, u"0900111"_s},
                               {u"--host"_s, u"set"_s, u"isp"_s, u"0987654321"_s});
-    std::printf("detection latency, this computer: median %.1f ms, max %.1f ms over 20 changes\n", f.median,
-                f.max);
+    std::printf("detection latency, this computer: median %.1f ms, max %.1f ms over 20 changes "
+                "(from the tool's start: median %.1f ms, max %.1f ms)\n",
+                f.median, f.max, f.medianFromStart, f.maxFromStart);
     EXPECT_LT(f.median, 250.0); // a tick alone would take 500 ms on average
 }
 
@@ -233,7 +238,8 @@ TEST_F(DetectionLatency, TheWarningFollowsAChangeWellBeforeTheNextTickOnTheEmula
     ASSERT_TRUE(emulated.WaitForLine(u":Vše OK."_s, 10000)) << emulated.Seen();
     const Figures f = Measure(emulated, {u"set"_s, u"Internet"_s, u"420-(906)-123456"_s},
                               {u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
-    std::printf("detection latency, emulated machine: median %.1f ms, max %.1f ms over 20 changes\n",
-                f.median, f.max);
+    std::printf("detection latency, emulated machine: median %.1f ms, max %.1f ms over 20 changes "
+                "(from the tool's start: median %.1f ms, max %.1f ms)\n",
+                f.median, f.max, f.medianFromStart, f.maxFromStart);
     EXPECT_LT(f.median, 250.0);
 }
