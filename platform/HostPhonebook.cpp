@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <grp.h>
 #include <map>
+#include <memory>
 #include <pwd.h>
 #include <set>
 #include <sys/stat.h>
@@ -392,10 +393,12 @@ Phonebook ReadPhonebook()
     return book;
 }
 
-void WriteNumber(const std::string& name, const std::string& number)
+namespace {
+
+// The new texts of the files that make the entry dial number; an empty plan when it does
+// already. Throws HostError when that cannot be written so that it reads back the same.
+Plan PlanWrite(const std::string& name, const std::string& number)
 {
-    if (!ppp::IsDialText(number))
-        throw HostError("Číslo „" + number + "“ smí obsahovat jen číslice, znaky *#,;WPT@! a mezery.");
     Reader reader(nullptr);
     Phonebook book;
     Read(reader, book);
@@ -404,7 +407,7 @@ void WriteNumber(const std::string& name, const std::string& number)
     if (entry == book.entries.end())
         throw HostError("Položka „" + name + "“ v telefonním seznamu tohoto počítače není.");
     if (entry->number == number)
-        return;
+        return {};
 
     std::string why;
     const bool isWvdial =
@@ -436,7 +439,49 @@ void WriteNumber(const std::string& name, const std::string& number)
                                 : "Zápis čísla položky „" + name + "“ by změnil i číslo položky „" + e.name +
                                       "“, která sdílí stejný soubor; upravte je ručně.");
     }
-    for (const auto& [path, text] : plan->texts)
+    return *plan;
+}
+
+std::set<std::string> Folders(const Plan& plan)
+{
+    std::set<std::string> folders;
+    for (const auto& [path, text] : plan.texts) {
+        char resolved[PATH_MAX];
+        folders.insert(ParentDir(::realpath(path.c_str(), resolved) ? std::string(resolved) : path));
+    }
+    return folders;
+}
+
+} // namespace
+
+void WriteNumber(const std::string& name, const std::string& number)
+{
+    if (!ppp::IsDialText(number))
+        throw HostError("Číslo „" + number + "“ smí obsahovat jen číslice, znaky *#,;WPT@! a mezery.");
+    Plan plan = PlanWrite(name, number);
+    if (plan.texts.empty())
+        return;
+    for (const auto& [path, text] : plan.texts)
+        if (::access(path.c_str(), W_OK) != 0 || ::access(ParentDir(path).c_str(), W_OK) != 0)
+            throw HostError(AdministratorHint(path, name, number));
+
+    // Another writer (a second nuvex-ras, the program's Revert) may be at the same files:
+    // hold their folders' locks (in one order), plan again on what is there now, write.
+    const std::set<std::string> folders = Folders(plan);
+    std::vector<std::unique_ptr<FolderLock>> locks;
+    try {
+        for (const std::string& folder : folders)
+            locks.push_back(std::make_unique<FolderLock>(folder + "/.nuvex-lock"));
+    } catch (const std::system_error& error) {
+        throw HostError("Složku " + *folders.begin() +
+                        " nelze zamknout pro zápis: " + error.code().message() + ".");
+    }
+    plan = PlanWrite(name, number);
+    if (plan.texts.empty())
+        return; // written meanwhile by the other writer
+    if (Folders(plan) != folders)
+        throw HostError("Soubory položky „" + name + "“ se právě změnily; zkuste to znovu.");
+    for (const auto& [path, text] : plan.texts)
         ReplaceKeepingOwner(path, text, name, number);
 }
 

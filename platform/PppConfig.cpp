@@ -238,9 +238,6 @@ std::vector<Word> SplitShellWords(std::string_view command)
                     ++i;
                 }
                 ++i;
-                // An empty pair of quotes is still a word.
-                if (word.text.empty())
-                    word.offsets.clear();
                 continue;
             }
             if (ch == '"') {
