@@ -2,6 +2,7 @@
 // hand-written variants, wvdial's dialers, unreadable files, and the in-place rewrite.
 
 #include "platform/HostPhonebook.h"
+#include "support/ChildProcess.h"
 #include "support/HostRoot.h"
 
 #include <algorithm>
@@ -197,4 +198,22 @@ TEST_F(HostPhonebook, AWriteTheUserMayNotMakeIsRefusedNamingTheFileAndTheAdminis
     }));
     std::filesystem::permissions(root / "etc/ppp/peers", std::filesystem::perms(0755));
     EXPECT_EQ(root.Read("etc/ppp/peers/isp"), "connect \"chat '' ATDT111\"\n");
+}
+
+TEST_F(HostPhonebook, TwoWritersOfOneFileNeverLoseEachOthersNumber)
+{
+    root.Write("etc/wvdial.conf", "[Dialer a]\nPhone = 100\n[Dialer b]\nPhone = 200\n");
+    const auto writer = [](const std::string& dialer, int base) {
+        return nuvex::test::Spawn([=] {
+            for (int i = 1; i <= 40; ++i)
+                host::WriteNumber(dialer, std::to_string(base + i));
+            return true;
+        });
+    };
+    const pid_t a = writer("wvdial a", 1000);
+    const pid_t b = writer("wvdial b", 2000);
+    EXPECT_TRUE(nuvex::test::Succeeded(a));
+    EXPECT_TRUE(nuvex::test::Succeeded(b));
+    EXPECT_EQ(NumberOf("wvdial a"), "1040");
+    EXPECT_EQ(NumberOf("wvdial b"), "2040");
 }
