@@ -3,8 +3,8 @@
 # Runs as root, or through sudo for a user who has it.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev
-          fonts-dejavu-core
+packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libsodium-dev pkg-config
+          libgtest-dev libbenchmark-dev fonts-dejavu-core
           # Debian's own dial-up tools, whose files the tests of the host guard copy
           ppp wvdial
           # the Debian package and its checks (tools/package.sh, tools/check-package.sh)
