@@ -76,16 +76,20 @@ public:
         Note(ParentDir(path));
         if (const auto found = overrides.find(path); found != overrides.end())
             return found->second;
+        // Each file is read once per reader, so that what is planned on is one state of it
+        // even while another program rewrites it.
+        if (const auto found = read_.find(path); found != read_.end())
+            return found->second;
+        std::optional<std::string> text;
         try {
-            auto data = ReadWholeFile(path);
-            if (!data)
-                return std::nullopt;
-            return std::move(data->bytes);
+            if (auto data = ReadWholeFile(path))
+                text = std::move(data->bytes);
         } catch (const std::system_error& error) {
             if (error.code().value() == EACCES || error.code().value() == EPERM)
                 Problem(Unreadable("Soubor", path));
-            return std::nullopt;
         }
+        read_[path] = text;
+        return text;
     }
 
     // The regular files of a folder, sorted; reported once when it cannot be listed.
@@ -126,6 +130,7 @@ private:
     }
 
     Phonebook* book_;
+    std::map<std::string, std::optional<std::string>> read_;
 };
 
 // A system path named inside a configuration file, on this computer.
@@ -418,7 +423,7 @@ Plan PlanWrite(const std::string& name, const std::string& number)
         throw HostError(why);
 
     // What is written must read back as the number asked for, and change no other entry.
-    Reader check(nullptr);
+    Reader check = reader; // the same state of the files, with the new texts
     check.overrides = plan->texts;
     Phonebook after;
     Read(check, after);

@@ -206,7 +206,12 @@ TEST_F(HostPhonebook, TwoWritersOfOneFileNeverLoseEachOthersNumber)
     const auto writer = [](const std::string& dialer, int base) {
         return nuvex::test::Spawn([=] {
             for (int i = 1; i <= 40; ++i)
-                host::WriteNumber(dialer, std::to_string(base + i));
+                try {
+                    host::WriteNumber(dialer, std::to_string(base + i));
+                } catch (const std::exception& e) {
+                    std::fprintf(stderr, "writer: %s\n", e.what());
+                    throw;
+                }
             return true;
         });
     };
