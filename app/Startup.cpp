@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Frm_Main.h"
+#include "app/HostStart.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "news/Dlg_Novinky.h"
@@ -17,6 +18,7 @@
 #include "ui/SysText.h"
 #include "ui/TimeFormat.h"
 #include "ui/Translations.h"
+#include "watch/PhonebookWatcher.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -107,8 +109,22 @@ int RunNuvex(int argc, char** argv)
     QObject::connect(&terminationSignals, &TTerminationSignals::Requested, &window,
                      [&window](int) { window.QueryEndSession(); });
 
+    try {
+        AskTrustOnFirstStart();
+    } catch (const std::exception& error) {
+        ShowException(&window, error);
+    }
+
     window.AddLogLine(QStringLiteral("Aplikace hlídá."));
+    window.AddLogLine(GuardedMachineLine());
     window.Timer1->start();
+    // A change of the phonebook's files or of Nuvex.val is checked at once, beside the tick.
+    TPhonebookWatcher watcher;
+    QObject::connect(&watcher, &TPhonebookWatcher::Changed, &window, [&window, &watcher] {
+        window.Timer1Timer();
+        watcher.Sync();
+    });
+    QObject::connect(window.Timer1, &QTimer::timeout, &watcher, &TPhonebookWatcher::Sync);
     // Reported once the watch runs, so that a damaged value never holds it up.
     if (!optionProblems.isEmpty())
         QTimer::singleShot(0, &window, [&window, optionProblems] {

@@ -8,6 +8,8 @@ packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-d
           libgtest-dev libbenchmark-dev fonts-dejavu-core
           # the tray check under a real X server (tools/tray-check.sh)
           xvfb openbox trayer xdotool x11-utils
+          # Debian's own dial-up tools, whose files the tests of the host guard copy
+          ppp wvdial
           # the Debian package and its checks (tools/package.sh, tools/check-package.sh)
           dpkg-dev file lintian desktop-file-utils appstream)
 
