@@ -5,7 +5,6 @@
 #include "status/ConnectionStatus.h"
 #include "status/SessionLog.h"
 #include "status/qnRasUtils.h"
-
 #include "ui/ExceptionReport.h"
 
 #include <QLabel>

@@ -49,15 +49,15 @@ void WriteOrNote(const std::function<void()>& write, QStringList* problems)
 void StartupNews(const QString& versionText, const QStringList& news, const TShowNews& showNews,
                  QStringList* problems)
 {
-    const QString lastSeen = ReadOrDefault(
-        [] { return Options->ReadString(QStringLiteral("LastWhatsNew")); }, QString(), problems);
-    bool show =
-        ReadOrDefault([] { return Options->ReadBool(QStringLiteral("ShowNews")); }, false, problems);
+    const QString lastSeen = ReadOrDefault([] { return Options->ReadString(QStringLiteral("LastWhatsNew")); },
+                                           QString(), problems);
+    bool show = ReadOrDefault([] { return Options->ReadBool(QStringLiteral("ShowNews")); }, false, problems);
     if (versionText != lastSeen)
         show = true;
     showNews(show, kStartupNewsTitle, news);
     WriteOrNote([show] { Options->WriteBool(QStringLiteral("ShowNews"), show); }, problems);
-    WriteOrNote([&versionText] { Options->WriteString(QStringLiteral("LastWhatsNew"), versionText); }, problems);
+    WriteOrNote([&versionText] { Options->WriteString(QStringLiteral("LastWhatsNew"), versionText); },
+                problems);
 }
 
 bool StartWatching(TFrmNuvex& window, const TStartupReport& report, const TShowNews& showNews)

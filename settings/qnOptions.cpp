@@ -80,9 +80,10 @@ void TOptions::WriteValue(const QString& key, const registry::Value& value)
             return;
         }
         throw ERegistryException(
-            QStringLiteral("Změnu nastavení „%1“ nelze uložit: soubor s nastavením %2 je poškozený a Nuvex jej "
-                           "nepřepíše, aby se neztratilo nic, co v něm lze opravit. Opravte jej, nebo jej "
-                           "smažte, a spusťte Nuvex znovu.\n\n%3")
+            QStringLiteral(
+                "Změnu nastavení „%1“ nelze uložit: soubor s nastavením %2 je poškozený a Nuvex jej "
+                "nepřepíše, aby se neztratilo nic, co v něm lze opravit. Opravte jej, nebo jej "
+                "smažte, a spusťte Nuvex znovu.\n\n%3")
                 .arg(key, FromSys(registry::RootFile(RootKey)), *damaged_)
                 .toStdString());
     }

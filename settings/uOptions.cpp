@@ -64,9 +64,10 @@ QStringList CreateOptions()
         // A file that cannot be read is reported once; the program runs on its defaults
         // and leaves the file as it is for the user to repair.
         const QString problem = QString::fromUtf8(error.what());
-        problems.append(problem + QStringLiteral("\nNuvex používá výchozí nastavení a tento soubor nepřepíše: "
-                                                 "změny nastavení se neuloží, dokud soubor neopravíte nebo "
-                                                 "nesmažete."));
+        problems.append(problem +
+                        QStringLiteral("\nNuvex používá výchozí nastavení a tento soubor nepřepíše: "
+                                       "změny nastavení se neuloží, dokud soubor neopravíte nebo "
+                                       "nesmažete."));
         Options = std::make_unique<TIOptions>(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, root);
         Options->SetDamaged(problem, kBookkeepingOptions);
         Options->WhatShow = 0;

@@ -29,7 +29,8 @@ TPendingHangUps::TPoll TPendingHangUps::Poll(bool gone, Clock::time_point now)
 
 bool TPendingHangUps::Failed(platform::ras::HRASCONN handle) const
 {
-    return std::any_of(failed_.begin(), failed_.end(), [handle](const TLine& line) { return line.Handle == handle; });
+    return std::any_of(failed_.begin(), failed_.end(),
+                       [handle](const TLine& line) { return line.Handle == handle; });
 }
 
 bool TPendingHangUps::RetryDue(platform::ras::HRASCONN handle, Clock::time_point now)

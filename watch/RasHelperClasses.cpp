@@ -29,7 +29,8 @@ template <typename Record, typename Enumerate> std::vector<Record> EnumerateReco
     ras::DWORD count = 0;
     buffer[0].dwSize = sizeof(Record);
     ras::DWORD result = enumerate(buffer.data(), &bytes, &count);
-    for (int attempt = 0; result == ras::ERROR_BUFFER_TOO_SMALL && attempt < kEnumerationAttempts; ++attempt) {
+    for (int attempt = 0; result == ras::ERROR_BUFFER_TOO_SMALL && attempt < kEnumerationAttempts;
+         ++attempt) {
         buffer.assign((bytes + sizeof(Record) - 1) / sizeof(Record), Record{});
         buffer[0].dwSize = sizeof(Record);
         bytes = static_cast<ras::DWORD>(buffer.size() * sizeof(Record));

@@ -313,7 +313,9 @@ TEST_F(NuvexProgram, DamagedOptionsAtStartAreReportedLeftAloneAndTheGuardRuns)
     const QString options = QString::fromStdString((sandbox.machine() / "home" / "user.reg").string());
     const QByteArray seeded = ReadAll(options);
     const std::vector<QByteArray> damaged{
-        QByteArray("\x7f" "ELF garbage\0\x01\x02 not a registry file", 34),
+        QByteArray("\x7f"
+                   "ELF garbage\0\x01\x02 not a registry file",
+                   34),
         seeded.left(seeded.indexOf("[HKEY") + 20), // cut off in the key's name
         seeded + "\"AskBeforeQuit\"=dword:1234567\r\n",
     };

@@ -4,8 +4,11 @@
 #include "ui/IniFile.h"
 #include "watch/NumberWatch.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRegularExpression>
 
 using namespace nuvex;
@@ -28,6 +31,18 @@ protected:
         Authorise(u"Záloha"_s, u"420-(2)-7"_s);
     }
     QString Panel() const { return window->HintBarPanels[1]->text(); }
+    // Runs the event loop (the hang-up is awaited there) until done() or the deadline.
+    static bool WaitFor(const std::function<bool()>& done, int milliseconds)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done()) {
+            if (waited.elapsed() > milliseconds)
+                return false;
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
     QString MonthFile() const { return SessionLogFile(QDate::currentDate()); }
     QStringList SessionLines() const
     {
@@ -67,9 +82,11 @@ TEST_F(ConnectionGuard, UnderAnAlarmEveryConnectionGoesInOneTickWithOneLogLine)
     ASSERT_TRUE(window->AlarmRaised);
     EXPECT_EQ(standin::Connections().size(), 2u);
 
-    window->Timer1Timer(); // the guard acts on it
+    window->Timer1Timer(); // the guard acts on it, and the second line takes its time
+    EXPECT_EQ(standin::Connections().size(), 1u);
+    EXPECT_TRUE(WaitFor([this] { return window->Connections->Count() == 0; }, 5000));
     EXPECT_TRUE(standin::Connections().empty());
-    EXPECT_EQ(window->Connections->Count(), 0);
+    EXPECT_FALSE(window->HangUpPoll->isActive());
     EXPECT_EQ(LogTexts().filter(kHangUpLine).size(), 1);
 
     // A connection dialled again during the same episode goes too, with no new line.
@@ -242,4 +259,46 @@ TEST_F(ConnectionGuard, AFailedWriteKeepsTheSessionOpen)
     EXPECT_THROW(window->WriteSessionLog(), EIniFileError);
     EXPECT_EQ(GetSessionStart(), start);
     EXPECT_NE(GetSessionEnd(), 0.0);
+}
+
+TEST_F(ConnectionGuard, ALineThatWillNotGoIsReportedOnceSetAsideAndTriedAgainCalmly)
+{
+    standin::Dial("Internet", standin::ConnectionState::Connected, -1); // never goes
+    MakeWindow();
+    window->SetHangUpLimits(std::chrono::milliseconds(300), std::chrono::milliseconds(400));
+    standin::SetEntry("Internet", {420, "906", "123456"});
+    window->Timer1Timer();
+    ASSERT_TRUE(window->AlarmRaised);
+
+    QElapsedTimer tick;
+    tick.start();
+    window->Timer1Timer(); // the hang-up starts; the tick does not wait for it
+    EXPECT_LT(tick.elapsed(), 250);
+    EXPECT_TRUE(window->HangUpPoll->isActive());
+    const auto failed = [this] {
+        return LogTexts().filter(u"se nepodařilo zavěsit"_s).size() == 1;
+    };
+    ASSERT_TRUE(WaitFor(failed, 5000)) << LogTexts().join(u'\n').toStdString();
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains(u"„Internet“"_s));
+    box->accept();
+
+    // A second line goes at once; the first is not awaited again.
+    standin::Dial("Záloha");
+    window->Timer1Timer();
+    EXPECT_TRUE(WaitFor([] { return standin::Connections().size() == 1; }, 5000));
+    EXPECT_EQ(LogTexts().filter(kHangUpLine).size(), 1);
+    for (int i = 0; i < 3; ++i) {
+        window->Timer1Timer();
+        QApplication::processEvents();
+    }
+    EXPECT_FALSE(window->HangUpPoll->isActive());
+    EXPECT_EQ(LogTexts().filter(u"se nepodařilo zavěsit"_s).size(), 1); // reported once
+
+    // It finally goes: said once.
+    standin::HangUp("Internet");
+    window->Timer1Timer();
+    window->Timer1Timer();
+    EXPECT_EQ(LogTexts().filter(u"„Internet“ bylo nakonec zavěšeno."_s).size(), 1);
 }
