@@ -31,18 +31,6 @@ protected:
         Authorise(u"Záloha"_s, u"420-(2)-7"_s);
     }
     QString Panel() const { return window->HintBarPanels[1]->text(); }
-    // Runs the event loop (the hang-up is awaited there) until done() or the deadline.
-    static bool WaitFor(const std::function<bool()>& done, int milliseconds)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done()) {
-            if (waited.elapsed() > milliseconds)
-                return false;
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
     QString MonthFile() const { return SessionLogFile(QDate::currentDate()); }
     QStringList SessionLines() const
     {

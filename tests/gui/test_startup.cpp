@@ -132,19 +132,6 @@ protected:
         QApplication::processEvents();
         return text;
     }
-    // Runs the event loop until done() or the deadline.
-    static bool WaitFor(const std::function<bool()>& done, int milliseconds)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done()) {
-            if (waited.elapsed() > milliseconds)
-                return false;
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-
     QStringList problems;
 };
 
