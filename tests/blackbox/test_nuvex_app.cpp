@@ -360,8 +360,14 @@ TEST_F(NuvexProgram, ALineThatWillNotHangUpHoldsUpNeitherTheWindowNorTheOtherLin
 
     Ras({u"set"_s, u"Internet"_s, u"420-(906)-123456"_s});
     ASSERT_TRUE(WaitForLine(kChangeWarning, 2500)) << Seen();
-    // While the hang-up is awaited the program still answers within two seconds.
-    QThread::msleep(1500);
+    // While the hang-up is awaited the program still answers within two seconds. The
+    // machine's file shows when the service was asked to hang up.
+    const QString connections =
+        QString::fromStdString((sandbox.machine() / "ras" / "connections.ini").string());
+    QDeadlineTimer asked(5000);
+    while (!ReadAll(connections).contains("HangUpAt") && !asked.hasExpired())
+        QThread::msleep(50);
+    ASSERT_TRUE(ReadAll(connections).contains("HangUpAt"));
     Ras({u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
     EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 2000)) << Seen();
 
