@@ -126,8 +126,10 @@ int RunNuvex(int argc, char** argv)
     // The options exist before any window, and until the program's very end.
     report.OptionProblems = CreateOptions();
     const auto destroyOptions = qScopeGuard([] { DestroyOptions(); });
+    // A damaged options file cannot tell whether the offer was made before: leave it.
     try {
-        AutoStartOnFirstStart(*Options, FromSys(platform::ProgramFile()));
+        if (!Options->Damaged())
+            AutoStartOnFirstStart(*Options, FromSys(platform::ProgramFile()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Nuvex: %s\n", error.what());
     }
