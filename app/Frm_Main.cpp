@@ -103,6 +103,11 @@ void TFrmNuvex::CreateControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TFrmNuvex::Timer1Timer);
+
+    HangUpPoll = new QTimer(this);
+    HangUpPoll->setObjectName(QStringLiteral("HangUpPoll"));
+    HangUpPoll->setInterval(static_cast<int>(kHangUpPollInterval.count()));
+    connect(HangUpPoll, &QTimer::timeout, this, &TFrmNuvex::HangUpPollTimer);
 }
 
 void TFrmNuvex::FormCreate()
@@ -119,7 +124,7 @@ void TFrmNuvex::FormCreate()
         Connections = std::make_unique<TRasConnectionsList>();
     } catch (const std::exception& error) {
         Connections = std::make_unique<TRasConnectionsList>(TNoInitialRefresh{});
-        ShowException(this, error);
+        ReportException(this, error);
     }
     Connections->OnChange = [this](TRasBaseList& sender) {
         ConnectionsChange(sender);
@@ -128,7 +133,7 @@ void TFrmNuvex::FormCreate()
         Phonebook = std::make_unique<TRasPhonebook>();
     } catch (const std::exception& error) {
         Phonebook = std::make_unique<TRasPhonebook>(TNoInitialRefresh{});
-        ShowException(this, error);
+        ReportException(this, error);
     }
     Phonebook->OnChange = [this](TRasBaseList& sender) {
         PhonebookChange(sender);
@@ -142,7 +147,7 @@ void TFrmNuvex::FormCreate()
     try {
         WriteSessionLog();
     } catch (const std::exception& error) {
-        ShowException(this, error);
+        ReportException(this, error);
     }
 }
 
@@ -161,11 +166,21 @@ void TFrmNuvex::FormDestroy()
 
 void TFrmNuvex::Timer1Timer()
 {
+    // A failing guard must not blind the watch: the phonebook is checked either way.
+    RefreshConnections();
     try {
-        Connections->Refresh();
         Phonebook->Refresh();
     } catch (const std::exception& error) {
-        ShowException(this, error);
+        ReportException(this, error);
+    }
+}
+
+void TFrmNuvex::RefreshConnections()
+{
+    try {
+        Connections->Refresh();
+    } catch (const std::exception& error) {
+        ReportException(this, error);
     }
 }
 

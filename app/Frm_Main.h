@@ -8,6 +8,8 @@
 // Frm_Main_Watch.cpp (the number watch and its actions) and Frm_Main_Guard.cpp (the
 // connection guard, live status and session log).
 
+#include "watch/NumberWatch.h"
+#include "watch/PendingHangUps.h"
 #include "watch/RasHelperClasses.h"
 
 #include <QIcon>
@@ -73,8 +75,17 @@ public:
     static void SetTrayAvailableForTesting(std::optional<bool> available);
 
     // One watch cycle: the connections first, then the phonebook. An error is reported
-    // in a box and the timer goes on.
+    // in a box opened without waiting for it, and the timer goes on; an error of the
+    // connections does not skip the phonebook's check.
     void Timer1Timer();
+    // Watches the hang-up the guard started (every 100 ms while one is awaited).
+    void HangUpPollTimer();
+    // How long a hang-up is awaited before it is reported, and how often it is tried again
+    // afterwards.
+    void SetHangUpLimits(std::chrono::milliseconds waitLimit, std::chrono::milliseconds retryInterval);
+
+    // True once the quit was confirmed: a start-up still under way ends there.
+    bool QuitRequested() const { return closeAllowed_; }
 
     // The watch actions: availability from the selected row, and their handlers.
     void UpdateWatchActions();
@@ -95,6 +106,7 @@ public:
     QStatusBar* HintBar = nullptr;
     std::array<QLabel*, 2> HintBarPanels{};
     QTimer* Timer1 = nullptr;
+    QTimer* HangUpPoll = nullptr;
     std::vector<QIcon> ImageList1;
     // The program's change history, newest first (the news window shows it).
     QStringList News;
@@ -155,10 +167,14 @@ private:
     QAction* MakeAction(const char* name, const QString& caption, const QString& hint, int image,
                         void (TFrmNuvex::*handler)() = nullptr);
 
+    void RefreshConnections();
+
     bool closeAllowed_ = false;
     bool noTrayLogged_ = false;
     // Connections seen connected and still listed at the last refresh.
     std::set<platform::ras::HRASCONN> connectedHandles_;
+    TUnreadableEntries unreadable_;
+    TPendingHangUps hangUps_{kHangUpWaitLimit, kHangUpRetryInterval};
 };
 
 } // namespace nuvex

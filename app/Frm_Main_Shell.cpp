@@ -11,11 +11,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QLabel>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWindow>
+#include <cstdio>
 
 namespace nuvex {
 
@@ -151,14 +153,34 @@ void TFrmNuvex::closeEvent(QCloseEvent* event)
 
 void TFrmNuvex::CloseAppExecute()
 {
-    if (!ForceClose && !Options->ReadBool(QStringLiteral("AskBeforeQuit")) &&
-        !AskYesNo(QStringLiteral("Opravdu chcete ukončit sledování ?")))
-        return;
+    if (!ForceClose) {
+        // An option that cannot be read must not keep the program from ending: then ask.
+        bool askNot = false;
+        try {
+            askNot = Options->ReadBool(QStringLiteral("AskBeforeQuit"));
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "Nuvex: chyba: %s\n", error.what());
+        }
+        if (!askNot && !AskYesNo(QStringLiteral("Opravdu chcete ukončit sledování ?")))
+            return;
+    }
     closeAllowed_ = true;
     Timer1->stop();
+    HangUpPoll->stop();
     close();
     RxTrayIcon1->hide();
     emit QuitConfirmed();
+    // A dialog still open (the news window during start-up) ends with the program, so that
+    // the code waiting for it goes on to the end.
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
     QCoreApplication::quit();
 }
 

@@ -5,6 +5,7 @@
 #include "ui/SysText.h"
 #include "ui/qnForms.h"
 #include "watch/NumberWatch.h"
+#include "watch/RasError.h"
 #include "watch/WatchActions.h"
 
 #include <QAction>
@@ -34,11 +35,23 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
 
     TRowSelector selector;
     int selectedRow = -1;
+    unreadable_.BeginCheck();
     for (int i = 0; i < Phonebook->Count(); ++i) {
         const TRasPhonebookEntry& entry = Phonebook->Items(i);
+        TWatchRow row;
+        try {
+            row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
+        } catch (const ERasError& error) {
+            // Removed between the listing and the reading: the entry is gone.
+            if (error.ErrorCode == platform::ras::ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
+                continue;
+            // One entry the service cannot read must not hide the others, nor itself.
+            row = pass.EvaluateUnreadable(entry.Name);
+            if (unreadable_.Unreadable(entry.Name))
+                AddLogLine(QStringLiteral("Připojení „%1“ nelze přečíst (%2): považuji je za změněné.")
+                               .arg(entry.Name, error.Message().simplified()));
+        }
         auto* item = new QTreeWidgetItem(ListView, QStringList{entry.Name});
-        const QString active = GetEntryNumber(entry);
-        const TWatchRow row = pass.Evaluate(entry.Name, active);
         item->setText(1, row.ActiveNumber);
         item->setText(2, row.CheckNumber);
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
@@ -50,6 +63,8 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
             SelectRow(selectedRow);
         }
     }
+
+    unreadable_.EndCheck();
 
     const TAlarmOutcome outcome = DecideAlarm(pass.Decision(), AlarmRaised);
     if (!outcome.LogLine.isEmpty())

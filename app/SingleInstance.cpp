@@ -43,14 +43,26 @@ QString TSingleInstance::SocketPath()
     return RuntimeFolder() + u"/nuvex.socket";
 }
 
-bool TSingleInstance::TryToBeTheOnlyCopy()
+TSingleInstance::TResult TSingleInstance::TryToBeTheOnlyCopy()
 {
-    QDir().mkpath(RuntimeFolder());
+    const bool folderMade = QDir().mkpath(RuntimeFolder());
     lock_ = std::make_unique<QLockFile>(LockFilePath());
     lock_->setStaleLockTime(0); // stale only when its process is gone, never by age
     if (!lock_->tryLock(0)) {
+        const QLockFile::LockError error = lock_->error();
         lock_.reset();
-        return false;
+        if (error == QLockFile::LockFailedError)
+            return TResult::AnotherCopyRuns;
+        // Without a lock no second copy can be told apart, yet a guard that does not run
+        // at all is worse than two that do.
+        const QString reason = !folderMade ? QStringLiteral("složku %1 nelze vytvořit").arg(RuntimeFolder())
+                               : error == QLockFile::PermissionError
+                                   ? QStringLiteral("do složky %1 nelze zapisovat").arg(RuntimeFolder())
+                                   : QStringLiteral("neznámá chyba");
+        lockProblem_ = QStringLiteral("Zámek jediné kopie %1 nelze vytvořit (%2): Nuvex běží dál jako jediná "
+                                      "kopie.")
+                           .arg(LockFilePath(), reason);
+        return TResult::LockUnavailable;
     }
     server_ = new QLocalServer(this);
     QLocalServer::removeServer(SocketPath()); // left by a copy that crashed
@@ -66,7 +78,7 @@ bool TSingleInstance::TryToBeTheOnlyCopy()
         }
     });
     server_->listen(SocketPath());
-    return true;
+    return TResult::OnlyCopy;
 }
 
 bool TSingleInstance::AskRunningCopyToComeForward()

@@ -22,9 +22,18 @@ public:
     explicit TSingleInstance(QObject* parent = nullptr);
     ~TSingleInstance() override;
 
-    // Takes the lock and listens; false when another copy holds it. A copy that crashed
-    // leaves a lock that is found stale and taken over.
-    bool TryToBeTheOnlyCopy();
+    enum class TResult
+    {
+        OnlyCopy,
+        AnotherCopyRuns,
+        // The lock could not be made at all (no runtime folder, no permission): the
+        // program runs on as the only copy; LockProblem() says why.
+        LockUnavailable
+    };
+    // Takes the lock and listens. A copy that crashed leaves a lock that is found stale
+    // and taken over.
+    TResult TryToBeTheOnlyCopy();
+    const QString& LockProblem() const { return lockProblem_; }
     // Asks the running copy to bring its window forward; waits at most a moment.
     static bool AskRunningCopyToComeForward();
 
@@ -38,6 +47,7 @@ signals:
 private:
     std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
+    QString lockProblem_;
 };
 
 } // namespace nuvex

@@ -27,15 +27,73 @@
 
 namespace nuvex {
 
-void StartupNews(const QString& versionText, const QStringList& news, const TShowNews& showNews)
+namespace {
+
+// Start-up never stops at a value it cannot read: the value's default serves.
+template <typename Read, typename Value> Value ReadOrDefault(Read read, Value fallback, QStringList* problems)
 {
-    const QString lastSeen = Options->ReadString(QStringLiteral("LastWhatsNew"));
-    bool show = Options->ReadBool(QStringLiteral("ShowNews"));
+    try {
+        return read();
+    } catch (const std::exception& error) {
+        if (problems)
+            problems->append(QString::fromUtf8(error.what()) +
+                             QStringLiteral(" Nuvex místo ní použije výchozí hodnotu."));
+        return fallback;
+    }
+}
+
+void WriteOrNote(const std::function<void()>& write, QStringList* problems)
+{
+    try {
+        write();
+    } catch (const std::exception& error) {
+        if (problems)
+            problems->append(QString::fromUtf8(error.what()));
+    }
+}
+
+} // namespace
+
+void StartupNews(const QString& versionText, const QStringList& news, const TShowNews& showNews,
+                 QStringList* problems)
+{
+    const QString lastSeen = ReadOrDefault([] { return Options->ReadString(QStringLiteral("LastWhatsNew")); },
+                                           QString(), problems);
+    bool show = ReadOrDefault([] { return Options->ReadBool(QStringLiteral("ShowNews")); }, false, problems);
     if (versionText != lastSeen)
         show = true;
     showNews(show, kStartupNewsTitle, news);
-    Options->WriteBool(QStringLiteral("ShowNews"), show);
-    Options->WriteString(QStringLiteral("LastWhatsNew"), versionText);
+    WriteOrNote([show] { Options->WriteBool(QStringLiteral("ShowNews"), show); }, problems);
+    WriteOrNote([&versionText] { Options->WriteString(QStringLiteral("LastWhatsNew"), versionText); },
+                problems);
+}
+
+bool StartWatching(TFrmNuvex& window, const TStartupReport& report, const TShowNews& showNews)
+{
+    // The start line is the log's first, and the watch runs before anything may wait for
+    // a person: the first check comes about a second later, news window or not.
+    window.AddLogLine(QStringLiteral("Aplikace hlídá."));
+    window.AddLogLine(GuardedMachineLine());
+    if (!report.LockProblem.isEmpty())
+        window.AddLogLine(report.LockProblem);
+    window.Timer1->start();
+    // Reported at once, in a box that holds up nothing, not behind the news window.
+    if (!report.OptionProblems.isEmpty())
+        ReportException(&window, report.OptionProblems.join(QStringLiteral("\n\n")));
+
+    QStringList problems;
+    StartupNews(VersionText(), window.News, showNews, &problems);
+    if (window.QuitRequested())
+        return false;
+
+    const bool hideIntoTray = !ReadOrDefault(
+        [] { return Options->ReadBool(QStringLiteral("AppHideAfterStart")); }, false, &problems);
+    if (hideIntoTray)
+        window.HideAtStart();
+
+    if (!problems.isEmpty())
+        ReportException(&window, problems.join(QStringLiteral("\n\n")));
+    return !window.QuitRequested();
 }
 
 int RunNuvex(int argc, char** argv)
@@ -47,9 +105,16 @@ int RunNuvex(int argc, char** argv)
     // A second copy only asks the first to come forward, and ends: no window, no tray
     // icon, no option read or written.
     TSingleInstance instance;
-    if (!instance.TryToBeTheOnlyCopy()) {
+    TStartupReport report;
+    switch (instance.TryToBeTheOnlyCopy()) {
+    case TSingleInstance::TResult::AnotherCopyRuns:
         TSingleInstance::AskRunningCopyToComeForward();
         return 0;
+    case TSingleInstance::TResult::LockUnavailable:
+        report.LockProblem = instance.LockProblem();
+        break;
+    case TSingleInstance::TResult::OnlyCopy:
+        break;
     }
 
     QApplication::setApplicationName(QStringLiteral("Nuvex"));
@@ -68,10 +133,12 @@ int RunNuvex(int argc, char** argv)
         std::fputs("Nuvex: Czech texts of Qt are not installed (qt6-translations-l10n).\n", stderr);
 
     // The options exist before any window, and until the program's very end.
-    const QStringList optionProblems = CreateOptions();
+    report.OptionProblems = CreateOptions();
     const auto destroyOptions = qScopeGuard([] { DestroyOptions(); });
+    // A damaged options file cannot tell whether the offer was made before: leave it.
     try {
-        AutoStartOnFirstStart(*Options, FromSys(platform::ProgramFile()));
+        if (!Options->Damaged())
+            AutoStartOnFirstStart(*Options, FromSys(platform::ProgramFile()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Nuvex: %s\n", error.what());
     }
@@ -90,34 +157,19 @@ int RunNuvex(int argc, char** argv)
         }
     });
 
-    try {
-        StartupNews(VersionText(), window.News, ShowNewsWindow);
-    } catch (const std::exception& error) {
-        ShowException(&window, error);
-    }
-
-    bool hideIntoTray = true;
-    try {
-        hideIntoTray = !Options->ReadBool(QStringLiteral("AppHideAfterStart"));
-    } catch (const std::exception& error) {
-        ShowException(&window, error);
-    }
-    if (hideIntoTray)
-        window.HideAtStart();
-
+    // Heard from here on, the news window included.
     TTerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TTerminationSignals::Requested, &window,
                      [&window](int) { window.QueryEndSession(); });
 
+    // Asked before the watch starts: an unanswered first start on a host would otherwise
+    // hang up the user's own connection at the first check.
     try {
         AskTrustOnFirstStart();
     } catch (const std::exception& error) {
-        ShowException(&window, error);
+        report.OptionProblems.append(QString::fromUtf8(error.what()));
     }
 
-    window.AddLogLine(QStringLiteral("Aplikace hlídá."));
-    window.AddLogLine(GuardedMachineLine());
-    window.Timer1->start();
     // A change of the phonebook's files or of Nuvex.val is checked at once, beside the tick.
     TPhonebookWatcher watcher;
     QObject::connect(&watcher, &TPhonebookWatcher::Changed, &window, [&window, &watcher] {
@@ -125,12 +177,9 @@ int RunNuvex(int argc, char** argv)
         watcher.Sync();
     });
     QObject::connect(window.Timer1, &QTimer::timeout, &watcher, &TPhonebookWatcher::Sync);
-    // Reported once the watch runs, so that a damaged value never holds it up.
-    if (!optionProblems.isEmpty())
-        QTimer::singleShot(0, &window, [&window, optionProblems] {
-            ShowException(&window, optionProblems.join(u'\n') +
-                                       QStringLiteral("\n\nNuvex místo těchto hodnot použije výchozí."));
-        });
+
+    if (!StartWatching(window, report, ShowNewsWindow))
+        return 0;
     return QApplication::exec();
 }
 

@@ -39,14 +39,27 @@ void TOptions::CheckFirstRun()
     }
 }
 
+void TOptions::SetDamaged(const QString& problem, const QStringList& keptKeys)
+{
+    damaged_ = problem;
+    keptKeys_ = keptKeys;
+    kept_.clear();
+}
+
 std::optional<registry::Value> TOptions::ReadValue(const QString& key, registry::ValueType type,
                                                    const char* typeName)
 {
     try {
-        const auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::Read, false);
-        if (!opened)
-            return std::nullopt;
-        auto value = opened->Read(ToSys(key));
+        std::optional<registry::Value> value;
+        if (damaged_) {
+            if (const auto found = kept_.find(key.toCaseFolded()); found != kept_.end())
+                value = found->second;
+        } else {
+            const auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::Read, false);
+            if (!opened)
+                return std::nullopt;
+            value = opened->Read(ToSys(key));
+        }
         if (value && value->type != type)
             throw ERegistryException(
                 QStringLiteral("Hodnota „%1“ v klíči %2\\%3 (soubor %4) má jiný typ, než je očekávaný %5.")
@@ -61,6 +74,19 @@ std::optional<registry::Value> TOptions::ReadValue(const QString& key, registry:
 
 void TOptions::WriteValue(const QString& key, const registry::Value& value)
 {
+    if (damaged_) {
+        if (keptKeys_.contains(key, Qt::CaseInsensitive)) {
+            kept_[key.toCaseFolded()] = value;
+            return;
+        }
+        throw ERegistryException(
+            QStringLiteral(
+                "Změnu nastavení „%1“ nelze uložit: soubor s nastavením %2 je poškozený a Nuvex jej "
+                "nepřepíše, aby se neztratilo nic, co v něm lze opravit. Opravte jej, nebo jej "
+                "smažte, a spusťte Nuvex znovu.\n\n%3")
+                .arg(key, FromSys(registry::RootFile(RootKey)), *damaged_)
+                .toStdString());
+    }
     try {
         auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::ReadWrite, true);
         if (!opened)

@@ -8,6 +8,9 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
+#include <map>
+#include <optional>
 #include <stdexcept>
 
 namespace nuvex {
@@ -63,7 +66,19 @@ public:
     const QString KeyPath;
     const TRootKey RootKey;
 
+    // The store's file could not be read at start (problem says why). From now on every
+    // read gives its default and the file is never written, so that nothing of what the
+    // user may still repair is lost. The values named in keptKeys (the program's own
+    // bookkeeping, not settings) are kept in memory for this run; a write of any other
+    // value is refused with ERegistryException.
+    void SetDamaged(const QString& problem, const QStringList& keptKeys);
+    bool Damaged() const { return damaged_.has_value(); }
+
 private:
+    std::optional<QString> damaged_;
+    QStringList keptKeys_;
+    std::map<QString, platform::registry::Value> kept_; // by case-folded name
+
     std::optional<platform::registry::Value> ReadValue(const QString& key, platform::registry::ValueType type,
                                                        const char* typeName);
     void WriteValue(const QString& key, const platform::registry::Value& value);

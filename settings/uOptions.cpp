@@ -13,6 +13,14 @@ std::unique_ptr<TIOptions> Options;
 
 namespace {
 
+// What the program keeps for itself, as opposed to the user's settings: with a damaged
+// options file these live in memory for the run.
+const QStringList kBookkeepingOptions{QStringLiteral("Installed"), QStringLiteral("ShowNews"),
+                                      QStringLiteral("LastWhatsNew"), QStringLiteral("StartSession"),
+                                      QStringLiteral("EndSession")};
+
+const QString kDefaultUsed = QStringLiteral(" Nuvex místo ní použije výchozí hodnotu.");
+
 const QDate kOleEpoch(1899, 12, 30);
 constexpr double kMsPerDay = 86400000.0;
 
@@ -51,9 +59,24 @@ QStringList CreateOptions()
     QStringList problems;
     const auto root = ChooseOptionsRoot();
     try {
+        registry::Key::Open(root, ToSys(kOptionsKeyPath), registry::Access::Read, false);
+    } catch (const registry::RegistryError& error) {
+        // A file that cannot be read is reported once; the program runs on its defaults
+        // and leaves the file as it is for the user to repair.
+        const QString problem = QString::fromUtf8(error.what());
+        problems.append(problem +
+                        QStringLiteral("\nNuvex používá výchozí nastavení a tento soubor nepřepíše: "
+                                       "změny nastavení se neuloží, dokud soubor neopravíte nebo "
+                                       "nesmažete."));
+        Options = std::make_unique<TIOptions>(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, root);
+        Options->SetDamaged(problem, kBookkeepingOptions);
+        Options->WhatShow = 0;
+        return problems;
+    }
+    try {
         Options = std::make_unique<TIOptions>(kOptionsKeyPath, root);
     } catch (const std::exception& error) {
-        problems.append(QString::fromUtf8(error.what()));
+        problems.append(QString::fromUtf8(error.what()) + kDefaultUsed);
         // The first-run check could not read or write its flag; the store itself works
         // for every other value, so go on with it.
         Options = std::make_unique<TIOptions>(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, root);
@@ -61,7 +84,7 @@ QStringList CreateOptions()
     try {
         Options->WhatShow = Options->ReadInteger(QStringLiteral("WhatShowInStatusBar"));
     } catch (const std::exception& error) {
-        problems.append(QString::fromUtf8(error.what()));
+        problems.append(QString::fromUtf8(error.what()) + kDefaultUsed);
         Options->WhatShow = 0;
     }
     return problems;

@@ -1,5 +1,7 @@
 #include "watch/NumberWatch.h"
 
+#include <algorithm>
+
 namespace nuvex {
 
 TWatchPass::TWatchPass(const QString& selectedCaption, const QString& connName)
@@ -24,6 +26,16 @@ TWatchRow TWatchPass::Evaluate(const QString& entryName, const QString& activeNu
         changeSeen_ = true;
         nameToSelect_ = entryName;
     }
+    return row;
+}
+
+TWatchRow TWatchPass::EvaluateUnreadable(const QString& entryName)
+{
+    TWatchRow row{entryName, kUnreadableNumber, kUnknownCheckNumber, imgChanged};
+    if (const int index = sections_.IndexOf(entryName); index >= 0)
+        row.CheckNumber = TCheckNumberStore::ReadCheckNumber(sections_.Names().at(index));
+    changeSeen_ = true;
+    nameToSelect_ = entryName;
     return row;
 }
 
@@ -52,6 +64,25 @@ int TRowSelector::AddRow(const QString& caption, const QString& nameToSelect)
         selected_ = static_cast<int>(folded_.size()) - 1;
     }
     return selected_;
+}
+
+void TUnreadableEntries::BeginCheck()
+{
+    seen_.clear();
+}
+
+bool TUnreadableEntries::Unreadable(const QString& entryName)
+{
+    seen_.push_back(entryName);
+    if (std::find(logged_.begin(), logged_.end(), entryName) != logged_.end())
+        return false;
+    logged_.push_back(entryName);
+    return true;
+}
+
+void TUnreadableEntries::EndCheck()
+{
+    logged_ = seen_;
 }
 
 TAlarmOutcome DecideAlarm(TAlarmDecision decision, bool alarmRaisedBefore)

@@ -28,6 +28,8 @@ inline const QString kUnregisteredWarning = QStringLiteral(
     "POZOR !!! - Bylo objeveno dosud neregistrované telefonické připojení!!!. Pokud jej považujete za "
     "bezpečný, stiskněte tlačítko Přidat.");
 inline const QString kAllOk = QStringLiteral("Vše OK.");
+// The active number of an entry the service could not read.
+inline const QString kUnreadableNumber = QStringLiteral("nečitelné");
 
 struct TWatchRow
 {
@@ -52,6 +54,9 @@ public:
 
     // The row for the next entry in phonebook order.
     TWatchRow Evaluate(const QString& entryName, const QString& activeNumber);
+    // The row for an entry whose number could not be read. A dialer could hide a change
+    // behind such an entry, so it counts as changed.
+    TWatchRow EvaluateUnreadable(const QString& entryName);
 
     const QString& NameToSelect() const { return nameToSelect_; }
     // A change outranks an unregistered entry.
@@ -80,6 +85,24 @@ private:
     QString name_;
     QString foldedName_;
     int selected_ = -1;
+};
+
+// Which unreadable entries were already logged in their current episode: an entry's
+// error is logged when it becomes unreadable, not at every check. An episode ends when a
+// check reads the entry again or no longer finds it.
+class TUnreadableEntries
+{
+public:
+    // Call once per check before the entries; forgets the previous check's set.
+    void BeginCheck();
+    // True when this entry's error is new in this episode (and so to be logged).
+    bool Unreadable(const QString& entryName);
+    // Call after the entries: ends the episodes of entries not seen unreadable.
+    void EndCheck();
+
+private:
+    std::vector<QString> logged_;
+    std::vector<QString> seen_;
 };
 
 // What the alarm decision does to the alarm flag and the log.

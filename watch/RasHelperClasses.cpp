@@ -19,7 +19,9 @@ QString FieldText(const char* field, std::size_t size)
 }
 
 // Enumerates into a buffer of records whose first field is their size: one call with a
-// single element, and one more with the size the service asked for.
+// single element, and more with the size the service asked for. The list may grow between
+// two calls (another program adds an entry), so a second "too small" is asked again a few
+// times before it counts as an error.
 template <typename Record, typename Enumerate> std::vector<Record> EnumerateRecords(Enumerate enumerate)
 {
     std::vector<Record> buffer(1);
@@ -27,9 +29,11 @@ template <typename Record, typename Enumerate> std::vector<Record> EnumerateReco
     ras::DWORD count = 0;
     buffer[0].dwSize = sizeof(Record);
     ras::DWORD result = enumerate(buffer.data(), &bytes, &count);
-    if (result == ras::ERROR_BUFFER_TOO_SMALL) {
+    for (int attempt = 0; result == ras::ERROR_BUFFER_TOO_SMALL && attempt < kEnumerationAttempts;
+         ++attempt) {
         buffer.assign((bytes + sizeof(Record) - 1) / sizeof(Record), Record{});
         buffer[0].dwSize = sizeof(Record);
+        bytes = static_cast<ras::DWORD>(buffer.size() * sizeof(Record));
         count = 0;
         result = enumerate(buffer.data(), &bytes, &count);
     }
@@ -140,6 +144,18 @@ void TRasConnectionItem::HangUp(int timeoutSeconds, std::chrono::milliseconds wa
     // The refresh frees this item; nothing of it may be used after this line.
     TRasConnectionsList& parent = parent_;
     parent.Refresh();
+}
+
+void TRasConnectionItem::StartHangUp() const
+{
+    RasCheck(ras::RasHangUpA(connection_.hrasconn));
+}
+
+bool TRasConnectionItem::IsGone(ras::HRASCONN handle)
+{
+    ras::RASCONNSTATUSA status{};
+    status.dwSize = sizeof status;
+    return ras::RasGetConnectStatusA(handle, &status) == ras::ERROR_INVALID_HANDLE;
 }
 
 TRasConnectionsList::TRasConnectionsList()

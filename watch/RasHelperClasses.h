@@ -94,10 +94,15 @@ private:
     std::vector<std::unique_ptr<TRasPhonebookEntry>> items_;
 };
 
+// How often a refresh asks again for the list when it grew between the service's calls.
+inline constexpr int kEnumerationAttempts = 5;
+
 // How long a hang-up with time-out 0 waits for the service to report the connection gone
 // before it gives up with an error (the next tick tries again).
 inline constexpr std::chrono::milliseconds kHangUpWaitLimit{30000};
 inline constexpr std::chrono::milliseconds kHangUpPollInterval{100};
+// How often a connection that would not go is asked again to hang up.
+inline constexpr std::chrono::milliseconds kHangUpRetryInterval{30000};
 
 class TRasConnectionItem
 {
@@ -116,6 +121,11 @@ public:
     // naming the connection; timeout > 0: at most that many seconds), then refreshes the
     // parent list. That refresh frees this item: the caller must not touch it afterwards.
     void HangUp(int timeoutSeconds, std::chrono::milliseconds waitLimit = kHangUpWaitLimit);
+    // Only asks the service to hang up, without waiting (the holder watches with
+    // IsGone whether it went). Raises ERasError.
+    void StartHangUp() const;
+    // True once the service no longer knows the connection.
+    static bool IsGone(platform::ras::HRASCONN handle);
 
 private:
     TRasConnectionsList& parent_;

@@ -227,3 +227,148 @@ TEST_F(NuvexProgram, ACopyThatWasKilledDoesNotBlockTheNextStart)
     EXPECT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
     EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 3000)) << Seen();
 }
+
+namespace {
+
+// A dialer's entry that the service cannot read: its area code does not fit its field.
+void AddUnreadableEntry(const nuvex::test::Sandbox& sandbox)
+{
+    QFile phonebook(QString::fromStdString((sandbox.machine() / "ras" / "rasphone.pbk").string()));
+    ASSERT_TRUE(phonebook.open(QIODevice::Append));
+    phonebook.write("\r\n[Výhra]\r\nCountryCode=420\r\nAreaCode=12345678901\r\nPhoneNumber=906\r\n");
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST_F(NuvexProgram, AnEntryThatCannotBeReadDoesNotBlindTheGuard)
+{
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+
+    AddUnreadableEntry(sandbox);
+    Ras({u"set"_s, u"Internet"_s, u"420-(906)-123456"_s});
+    Ras({u"dial"_s, u"Internet"_s});
+    QDeadlineTimer deadline(3000);
+    EXPECT_TRUE(WaitForLine(kChangeWarning, 3000)) << Seen();
+    EXPECT_TRUE(WaitForLine(u":Z bezpečnostních důvodů zavěšuji spojení."_s, 3000)) << Seen();
+    EXPECT_FALSE(deadline.hasExpired());
+    EXPECT_EQ(RasOutput({u"connections"_s}), QString());
+
+    // Resolved after several checks: the unreadable entry was logged once, not every second.
+    Ras({u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
+    Ras({u"remove"_s, u"Výhra"_s});
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 3000)) << Seen();
+    EXPECT_EQ(seen.filter(u"„Výhra“ nelze přečíst"_s).size(), 1) << Seen();
+    EXPECT_TRUE(seen.filter(u"„Výhra“ nelze přečíst"_s).first().contains(u"625"_s));
+}
+
+TEST_F(NuvexProgram, AnOpenErrorBoxDoesNotStopTheWatchNorTheGuard)
+{
+    Ras({u"dial"_s, u"Internet"_s});
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+
+    // The options file breaks while a connection is up: the guard's every check of the
+    // session fails, and an error box opens.
+    const QString options = QString::fromStdString((sandbox.machine() / "home" / "user.reg").string());
+    {
+        QFile file(options);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\r\n");
+    }
+    ASSERT_TRUE(WaitForLine(u"Nuvex: chyba:"_s, 3000)) << Seen();
+
+    Ras({u"set"_s, u"Internet"_s, u"420-(906)-123456"_s});
+    QDeadlineTimer deadline(3500);
+    EXPECT_TRUE(WaitForLine(kChangeWarning, 2500)) << Seen();
+    EXPECT_TRUE(WaitForLine(u":Z bezpečnostních důvodů zavěšuji spojení."_s, 3500)) << Seen();
+    EXPECT_FALSE(deadline.hasExpired());
+    EXPECT_EQ(RasOutput({u"connections"_s}), QString());
+}
+
+TEST_F(NuvexProgram, DamagedOptionsAtStartAreReportedLeftAloneAndTheGuardRuns)
+{
+    const QString options = QString::fromStdString((sandbox.machine() / "home" / "user.reg").string());
+    const QByteArray seeded = ReadAll(options);
+    const std::vector<QByteArray> damaged{
+        QByteArray("\x7f"
+                   "ELF garbage\0\x01\x02 not a registry file",
+                   34),
+        seeded.left(seeded.indexOf("[HKEY") + 20), // cut off in the key's name
+        seeded + "\"AskBeforeQuit\"=dword:1234567\r\n",
+    };
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.toStdString());
+        {
+            QFile file(options);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+        }
+        pending.clear();
+        seen.clear();
+        Start();
+        ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+        EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 3000)) << Seen();
+        EXPECT_EQ(seen.filter(u"user.reg je poškozen (řádek"_s).size(), 1) << Seen();
+
+        // The guard works: a dialer's change is seen.
+        Ras({u"set"_s, u"Internet"_s, u"420-(906)-123456"_s});
+        EXPECT_TRUE(WaitForLine(kChangeWarning, 2500)) << Seen();
+        Ras({u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
+
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        ASSERT_TRUE(program.waitForFinished(5000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(ReadAll(options), bytes);
+    }
+}
+
+TEST_F(NuvexProgram, ALineThatWillNotHangUpHoldsUpNeitherTheWindowNorTheOtherLines)
+{
+    {
+        QFile store(QString::fromStdString((sandbox.machine() / "windows" / "Nuvex.val").string()));
+        ASSERT_TRUE(store.open(QIODevice::Append));
+        store.write("[Práce]\r\nTn=420-(2)-7\r\n");
+    }
+    Ras({u"add"_s, u"Práce"_s, u"420-(2)-7"_s});
+    Ras({u"dial"_s, u"Internet"_s, u"--hangup-delay"_s, u"-1"_s});
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+
+    Ras({u"set"_s, u"Internet"_s, u"420-(906)-123456"_s});
+    ASSERT_TRUE(WaitForLine(kChangeWarning, 2500)) << Seen();
+    // While the hang-up is awaited the program still answers within two seconds. The
+    // machine's file shows when the service was asked to hang up.
+    const QString connections =
+        QString::fromStdString((sandbox.machine() / "ras" / "connections.ini").string());
+    QDeadlineTimer asked(5000);
+    while (!ReadAll(connections).contains("HangUpAt") && !asked.hasExpired())
+        QThread::msleep(50);
+    ASSERT_TRUE(ReadAll(connections).contains("HangUpAt"));
+    Ras({u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
+    EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 2000)) << Seen();
+
+    // Reported once when the wait runs out.
+    ASSERT_TRUE(WaitForLine(u"„Internet“ se nepodařilo zavěsit"_s, 40000)) << Seen();
+
+    // A second connection is hung up at once, while the first is only tried again now and then.
+    Ras({u"set"_s, u"Internet"_s, u"420-(906)-123456"_s});
+    EXPECT_TRUE(WaitForLine(kChangeWarning, 2500)) << Seen();
+    Ras({u"dial"_s, u"Práce"_s});
+    EXPECT_TRUE(WaitForLine(u":Z bezpečnostních důvodů zavěšuji spojení."_s, 3000)) << Seen();
+    EXPECT_FALSE(RasOutput({u"connections"_s}).contains(u"Práce"_s));
+    Ras({u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
+    EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 2000)) << Seen();
+
+    // When the line finally goes, the log says so.
+    Ras({u"hangup"_s, u"Internet"_s});
+    EXPECT_TRUE(WaitForLine(u"„Internet“ bylo nakonec zavěšeno"_s, 2500)) << Seen();
+    EXPECT_EQ(seen.filter(u":Spojení „Internet“ se nepodařilo zavěsit"_s).size(), 1) << Seen(); // the log's
+}

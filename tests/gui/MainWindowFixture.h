@@ -11,9 +11,12 @@
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -59,6 +62,18 @@ protected:
     }
     void Select(int row) { window->ListView->setCurrentItem(window->ListView->topLevelItem(row)); }
     void Tick() { window->Phonebook->Refresh(); }
+    // Runs the event loop (timers, an awaited hang-up) until done() or the deadline.
+    static bool WaitFor(const std::function<bool()>& done, int milliseconds)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done()) {
+            if (waited.elapsed() > milliseconds)
+                return false;
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
     void MakeWindow() { window = std::make_unique<TFrmNuvex>(); }
 
     Sandbox sandbox;

@@ -4,8 +4,11 @@
 #include "ui/IniFile.h"
 #include "watch/NumberWatch.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRegularExpression>
 
 using namespace nuvex;
@@ -67,9 +70,11 @@ TEST_F(ConnectionGuard, UnderAnAlarmEveryConnectionGoesInOneTickWithOneLogLine)
     ASSERT_TRUE(window->AlarmRaised);
     EXPECT_EQ(standin::Connections().size(), 2u);
 
-    window->Timer1Timer(); // the guard acts on it
+    window->Timer1Timer(); // the guard acts on it, and the second line takes its time
+    EXPECT_EQ(standin::Connections().size(), 1u);
+    EXPECT_TRUE(WaitFor([this] { return window->Connections->Count() == 0; }, 5000));
     EXPECT_TRUE(standin::Connections().empty());
-    EXPECT_EQ(window->Connections->Count(), 0);
+    EXPECT_FALSE(window->HangUpPoll->isActive());
     EXPECT_EQ(LogTexts().filter(kHangUpLine).size(), 1);
 
     // A connection dialled again during the same episode goes too, with no new line.
@@ -254,4 +259,46 @@ TEST(ConnectionFigure, TimeConnectedIsRoundedToWholeSeconds)
     const double end = 46365.0 + (2 * 3600 + 3 * 60 + 37) / 86400.0;
     EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, start, end), u"0:00:02"_s);
     EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, start, start + 3599.6 / 86400.0), u"1:00:00"_s);
+}
+
+TEST_F(ConnectionGuard, ALineThatWillNotGoIsReportedOnceSetAsideAndTriedAgainCalmly)
+{
+    standin::Dial("Internet", standin::ConnectionState::Connected, -1); // never goes
+    MakeWindow();
+    window->SetHangUpLimits(std::chrono::milliseconds(300), std::chrono::milliseconds(400));
+    standin::SetEntry("Internet", {420, "906", "123456"});
+    window->Timer1Timer();
+    ASSERT_TRUE(window->AlarmRaised);
+
+    QElapsedTimer tick;
+    tick.start();
+    window->Timer1Timer(); // the hang-up starts; the tick does not wait for it
+    EXPECT_LT(tick.elapsed(), 250);
+    EXPECT_TRUE(window->HangUpPoll->isActive());
+    const auto failed = [this] {
+        return LogTexts().filter(u"se nepodařilo zavěsit"_s).size() == 1;
+    };
+    ASSERT_TRUE(WaitFor(failed, 5000)) << LogTexts().join(u'\n').toStdString();
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->text().contains(u"„Internet“"_s));
+    box->accept();
+
+    // A second line goes at once; the first is not awaited again.
+    standin::Dial("Záloha");
+    window->Timer1Timer();
+    EXPECT_TRUE(WaitFor([] { return standin::Connections().size() == 1; }, 5000));
+    EXPECT_EQ(LogTexts().filter(kHangUpLine).size(), 1);
+    for (int i = 0; i < 3; ++i) {
+        window->Timer1Timer();
+        QApplication::processEvents();
+    }
+    EXPECT_FALSE(window->HangUpPoll->isActive());
+    EXPECT_EQ(LogTexts().filter(u"se nepodařilo zavěsit"_s).size(), 1); // reported once
+
+    // It finally goes: said once.
+    standin::HangUp("Internet");
+    window->Timer1Timer();
+    window->Timer1Timer();
+    EXPECT_EQ(LogTexts().filter(u"„Internet“ bylo nakonec zavěšeno."_s).size(), 1);
 }

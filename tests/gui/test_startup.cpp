@@ -1,9 +1,21 @@
 #include "MainWindowFixture.h"
+#include "app/SingleInstance.h"
 #include "app/Startup.h"
+#include "news/Dlg_Novinky.h"
 #include "news/VersionInfo.h"
+#include "platform/Registry.h"
+#include "watch/NumberWatch.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
+namespace standin = platform::rasstandin;
 
 namespace {
 
@@ -69,4 +81,236 @@ TEST(VersionTexts, ComeFromTheProjectVersion)
     EXPECT_EQ(VersionText(custom), u"5.6.7.8"_s); // no FileVersion text: the file version's parts
     custom.FileVersionText = u"2.0 beta"_s;
     EXPECT_EQ(VersionText(custom), u"2.0 beta"_s);
+}
+
+namespace {
+
+const QString kStartLine = u"Aplikace hlídá."_s;
+
+// The start-up routine on a main window of its own, with the news window real or stood in.
+class StartupRoutine : public test::MainWindowFixture
+{
+protected:
+    void TearDown() override
+    {
+        TFrmNuvex::SetTrayAvailableForTesting(std::nullopt);
+        while (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+        MainWindowFixture::TearDown();
+    }
+    void WriteOptionsFile(const QByteArray& bytes)
+    {
+        DestroyOptions();
+        QFile file(OptionsFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        problems = CreateOptions();
+    }
+    static QString OptionsFile()
+    {
+        return QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser));
+    }
+    static QByteArray FileBytes()
+    {
+        QFile file(OptionsFile());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    bool Start(const TShowNews& showNews, const QString& lockProblem = QString())
+    {
+        window->show();
+        return StartWatching(*window, {problems, lockProblem}, showNews);
+    }
+    // The error box that start-up left open, closed by the test as a user would.
+    QString TakeErrorBox()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return {};
+        const QString text = box->text();
+        box->accept();
+        QApplication::processEvents();
+        return text;
+    }
+    QStringList problems;
+};
+
+const TShowNews kNoNewsWindow = [](bool& show, const QString&, const QStringList&) {
+    show = false;
+};
+
+} // namespace
+
+TEST_F(StartupRoutine, DamagedOptionsGiveDefaultsAreReportedOnceAndAreNeverWritten)
+{
+    const QByteArray damaged = "Windows Registry Editor Version 5.00\r\n\r\n"
+                               "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                               "\"AskBeforeQuit\"=dword:0000001\r\n"; // seven digits
+    WriteOptionsFile(damaged);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(u"řádek 4"_s)) << problems[0].toStdString();
+    EXPECT_TRUE(Options->Damaged());
+    MakeWindow();
+    bool timerRanAtNews = false;
+    ASSERT_TRUE(Start([&](bool& show, const QString&, const QStringList&) {
+        timerRanAtNews = window->Timer1->isActive();
+        EXPECT_TRUE(show); // LastWhatsNew reads empty: the news as on a first start
+    }));
+    EXPECT_TRUE(timerRanAtNews);
+    const QString report = TakeErrorBox();
+    EXPECT_TRUE(report.contains(OptionsFile()) && report.contains(u"řádek 4"_s)) << report.toStdString();
+    EXPECT_EQ(TakeErrorBox(), QString()); // once
+
+    // What the program keeps for itself lives on for the run; the user's settings are refused.
+    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), VersionText());
+    Options->WriteFloat(u"StartSession"_s, 42.5);
+    EXPECT_EQ(GetSessionStart(), 42.5);
+    EXPECT_FALSE(Options->ReadBool(u"AskBeforeQuit"_s));
+    try {
+        Options->WriteBool(u"AskBeforeQuit"_s, true);
+        ADD_FAILURE() << "a setting was written into a damaged file";
+    } catch (const ERegistryException& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(u"nelze uložit"_s));
+    }
+    EXPECT_EQ(FileBytes(), damaged);
+
+    // "Konec" still ends the program: the question comes (its option reads as false).
+    bool quit = false;
+    QObject::connect(window.get(), &TFrmNuvex::QuitConfirmed, window.get(), [&quit] { quit = true; });
+    boxes.Answer(true);
+    window->CloseApp->trigger();
+    EXPECT_TRUE(quit);
+    EXPECT_FALSE(window->Timer1->isActive());
+    window.reset(); // its destruction logs the session and writes nothing
+    EXPECT_EQ(FileBytes(), damaged);
+}
+
+TEST_F(StartupRoutine, WrongTypesOfTheStartUpValuesGiveDefaultsAndOneReportAfterTheWatchStarted)
+{
+    WriteOptionsFile("Windows Registry Editor Version 5.00\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                     "\"Installed\"=dword:00000001\r\n"
+                     "\"ShowNews\"=\"ano\"\r\n"
+                     "\"LastWhatsNew\"=dword:00000002\r\n"
+                     "\"AppHideAfterStart\"=\"ne\"\r\n");
+    ASSERT_TRUE(problems.isEmpty());
+    MakeWindow();
+    std::vector<bool> newsShownWith;
+    bool timerRanAtNews = false;
+    ASSERT_TRUE(Start([&](bool& show, const QString&, const QStringList&) {
+        newsShownWith.push_back(show);
+        timerRanAtNews = window->Timer1->isActive();
+        show = false; // acknowledged
+    }));
+    EXPECT_EQ(newsShownWith, std::vector<bool>{true}); // LastWhatsNew as if missing: a new version
+    EXPECT_TRUE(timerRanAtNews);
+    EXPECT_TRUE(window->Timer1->isActive());
+    const QString report = TakeErrorBox();
+    for (const QString& name : {u"ShowNews"_s, u"LastWhatsNew"_s, u"AppHideAfterStart"_s})
+        EXPECT_TRUE(report.contains(name)) << report.toStdString();
+    EXPECT_EQ(TakeErrorBox(), QString());
+    EXPECT_TRUE(window->isMinimized() || !window->isVisible()); // AppHideAfterStart false: hidden
+    // The news step wrote its values back with their types: the next start is in order.
+    EXPECT_FALSE(Options->ReadBool(u"ShowNews"_s));
+    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), VersionText());
+    EXPECT_EQ(LogTexts().value(0), kStartLine);
+}
+
+TEST_F(StartupRoutine, AQuitWhileTheNewsWindowIsOpenEndsTheStartUpAndStopsTheWatch)
+{
+    Options->WriteBool(u"AskBeforeQuit"_s, true);
+    MakeWindow();
+    QString seenOpen;
+    QTimer quitter;
+    quitter.setInterval(20);
+    QObject::connect(&quitter, &QTimer::timeout, &quitter, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            seenOpen = modal->objectName();
+            quitter.stop();
+            window->CloseApp->trigger(); // "Konec" in the tray menu
+        }
+    });
+    quitter.start();
+    EXPECT_FALSE(Start(ShowNewsWindow)); // a first start: the news window opens
+    quitter.stop();
+    EXPECT_EQ(seenOpen, u"DlgNovinky"_s);
+    EXPECT_TRUE(window->QuitRequested());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(StartupRoutine, ANumberChangeWhileTheNewsWindowIsOpenIsWarnedAbout)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    MakeWindow();
+    bool changed = false;
+    bool warnedWhileOpen = false;
+    QElapsedTimer waited;
+    waited.start();
+    QTimer dialer;
+    dialer.setInterval(20);
+    QObject::connect(&dialer, &QTimer::timeout, &dialer, [&] {
+        QWidget* news = QApplication::activeModalWidget();
+        if (!news)
+            return;
+        if (!changed) {
+            standin::SetEntry("Internet", {420, "906", "123456"});
+            changed = true;
+        }
+        warnedWhileOpen = LogTexts().contains(kChangeWarning);
+        if (warnedWhileOpen || waited.elapsed() > 10000) {
+            dialer.stop();
+            news->close();
+        }
+    });
+    dialer.start();
+    EXPECT_TRUE(Start(ShowNewsWindow));
+    EXPECT_TRUE(changed);
+    EXPECT_TRUE(warnedWhileOpen) << LogTexts().join(u'\n').toStdString();
+    EXPECT_EQ(LogTexts().value(0), kStartLine);
+    EXPECT_TRUE(window->AlarmRaised);
+}
+
+TEST_F(StartupRoutine, WithoutANotificationAreaTheStartLineIsStillTheFirst)
+{
+    TFrmNuvex::SetTrayAvailableForTesting(false);
+    MakeWindow();
+    ASSERT_TRUE(Start(kNoNewsWindow)); // AppHideAfterStart false: minimised at start
+    const QStringList log = LogTexts();
+    // The start line, the guarded machine, then the note about the tray.
+    ASSERT_EQ(log.size(), 3) << log.join(u'\n').toStdString();
+    EXPECT_EQ(log[0], kStartLine);
+    EXPECT_TRUE(log[2].contains(u"tray"_s));
+}
+
+TEST_F(StartupRoutine, ALockThatCannotBeMadeLetsItRunAsTheOnlyCopyAndSaysWhy)
+{
+    // A plain file where the runtime folder should be.
+    const QString lockFolder = QFileInfo(TSingleInstance::LockFilePath()).absolutePath();
+    QDir().mkpath(QFileInfo(lockFolder).absolutePath());
+    {
+        QFile blocker(lockFolder);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    TFrmNuvex::SetTrayAvailableForTesting(true);
+    TSingleInstance instance;
+    ASSERT_EQ(instance.TryToBeTheOnlyCopy(), TSingleInstance::TResult::LockUnavailable);
+    EXPECT_TRUE(instance.LockProblem().contains(TSingleInstance::LockFilePath()));
+
+    MakeWindow();
+    ASSERT_TRUE(Start(kNoNewsWindow, instance.LockProblem()));
+    const QStringList log = LogTexts();
+    ASSERT_EQ(log.size(), 3) << log.join(u'\n').toStdString();
+    EXPECT_EQ(log[0], kStartLine);
+    EXPECT_EQ(log[2], instance.LockProblem());
+    EXPECT_TRUE(window->Timer1->isActive());
+
+    // Once the folder can be made, the lock works as before.
+    QFile::remove(lockFolder);
+    TSingleInstance first;
+    TSingleInstance second;
+    EXPECT_EQ(first.TryToBeTheOnlyCopy(), TSingleInstance::TResult::OnlyCopy);
+    EXPECT_EQ(second.TryToBeTheOnlyCopy(), TSingleInstance::TResult::AnotherCopyRuns);
 }
