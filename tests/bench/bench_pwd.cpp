@@ -7,7 +7,12 @@
 
 #include <QString>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace nuvex;
 
@@ -70,8 +75,47 @@ void PwdLoadAndSave10000(benchmark::State& state)
     }
 }
 
+// The floor under a load and a save: the same bytes written to a temporary file, flushed,
+// renamed over the file and read back, with nothing else around them.
+void PwdBareWriteRead10000(benchmark::State& state)
+{
+    const std::string path = PwdPath().toStdString();
+    const std::string temp = path + ".bare";
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const std::string original = bytes;
+    for (auto _ : state) {
+        const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (out < 0 || ::write(out, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+            ::fsync(out) != 0 || ::close(out) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+            state.SkipWithError("the bare write failed");
+            break;
+        }
+        const int in = ::open(path.c_str(), O_RDONLY);
+        struct stat st
+        {};
+        if (in < 0 || ::fstat(in, &st) != 0) {
+            state.SkipWithError("the bare read failed");
+            break;
+        }
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        const ssize_t got = ::read(in, bytes.data(), bytes.size());
+        ::close(in);
+        if (got != st.st_size) {
+            state.SkipWithError("the bare read was short");
+            break;
+        }
+    }
+    if (bytes != original)
+        state.SkipWithError("the bare read did not give back what was written");
+}
+
 } // namespace
 
+BENCHMARK(PwdBareWriteRead10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(PwdLoad10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(PwdSave10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(PwdLoadAndSave10000)->Unit(benchmark::kMillisecond);
