@@ -1,49 +1,33 @@
 // The number watch on the main window and the user's three answers to its alarm.
 
 #include "app/Frm_Main.h"
+#include "app/WatchListRows.h"
 #include "ui/qnForms.h"
 #include "watch/NumberWatch.h"
 #include "watch/WatchActions.h"
 
 #include <QAction>
-#include <QScopeGuard>
 #include <QTreeWidget>
 
 namespace nuvex {
-
-namespace {
-
-constexpr int kImageRole = Qt::UserRole;
-
-} // namespace
 
 void TFrmNuvex::PhonebookChange(TRasBaseList&)
 {
     const QTreeWidgetItem* selected = SelectedRow();
     TWatchPass pass(selected ? selected->text(0) : QString(), ConnName);
 
-    ListView->setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] { ListView->setUpdatesEnabled(true); });
-    ListView->clear();
-
-    TRowSelector selector;
-    int selectedRow = -1;
-    for (int i = 0; i < Phonebook->Count(); ++i) {
-        const TRasPhonebookEntry& entry = Phonebook->Items(i);
-        auto* item = new QTreeWidgetItem(ListView, QStringList{entry.Name});
-        const QString active = GetEntryNumber(entry);
-        const TWatchRow row = pass.Evaluate(entry.Name, active);
-        item->setText(1, row.ActiveNumber);
-        item->setText(2, row.CheckNumber);
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-        SetRowImage(item, row.ImageIndex);
-        const int nowSelected = selector.AddRow(entry.Name, pass.NameToSelect());
-        if (nowSelected != selectedRow) {
-            selectedRow = nowSelected;
-            SelectRow(selectedRow);
+    {
+        // Rows are updated in place; only what differs from the last check is touched.
+        TWatchListRows rows(*ListView, ImageList1);
+        TRowSelector selector;
+        for (int i = 0; i < Phonebook->Count(); ++i) {
+            const TRasPhonebookEntry& entry = Phonebook->Items(i);
+            rows.Add(pass.Evaluate(entry.Name, GetEntryNumber(entry)));
+            rows.Select(selector.AddRow(entry.Name, pass.NameToSelect()));
         }
     }
+    // The selected row may be the same with another picture.
+    UpdateWatchActions();
 
     const TAlarmOutcome outcome = DecideAlarm(pass.Decision(), AlarmRaised);
     if (!outcome.LogLine.isEmpty())
@@ -51,17 +35,6 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
     if (outcome.ShowWindow)
         UkazAppExecute();
     AlarmRaised = outcome.AlarmRaised;
-}
-
-void TFrmNuvex::SelectRow(int row)
-{
-    QTreeWidgetItem* item = row >= 0 ? ListView->topLevelItem(row) : nullptr;
-    if (item) {
-        ListView->setCurrentItem(item);
-    } else {
-        ListView->clearSelection();
-        ListView->setCurrentItem(nullptr);
-    }
 }
 
 QTreeWidgetItem* TFrmNuvex::SelectedRow() const
@@ -72,14 +45,13 @@ QTreeWidgetItem* TFrmNuvex::SelectedRow() const
 
 void TFrmNuvex::SetRowImage(QTreeWidgetItem* item, int image)
 {
-    item->setIcon(0, ImageList1.at(static_cast<std::size_t>(image)));
-    item->setData(0, kImageRole, image);
+    TWatchListRows::SetImage(*item, image, ImageList1);
 }
 
 int TFrmNuvex::RowImage(int row) const
 {
     const QTreeWidgetItem* item = ListView->topLevelItem(row);
-    return item ? item->data(0, kImageRole).toInt() : -1;
+    return item ? item->data(0, kRowImageRole).toInt() : -1;
 }
 
 void TFrmNuvex::ListViewSelectItem()
@@ -95,7 +67,7 @@ void TFrmNuvex::UpdateWatchActions()
     const QTreeWidgetItem* row = SelectedRow();
     if (!row)
         return;
-    const int image = row->data(0, kImageRole).toInt();
+    const int image = row->data(0, kRowImageRole).toInt();
     if (image == imgUnregistered)
         Pridej->setEnabled(true);
     if (image == imgChanged) {

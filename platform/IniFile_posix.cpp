@@ -2,6 +2,7 @@
 #include "platform/IniFile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <ctime>
 #include <mutex>
@@ -72,6 +73,7 @@ bool IsRacy(const struct stat& st)
 struct CacheEntry
 {
     Signature signature;
+    unsigned long long checkedInSpan = 0; // the IniReadSpan that last compared it with the disk
     std::shared_ptr<const IniDocument> document;
     bool racy = false;
     std::string bytes; // kept only while racy, to compare the next read against
@@ -79,6 +81,11 @@ struct CacheEntry
 
 std::mutex cacheMutex;
 std::unordered_map<std::string, CacheEntry> cache;
+
+// Each span gets a number of its own, so that an entry checked in an earlier span (or on
+// another thread) is checked again.
+std::atomic<unsigned long long> lastSpan{0};
+thread_local unsigned long long currentSpan = 0;
 
 std::shared_ptr<const IniDocument> EmptyDocument()
 {
@@ -96,6 +103,12 @@ void ForgetCached(const std::string& path)
 
 std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path)
 {
+    if (currentSpan != 0) {
+        const std::lock_guard lock(cacheMutex);
+        if (const auto it = cache.find(path); it != cache.end() && it->second.checkedInSpan == currentSpan)
+            return it->second.document;
+    }
+
     struct stat st
     {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -111,8 +124,10 @@ std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path)
     {
         const std::lock_guard lock(cacheMutex);
         if (const auto it = cache.find(path); it != cache.end()) {
-            if (it->second.signature == Signature::Of(st) && !it->second.racy)
+            if (it->second.signature == Signature::Of(st) && !it->second.racy) {
+                it->second.checkedInSpan = currentSpan;
                 return it->second.document;
+            }
             previous = it->second.document;
         }
     }
@@ -140,6 +155,7 @@ std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path)
     entry.signature = Signature::Of(st);
     entry.racy = racy;
     entry.bytes = racy ? std::move(bytes) : std::string();
+    entry.checkedInSpan = currentSpan;
     return entry.document;
 }
 
@@ -183,6 +199,18 @@ void ClearIniCache()
 {
     const std::lock_guard lock(cacheMutex);
     cache.clear();
+}
+
+IniReadSpan::IniReadSpan() : outer_(currentSpan)
+{
+    // A nested span keeps the outer one's checks: it is the same pass.
+    if (currentSpan == 0)
+        currentSpan = ++lastSpan;
+}
+
+IniReadSpan::~IniReadSpan()
+{
+    currentSpan = outer_;
 }
 
 } // namespace nuvex::platform

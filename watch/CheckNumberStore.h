@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace nuvex {
 
@@ -25,18 +26,22 @@ public:
     static void WriteCheckNumber(const QString& entryName, const QString& number);
 };
 
-// One reading of the section names, with a lookup that ignores letter case and answers
-// the first matching position, as a search of the name list would.
-class TSectionIndex
+// Every authorised entry's check number from one reading of the file, looked up by entry
+// name ignoring letter case; of sections equal but for case the first one counts, as a
+// search of the section names would find it. While the file is unchanged, Read() hands
+// out the same reading again instead of making a new one.
+class TCheckNumbers
 {
 public:
-    explicit TSectionIndex(QStringList names);
-    int IndexOf(const QString& name) const; // -1 when absent
-    const QStringList& Names() const { return names_; }
+    static std::shared_ptr<const TCheckNumbers> Read();
+
+    // The entry's check number (empty when its section has no "Tn"), or nullptr when no
+    // section matches the name.
+    const QString* Find(const QString& entryName) const;
+    qsizetype Count() const { return byFolded_.size(); }
 
 private:
-    QStringList names_;
-    QHash<QString, int> firstByFolded_;
+    QHash<QString, QString> byFolded_;
 };
 
 } // namespace nuvex

@@ -3,20 +3,20 @@
 namespace nuvex {
 
 TWatchPass::TWatchPass(const QString& selectedCaption, const QString& connName)
-    : sections_(TCheckNumberStore::SectionNames()), connName_(connName), nameToSelect_(selectedCaption)
+    : numbers_(TCheckNumbers::Read()), connName_(connName), nameToSelect_(selectedCaption)
 {}
 
 TWatchRow TWatchPass::Evaluate(const QString& entryName, const QString& activeNumber)
 {
     TWatchRow row{entryName, activeNumber, kUnknownCheckNumber, imgInOrder};
-    const int index = sections_.IndexOf(entryName);
-    if (index < 0) {
+    const QString* checkNumber = numbers_->Find(entryName);
+    if (!checkNumber) {
         row.ImageIndex = imgUnregistered;
         unregisteredSeen_ = true;
         nameToSelect_ = entryName;
         return row;
     }
-    row.CheckNumber = TCheckNumberStore::ReadCheckNumber(sections_.Names().at(index));
+    row.CheckNumber = *checkNumber;
     if (row.CheckNumber == activeNumber) {
         row.ImageIndex = entryName == connName_ ? imgInOrderConnected : imgInOrder;
     } else {

@@ -6,6 +6,7 @@
 #include "watch/CheckNumberStore.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace nuvex {
@@ -44,7 +45,7 @@ enum class TAlarmDecision
     Changed
 };
 
-// One check over the phonebook. Reads the store's section names once at construction.
+// One check over the phonebook. Reads the store once at construction.
 class TWatchPass
 {
 public:
@@ -58,7 +59,7 @@ public:
     TAlarmDecision Decision() const;
 
 private:
-    TSectionIndex sections_;
+    std::shared_ptr<const TCheckNumbers> numbers_;
     QString connName_;
     QString nameToSelect_;
     bool changeSeen_ = false;

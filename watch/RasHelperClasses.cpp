@@ -1,5 +1,6 @@
 #include "watch/RasHelperClasses.h"
 
+#include "platform/IniFile.h"
 #include "ui/SysText.h"
 #include "watch/EntryNumber.h"
 #include "watch/RasError.h"
@@ -85,6 +86,10 @@ TRasPhonebook::TRasPhonebook()
 
 void TRasPhonebook::Refresh()
 {
+    // The enumeration and the change handler read every entry, and the handler every
+    // check number: the phonebook and the store are looked at on disk once per refresh,
+    // not once per entry. Nothing in this span waits for another program's change.
+    const platform::IniReadSpan oneLookPerFile;
     items_.clear();
     const auto names = EnumerateRecords<ras::RASENTRYNAMEA>(
         [](ras::RASENTRYNAMEA* buffer, ras::DWORD* bytes, ras::DWORD* count) {
