@@ -84,7 +84,7 @@ cpu_ns() {
 thread_table() {
     local pid=$1 task
     for task in /proc/"$pid"/task/*; do
-        printf '%s %s %s\n' "$(cat "$task/comm")" "$(awk '{ print $1, $3 }' "$task/schedstat")"
+        printf '%s %s %s\n' "${task##*/}" "$(tr ' ' '_' <"$task/comm")" "$(awk '{ print $1, $3 }' "$task/schedstat")"
     done
 }
 
@@ -117,8 +117,13 @@ measure() {
     awk -v b="$before" -v a="$after" -v s="$span" -v r="$rss" \
         'BEGIN { printf "%.3f %d\n", (a - b) / 1e6 / s, r }'
     if [ -n "${PERF_THREADS:-}" ]; then
-        paste -d' ' "$work/$label.t0" "$work/$label.t1" |
-            awk -v s="$span" -v l="$label" '{ printf "#   %-10s %-16s %8.3f ms/s %6.1f wake-ups/s\n", l, $1, ($5 - $2) / 1e6 / s, ($6 - $3) / s }' >&2
+        # Threads by id; one that came or went during the span counts from zero or to its end.
+        awk -v s="$span" -v l="$label" '
+            NR == FNR { cpu[$1] = $3; runs[$1] = $4; next }
+            { printf "#   %-14s %-6s %-16s %8.3f ms/s %6.1f wake-ups/s%s\n", l, $1, $2, ($3 - cpu[$1]) / 1e6 / s,
+                  ($4 - runs[$1]) / s, ($1 in cpu) ? "" : " (new)"; seen[$1] = 1 }
+            END { for (t in cpu) if (!(t in seen)) printf "#   %-14s %-6s ended during the span\n", l, t }
+        ' "$work/$label.t0" "$work/$label.t1" >&2
     fi
 }
 

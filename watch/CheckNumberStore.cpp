@@ -38,9 +38,13 @@ std::shared_ptr<const TCheckNumbers> TCheckNumbers::Read()
     auto numbers = std::make_shared<TCheckNumbers>();
     const std::string key = ToSys(TCheckNumberStore::NumberKey);
     for (const std::string& section : document->SectionNames()) {
-        const QString folded = FromSys(section).toCaseFolded();
-        if (!numbers->byFolded_.contains(folded))
-            numbers->byFolded_.insert(folded, FromSys(document->Value(section, key).value_or(std::string())));
+        const QString spelling = FromSys(section);
+        const QString folded = spelling.toCaseFolded();
+        if (numbers->byFolded_.contains(folded))
+            continue;
+        const QString number = FromSys(document->Value(section, key).value_or(std::string()));
+        numbers->byFolded_.insert(folded, number);
+        numbers->bySpelling_.insert(spelling, number);
     }
     readFrom = std::move(document);
     reading = std::move(numbers);
@@ -49,6 +53,8 @@ std::shared_ptr<const TCheckNumbers> TCheckNumbers::Read()
 
 const QString* TCheckNumbers::Find(const QString& entryName) const
 {
+    if (const auto exact = bySpelling_.constFind(entryName); exact != bySpelling_.constEnd())
+        return &exact.value();
     const auto found = byFolded_.constFind(entryName.toCaseFolded());
     return found == byFolded_.constEnd() ? nullptr : &found.value();
 }

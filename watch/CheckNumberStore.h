@@ -42,6 +42,9 @@ public:
 
 private:
     QHash<QString, QString> byFolded_;
+    // The same numbers by the spelling of the section that counts: a name spelled as in
+    // the file, the usual case, is found without folding its letters.
+    QHash<QString, QString> bySpelling_;
 };
 
 } // namespace nuvex

@@ -38,18 +38,20 @@ TAlarmDecision TWatchPass::Decision() const
 
 int TRowSelector::AddRow(const QString& caption, const QString& nameToSelect)
 {
-    folded_.push_back(caption.toCaseFolded());
-    if (nameToSelect != name_ || folded_.size() == 1) {
+    captions_.push_back(caption);
+    const auto matches = [this](const QString& text) {
+        return text.compare(name_, Qt::CaseInsensitive) == 0;
+    };
+    if (nameToSelect != name_ || captions_.size() == 1) {
         name_ = nameToSelect;
-        foldedName_ = nameToSelect.toCaseFolded();
         selected_ = -1;
-        for (std::size_t i = 0; i < folded_.size(); ++i)
-            if (folded_[i] == foldedName_) {
+        for (std::size_t i = 0; i < captions_.size(); ++i)
+            if (matches(captions_[i])) {
                 selected_ = static_cast<int>(i);
                 break;
             }
-    } else if (selected_ < 0 && folded_.back() == foldedName_) {
-        selected_ = static_cast<int>(folded_.size()) - 1;
+    } else if (selected_ < 0 && matches(captions_.back())) {
+        selected_ = static_cast<int>(captions_.size()) - 1;
     }
     return selected_;
 }

@@ -77,9 +77,10 @@ public:
     int Selected() const { return selected_; }
 
 private:
-    std::vector<QString> folded_;
+    // Captions as given; they are compared ignoring case only while a name is sought,
+    // which spares folding every caption of every check.
+    std::vector<QString> captions_;
     QString name_;
-    QString foldedName_;
     int selected_ = -1;
 };
 
