@@ -159,13 +159,17 @@ echo "| resident memory, 10 entries, shown | $(mb "$min_shown_rss") | $(mb "$s10
 # The per-check and password-file figures come from the benchmark, when it is built.
 if [ -x "$bin/nuvex_bench" ]; then
     QT_QPA_PLATFORM=offscreen "$bin/nuvex_bench" --benchmark_format=csv \
-        --benchmark_filter='WatchTick(Window|Logic)(Unchanged|OneChanged)/1000$|PwdLoadAndSave10000$|PwdBareWriteRead10000$' \
+        --benchmark_filter='WatchTick(Window|Logic)(Unchanged|OneChanged)/1000$|PwdLoadAndSave10000$|PwdBareWriteRead10000/[01]$' \
         2>/dev/null >"$work/bench.csv" || true
     figure() { awk -F, -v n="\"$1\"" '$1 == n { printf "%.2f", $4 / ($5 == "ns" ? 1e6 : $5 == "us" ? 1e3 : 1) }' "$work/bench.csv"; }
     echo "| one check after a change, 1,000 entries (window) | — | $(figure WatchTickWindowOneChanged/1000) ms (CPU) | | ≤ 5 ms |"
     echo "| one check after a change, 1,000 entries (logic) | — | $(figure WatchTickLogicOneChanged/1000) ms (CPU) | | |"
     echo "| one check, nothing changed, 1,000 entries (window) | — | $(figure WatchTickWindowUnchanged/1000) ms (CPU) | | |"
-    bare=$(figure PwdBareWriteRead10000)
-    pair=$(figure PwdLoadAndSave10000)
-    echo "| 10,000 password records, load + save | bare write + fsync + rename + read: $bare ms | $pair ms | $(ratio "$pair" "$bare") | ≤ 1.5× |"
+    # Flushing to disk is waiting, not CPU: these compare real time.
+    wall() { awk -F, -v n="\"$1\"" '$1 == n { printf "%.2f", $3 / ($5 == "ns" ? 1e6 : $5 == "us" ? 1e3 : 1) }' "$work/bench.csv"; }
+    bare=$(wall PwdBareWriteRead10000/0)
+    bareDir=$(wall PwdBareWriteRead10000/1)
+    pair=$(wall PwdLoadAndSave10000)
+    echo "| 10,000 password records, load + save (real time) | bare write + fsync + rename + read: $bare ms | $pair ms | $(ratio "$pair" "$bare") | ≤ 1.5× |"
+    echo "| the same, bare cost with the folder flushed too | $bareDir ms | $pair ms | $(ratio "$pair" "$bareDir") | |"
 fi
