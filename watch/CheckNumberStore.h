@@ -1,8 +1,8 @@
 #pragma once
 
 // The trusted check numbers: "Nuvex.val", one section per authorised phonebook entry with
-// the key "Tn". Every operation reads or writes the file afresh, so hand edits count at
-// the next check.
+// the key "Tn". Every operation looks at the file afresh (an unchanged file is not parsed
+// again), so hand edits count at the next check.
 
 #include <QHash>
 #include <QString>
