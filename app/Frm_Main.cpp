@@ -77,6 +77,8 @@ void TFrmNuvex::CreateControls()
     LogMemo = new QPlainTextEdit(client);
     LogMemo->setObjectName(QStringLiteral("LogMemo"));
     LogMemo->setReadOnly(true);
+    // A program that runs for months must not grow with its log.
+    LogMemo->setMaximumBlockCount(kLogViewLines);
     LogMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     LogMemo->setFixedSize(430, 129);
     layout->addWidget(LogMemo);

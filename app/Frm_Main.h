@@ -43,7 +43,9 @@ public:
     ~TFrmNuvex() override;
 
     // Appends "time:text" to the log (and to standard error) unless text repeats the last line.
+    // The log view keeps the last kLogViewLines lines; older ones were on standard error.
     void AddLogLine(const QString& text);
+    static constexpr int kLogViewLines = 5000;
     // Restores the window, brings it to the front and lifts it above other windows
     // without leaving it on top.
     void UkazAppExecute();
@@ -159,7 +161,6 @@ private:
     void ConnectionsChange(TRasBaseList& sender);
     void CloseSessionOfEndedConnections();
     void ListViewSelectItem();
-    void SelectRow(int row);
     void SetRowImage(QTreeWidgetItem* item, int image);
     QTreeWidgetItem* SelectedRow() const;
     // Runs an action's handler; an error ends it with the error box.

@@ -1,6 +1,7 @@
 // The number watch on the main window and the user's three answers to its alarm.
 
 #include "app/Frm_Main.h"
+#include "app/WatchListRows.h"
 #include "platform/RasService.h"
 #include "ui/SysText.h"
 #include "ui/qnForms.h"
@@ -9,16 +10,9 @@
 #include "watch/WatchActions.h"
 
 #include <QAction>
-#include <QScopeGuard>
 #include <QTreeWidget>
 
 namespace nuvex {
-
-namespace {
-
-constexpr int kImageRole = Qt::UserRole;
-
-} // namespace
 
 void TFrmNuvex::PhonebookChange(TRasBaseList&)
 {
@@ -29,40 +23,32 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
     const QTreeWidgetItem* selected = SelectedRow();
     TWatchPass pass(selected ? selected->text(0) : QString(), ConnName);
 
-    ListView->setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] { ListView->setUpdatesEnabled(true); });
-    ListView->clear();
-
-    TRowSelector selector;
-    int selectedRow = -1;
     unreadable_.BeginCheck();
-    for (int i = 0; i < Phonebook->Count(); ++i) {
-        const TRasPhonebookEntry& entry = Phonebook->Items(i);
-        TWatchRow row;
-        try {
-            row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
-        } catch (const ERasError& error) {
-            // Removed between the listing and the reading: the entry is gone.
-            if (error.ErrorCode == platform::ras::ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
-                continue;
-            // One entry the service cannot read must not hide the others, nor itself.
-            row = pass.EvaluateUnreadable(entry.Name);
-            if (unreadable_.Unreadable(entry.Name))
-                AddLogLine(QStringLiteral("Připojení „%1“ nelze přečíst (%2): považuji je za změněné.")
-                               .arg(entry.Name, error.Message().simplified()));
-        }
-        auto* item = new QTreeWidgetItem(ListView, QStringList{entry.Name});
-        item->setText(1, row.ActiveNumber);
-        item->setText(2, row.CheckNumber);
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-        SetRowImage(item, row.ImageIndex);
-        const int nowSelected = selector.AddRow(entry.Name, pass.NameToSelect());
-        if (nowSelected != selectedRow) {
-            selectedRow = nowSelected;
-            SelectRow(selectedRow);
+    {
+        // Rows are updated in place; only what differs from the last check is touched.
+        TWatchListRows rows(*ListView, ImageList1);
+        TRowSelector selector;
+        for (int i = 0; i < Phonebook->Count(); ++i) {
+            const TRasPhonebookEntry& entry = Phonebook->Items(i);
+            TWatchRow row;
+            try {
+                row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
+            } catch (const ERasError& error) {
+                // Removed between the listing and the reading: the entry is gone.
+                if (error.ErrorCode == platform::ras::ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
+                    continue;
+                // One entry the service cannot read must not hide the others, nor itself.
+                row = pass.EvaluateUnreadable(entry.Name);
+                if (unreadable_.Unreadable(entry.Name))
+                    AddLogLine(QStringLiteral("Připojení „%1“ nelze přečíst (%2): považuji je za změněné.")
+                                   .arg(entry.Name, error.Message().simplified()));
+            }
+            rows.Add(row);
+            rows.Select(selector.AddRow(entry.Name, pass.NameToSelect()));
         }
     }
+    // The selected row may be the same with another picture.
+    UpdateWatchActions();
 
     unreadable_.EndCheck();
 
@@ -74,17 +60,6 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
     AlarmRaised = outcome.AlarmRaised;
 }
 
-void TFrmNuvex::SelectRow(int row)
-{
-    QTreeWidgetItem* item = row >= 0 ? ListView->topLevelItem(row) : nullptr;
-    if (item) {
-        ListView->setCurrentItem(item);
-    } else {
-        ListView->clearSelection();
-        ListView->setCurrentItem(nullptr);
-    }
-}
-
 QTreeWidgetItem* TFrmNuvex::SelectedRow() const
 {
     const auto selected = ListView->selectedItems();
@@ -93,14 +68,13 @@ QTreeWidgetItem* TFrmNuvex::SelectedRow() const
 
 void TFrmNuvex::SetRowImage(QTreeWidgetItem* item, int image)
 {
-    item->setIcon(0, ImageList1.at(static_cast<std::size_t>(image)));
-    item->setData(0, kImageRole, image);
+    TWatchListRows::SetImage(*item, image, ImageList1);
 }
 
 int TFrmNuvex::RowImage(int row) const
 {
     const QTreeWidgetItem* item = ListView->topLevelItem(row);
-    return item ? item->data(0, kImageRole).toInt() : -1;
+    return item ? item->data(0, kRowImageRole).toInt() : -1;
 }
 
 void TFrmNuvex::ListViewSelectItem()
@@ -116,7 +90,7 @@ void TFrmNuvex::UpdateWatchActions()
     const QTreeWidgetItem* row = SelectedRow();
     if (!row)
         return;
-    const int image = row->data(0, kImageRole).toInt();
+    const int image = row->data(0, kRowImageRole).toInt();
     if (image == imgUnregistered)
         Pridej->setEnabled(true);
     if (image == imgChanged) {

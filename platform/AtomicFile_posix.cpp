@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/SystemPaths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <random>
@@ -27,19 +28,28 @@ int OpenRetrying(const char* path, int flags, mode_t mode = 0)
 }
 
 // Reads to the end; returns the errno of the failure, or 0.
-int ReadAll(int fd, std::string& bytes)
+// Reads straight into `bytes`, sized by the file's status so that a file is one read
+// (and one more to see its end) instead of one per 64 KiB chunk and copy; a file that
+// grew meanwhile is read on to its end.
+int ReadAll(int fd, std::string& bytes, std::size_t expectedSize)
 {
-    char buffer[65536];
+    bytes.resize(expectedSize + 1);
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size())
+            bytes.resize(bytes.size() + std::max<std::size_t>(bytes.size(), 65536));
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            bytes.clear();
             return errno;
         }
-        if (n == 0)
+        if (n == 0) {
+            bytes.resize(used);
             return 0;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+        used += static_cast<std::size_t>(n);
     }
 }
 
@@ -124,7 +134,8 @@ std::optional<FileData> ReadWholeFile(const std::string& path)
     FileData data;
     if (::fstat(fd.get(), &data.status) != 0)
         ThrowErrno(errno);
-    if (const int code = ReadAll(fd.get(), data.bytes); code != 0)
+    const auto expected = data.status.st_size > 0 ? static_cast<std::size_t>(data.status.st_size) : 0;
+    if (const int code = ReadAll(fd.get(), data.bytes, expected); code != 0)
         ThrowErrno(code);
     return data;
 }

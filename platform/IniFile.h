@@ -26,4 +26,21 @@ void UpdateIniFile(const std::string& path, const std::function<void(IniDocument
 // Forgets every cached document (tests use it to measure an uncached read).
 void ClearIniCache();
 
+// While one lives on a thread, a file that was checked once in its span is taken from the
+// cache without looking at the disk again: one pass over many entries of one file costs
+// one stat() instead of one per entry. A write through UpdateIniFile (or any cache miss)
+// makes the next read look again. Only for spans that do not wait for other programs to
+// change a file.
+class IniReadSpan
+{
+public:
+    IniReadSpan();
+    ~IniReadSpan();
+    IniReadSpan(const IniReadSpan&) = delete;
+    IniReadSpan& operator=(const IniReadSpan&) = delete;
+
+private:
+    unsigned long long outer_;
+};
+
 } // namespace nuvex::platform

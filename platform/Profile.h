@@ -7,6 +7,7 @@
 
 #include "platform/IniDocument.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,6 +16,9 @@ namespace nuvex::platform {
 
 std::string ResolveProfilePath(const std::string& fileName);
 
+// The whole parsed file; the same object while the file is unchanged, so a caller may keep
+// what it derived from it for as long as it gets the same document back.
+std::shared_ptr<const IniDocument> ReadProfileDocument(const std::string& fileName);
 std::vector<std::string> ReadProfileSectionNames(const std::string& fileName);
 std::string ReadProfileString(const std::string& fileName, const std::string& section, const std::string& key,
                               const std::string& defaultValue);

@@ -25,6 +25,11 @@ std::string ResolveProfilePath(const std::string& fileName)
     return fileName;
 }
 
+std::shared_ptr<const IniDocument> ReadProfileDocument(const std::string& fileName)
+{
+    return LoadQuietly(fileName);
+}
+
 std::vector<std::string> ReadProfileSectionNames(const std::string& fileName)
 {
     return LoadQuietly(fileName)->SectionNames();

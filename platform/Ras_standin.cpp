@@ -12,10 +12,14 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace nuvex::platform::ras {
 
@@ -40,11 +44,86 @@ template <typename Body> DWORD Guarded(DWORD failure, Body&& body) noexcept
     }
 }
 
+// What the enumeration and the properties of each entry read from one parsed phonebook,
+// worked out once per document: the watch asks for every entry every second, and an
+// unchanged phonebook is the same document (the file layer's cache), so a check costs a
+// lookup per entry instead of a search of the document for six names.
+struct EntryFields
+{
+    DWORD result = kSuccess;
+    DWORD countryCode = 0;
+    std::string areaCode;
+    std::string localNumber;
+    std::string deviceType;
+    std::string deviceName;
+};
+
+class PhonebookMemo
+{
+public:
+    // The section names in file order.
+    std::vector<std::string> Names(const std::shared_ptr<const IniDocument>& doc)
+    {
+        const std::lock_guard lock(mutex_);
+        Use(doc);
+        if (!names_)
+            names_ = doc->SectionNames();
+        return *names_;
+    }
+
+    // The entry's fields as asked by name (letter case ignored, as the document does).
+    EntryFields Entry(const std::shared_ptr<const IniDocument>& doc, const std::string& name)
+    {
+        const std::lock_guard lock(mutex_);
+        Use(doc);
+        const auto found = entries_.find(name);
+        if (found != entries_.end())
+            return found->second;
+        return entries_.emplace(name, Read(*doc, name)).first->second;
+    }
+
+private:
+    void Use(const std::shared_ptr<const IniDocument>& doc)
+    {
+        if (doc == document_)
+            return;
+        document_ = doc;
+        names_.reset();
+        entries_.clear();
+    }
+
+    static EntryFields Read(const IniDocument& doc, const std::string& name)
+    {
+        EntryFields fields;
+        if (name.empty() || !doc.HasSection(name)) {
+            fields.result = ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+            return fields;
+        }
+        fields.countryCode =
+            ParseDecimal<DWORD>(doc.Value(name, "CountryCode").value_or(std::string())).value_or(0);
+        fields.areaCode = doc.Value(name, "AreaCode").value_or(std::string());
+        fields.localNumber = doc.Value(name, "PhoneNumber").value_or(std::string());
+        fields.deviceType = doc.Value(name, "DeviceType").value_or(std::string());
+        fields.deviceName = doc.Value(name, "DeviceName").value_or(std::string());
+        return fields;
+    }
+
+    std::mutex mutex_;
+    std::shared_ptr<const IniDocument> document_; // held, so that its address is not reused
+    std::optional<std::vector<std::string>> names_;
+    std::unordered_map<std::string, EntryFields> entries_;
+};
+
+PhonebookMemo& Memo()
+{
+    static PhonebookMemo memo;
+    return memo;
+}
+
 DWORD EnumEntries(RASENTRYNAMEA* entries, DWORD* cb, DWORD* count)
 {
     return Guarded(ERROR_CANNOT_OPEN_PHONEBOOK, [&]() -> DWORD {
-        const auto doc = LoadIniFile(standin::PhonebookPath());
-        const auto names = doc->SectionNames();
+        const auto names = Memo().Names(LoadIniFile(standin::PhonebookPath()));
         // Only a hand edit makes such a name; hiding the entry would hide its number too.
         for (const std::string& name : names)
             if (name.empty() || name.size() > RAS_MaxEntryName || name.find('\0') != std::string::npos)
@@ -60,28 +139,20 @@ DWORD GetEntryProperties(const char* entryName, RASENTRYA* entry, DWORD* deviceI
     if (deviceInfoSize)
         *deviceInfoSize = 0; // the emulated modem has no device-specific data
     return Guarded(ERROR_CANNOT_OPEN_PHONEBOOK, [&]() -> DWORD {
-        // The watch asks for every entry twice a second: the cached document and its
-        // indexed lookups keep this free of file reads and scans.
-        const auto doc = LoadIniFile(standin::PhonebookPath());
-        const std::string_view name = entryName;
-        if (name.empty() || !doc->HasSection(name))
-            return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        const EntryFields fields = Memo().Entry(LoadIniFile(standin::PhonebookPath()), entryName);
+        if (fields.result != kSuccess)
+            return fields.result;
 
         RASENTRYA filled{};
         filled.dwSize = sizeof(RASENTRYA);
-        filled.dwCountryCode =
-            ParseDecimal<DWORD>(doc->Value(name, "CountryCode").value_or(std::string())).value_or(0);
+        filled.dwCountryCode = fields.countryCode;
         // A number too long for its field is reported, never cut: a cut number would
         // compare as something it is not.
-        if (!PutField(filled.szAreaCode, sizeof(filled.szAreaCode),
-                      doc->Value(name, "AreaCode").value_or(std::string())) ||
-            !PutField(filled.szLocalPhoneNumber, sizeof(filled.szLocalPhoneNumber),
-                      doc->Value(name, "PhoneNumber").value_or(std::string())))
+        if (!PutField(filled.szAreaCode, sizeof(filled.szAreaCode), fields.areaCode) ||
+            !PutField(filled.szLocalPhoneNumber, sizeof(filled.szLocalPhoneNumber), fields.localNumber))
             return ERROR_CORRUPT_PHONEBOOK;
-        PutFieldCut(filled.szDeviceType, sizeof(filled.szDeviceType),
-                    doc->Value(name, "DeviceType").value_or(std::string()));
-        PutFieldCut(filled.szDeviceName, sizeof(filled.szDeviceName),
-                    doc->Value(name, "DeviceName").value_or(std::string()));
+        PutFieldCut(filled.szDeviceType, sizeof(filled.szDeviceType), fields.deviceType);
+        PutFieldCut(filled.szDeviceName, sizeof(filled.szDeviceName), fields.deviceName);
         *entry = filled;
         return kSuccess;
     });

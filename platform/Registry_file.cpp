@@ -14,6 +14,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Blanks.h"
+#include "platform/FileSignature.h"
 #include "platform/Registry.h"
 #include "platform/SystemPaths.h"
 #include "platform/TextFold.h"
@@ -21,9 +22,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string_view>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <unordered_map>
+#include <utility>
 
 namespace nuvex::platform::registry {
 
@@ -199,18 +206,24 @@ struct Document
     }
 
     // Where a value is defined; the last definition wins, as an import would leave it.
-    std::pair<Section*, Entry*> Find(const std::vector<std::string>& folded, const std::string& foldedName)
+    std::pair<const Section*, const Entry*> Find(const std::vector<std::string>& folded,
+                                                 const std::string& foldedName) const
     {
-        std::pair<Section*, Entry*> found{nullptr, nullptr};
-        for (Section& section : sections) {
+        std::pair<const Section*, const Entry*> found{nullptr, nullptr};
+        for (const Section& section : sections) {
             if (section.folded != folded)
                 continue;
-            for (Entry& entry : section.entries) {
+            for (const Entry& entry : section.entries) {
                 if (entry.foldedName == foldedName)
                     found = {&section, &entry};
             }
         }
         return found;
+    }
+    std::pair<Section*, Entry*> Find(const std::vector<std::string>& folded, const std::string& foldedName)
+    {
+        const auto [section, entry] = std::as_const(*this).Find(folded, foldedName);
+        return {const_cast<Section*>(section), const_cast<Entry*>(entry)};
     }
 
     Section* LastSection(const std::vector<std::string>& folded)
@@ -453,6 +466,71 @@ LoadedFile Load(Root root, const std::string& file)
     return {Parser(file, root).Parse(data->bytes), data->status.st_mode & 07777};
 }
 
+// Reads go through a cache of parsed files by their stat signature, as the INI files do:
+// the options are read several times a second while a connection is up, and an unchanged
+// file then costs one stat(). A file changed in the last two seconds is compared by
+// content. Writes read afresh under their lock and drop the file from the cache.
+struct CachedFile
+{
+    FileSignature signature;
+    bool racy = false;
+    std::string bytes; // kept only while racy
+    std::shared_ptr<const LoadedFile> loaded;
+};
+
+std::mutex cacheMutex;
+std::unordered_map<std::string, CachedFile> cache;
+
+void ForgetCached(const std::string& file)
+{
+    const std::lock_guard lock(cacheMutex);
+    cache.erase(file);
+}
+
+std::shared_ptr<const LoadedFile> LoadForReading(Root root, const std::string& file)
+{
+    struct stat st
+    {};
+    if (::stat(file.c_str(), &st) == 0) {
+        const std::lock_guard lock(cacheMutex);
+        if (const auto it = cache.find(file);
+            it != cache.end() && !it->second.racy && it->second.signature == FileSignature::Of(st))
+            return it->second.loaded;
+    }
+    std::optional<FileData> data;
+    try {
+        data = ReadWholeFile(file);
+    } catch (const std::system_error& e) {
+        throw ReadError(file, e.code().value());
+    }
+    if (!data) {
+        ForgetCached(file);
+        static const auto empty = std::make_shared<const LoadedFile>();
+        return empty;
+    }
+    {
+        const std::lock_guard lock(cacheMutex);
+        if (const auto it = cache.find(file); it != cache.end() && it->second.racy &&
+                                              it->second.signature == FileSignature::Of(data->status) &&
+                                              it->second.bytes == data->bytes) {
+            it->second.racy = IsRacy(data->status);
+            if (!it->second.racy)
+                it->second.bytes.clear();
+            return it->second.loaded;
+        }
+    }
+    // Parsed outside the lock; a damaged file throws and is not cached.
+    auto loaded = std::make_shared<const LoadedFile>(
+        LoadedFile{Parser(file, root).Parse(data->bytes), data->status.st_mode & 07777});
+    const std::lock_guard lock(cacheMutex);
+    CachedFile& entry = cache[file];
+    entry.signature = FileSignature::Of(data->status);
+    entry.racy = IsRacy(data->status);
+    entry.bytes = entry.racy ? std::move(data->bytes) : std::string();
+    entry.loaded = loaded;
+    return loaded;
+}
+
 std::string RenderValue(const std::string& name, const Value& value)
 {
     std::string line = name.empty() ? std::string("@") : Quote(name);
@@ -572,8 +650,10 @@ template <typename Edit> void Update(Root root, Edit edit)
     try {
         lock->ReplaceFile(loaded.doc.Serialize(), loaded.mode, newFileMode);
     } catch (const std::system_error& e) {
+        ForgetCached(file);
         throw WriteError(file, e.code().value());
     }
+    ForgetCached(file);
 }
 
 bool Exists(const std::string& path, int& code)
@@ -648,7 +728,7 @@ std::optional<Key> Key::Open(Root root, const std::string& path, Access access, 
         throw InvalidPath(path);
     const std::string file = RootFile(root);
     const std::vector<std::string> folded = FoldAll(*components);
-    const bool exists = Load(root, file).doc.HasKey(folded);
+    const bool exists = LoadForReading(root, file)->doc.HasKey(folded);
     if (!exists && !create)
         return std::nullopt;
     if (access == Access::ReadWrite && !MayWrite(file))
@@ -669,8 +749,8 @@ std::optional<Value> Key::Read(const std::string& name) const
     const auto components = SplitPath(path_);
     if (!components)
         throw InvalidPath(path_);
-    LoadedFile loaded = Load(root_, RootFile(root_));
-    const Entry* entry = loaded.doc.Find(FoldAll(*components), FoldCase(name)).second;
+    const auto loaded = LoadForReading(root_, RootFile(root_));
+    const Entry* entry = loaded->doc.Find(FoldAll(*components), FoldCase(name)).second;
     if (!entry)
         return std::nullopt;
     return entry->value;

@@ -1,6 +1,10 @@
 #include "watch/CheckNumberStore.h"
 
+#include "platform/Profile.h"
 #include "ui/IniFile.h"
+#include "ui/SysText.h"
+
+#include <mutex>
 
 namespace nuvex {
 
@@ -21,17 +25,38 @@ void TCheckNumberStore::WriteCheckNumber(const QString& entryName, const QString
     TIniFile(FileName).WriteString(entryName, NumberKey, number);
 }
 
-TSectionIndex::TSectionIndex(QStringList names) : names_(std::move(names))
+std::shared_ptr<const TCheckNumbers> TCheckNumbers::Read()
 {
-    firstByFolded_.reserve(names_.size());
-    // Walking backwards lets the first of names equal but for letter case win.
-    for (qsizetype i = names_.size() - 1; i >= 0; --i)
-        firstByFolded_.insert(names_.at(i).toCaseFolded(), static_cast<int>(i));
+    static std::mutex mutex;
+    static std::shared_ptr<const platform::IniDocument> readFrom;
+    static std::shared_ptr<const TCheckNumbers> reading;
+
+    auto document = platform::ReadProfileDocument(ToSys(TCheckNumberStore::FileName));
+    const std::lock_guard lock(mutex);
+    if (document == readFrom && reading)
+        return reading;
+    auto numbers = std::make_shared<TCheckNumbers>();
+    const std::string key = ToSys(TCheckNumberStore::NumberKey);
+    for (const std::string& section : document->SectionNames()) {
+        const QString spelling = FromSys(section);
+        const QString folded = spelling.toCaseFolded();
+        if (numbers->byFolded_.contains(folded))
+            continue;
+        const QString number = FromSys(document->Value(section, key).value_or(std::string()));
+        numbers->byFolded_.insert(folded, number);
+        numbers->bySpelling_.insert(spelling, number);
+    }
+    readFrom = std::move(document);
+    reading = std::move(numbers);
+    return reading;
 }
 
-int TSectionIndex::IndexOf(const QString& name) const
+const QString* TCheckNumbers::Find(const QString& entryName) const
 {
-    return firstByFolded_.value(name.toCaseFolded(), -1);
+    if (const auto exact = bySpelling_.constFind(entryName); exact != bySpelling_.constEnd())
+        return &exact.value();
+    const auto found = byFolded_.constFind(entryName.toCaseFolded());
+    return found == byFolded_.constEnd() ? nullptr : &found.value();
 }
 
 } // namespace nuvex

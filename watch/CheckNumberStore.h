@@ -1,12 +1,13 @@
 #pragma once
 
 // The trusted check numbers: "Nuvex.val", one section per authorised phonebook entry with
-// the key "Tn". Every operation reads or writes the file afresh, so hand edits count at
-// the next check.
+// the key "Tn". Every operation looks at the file afresh (an unchanged file is not parsed
+// again), so hand edits count at the next check.
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace nuvex {
 
@@ -25,18 +26,25 @@ public:
     static void WriteCheckNumber(const QString& entryName, const QString& number);
 };
 
-// One reading of the section names, with a lookup that ignores letter case and answers
-// the first matching position, as a search of the name list would.
-class TSectionIndex
+// Every authorised entry's check number from one reading of the file, looked up by entry
+// name ignoring letter case; of sections equal but for case the first one counts, as a
+// search of the section names would find it. While the file is unchanged, Read() hands
+// out the same reading again instead of making a new one.
+class TCheckNumbers
 {
 public:
-    explicit TSectionIndex(QStringList names);
-    int IndexOf(const QString& name) const; // -1 when absent
-    const QStringList& Names() const { return names_; }
+    static std::shared_ptr<const TCheckNumbers> Read();
+
+    // The entry's check number (empty when its section has no "Tn"), or nullptr when no
+    // section matches the name.
+    const QString* Find(const QString& entryName) const;
+    qsizetype Count() const { return byFolded_.size(); }
 
 private:
-    QStringList names_;
-    QHash<QString, int> firstByFolded_;
+    QHash<QString, QString> byFolded_;
+    // The same numbers by the spelling of the section that counts: a name spelled as in
+    // the file, the usual case, is found without folding its letters.
+    QHash<QString, QString> bySpelling_;
 };
 
 } // namespace nuvex

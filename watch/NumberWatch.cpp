@@ -5,20 +5,20 @@
 namespace nuvex {
 
 TWatchPass::TWatchPass(const QString& selectedCaption, const QString& connName)
-    : sections_(TCheckNumberStore::SectionNames()), connName_(connName), nameToSelect_(selectedCaption)
+    : numbers_(TCheckNumbers::Read()), connName_(connName), nameToSelect_(selectedCaption)
 {}
 
 TWatchRow TWatchPass::Evaluate(const QString& entryName, const QString& activeNumber)
 {
     TWatchRow row{entryName, activeNumber, kUnknownCheckNumber, imgInOrder};
-    const int index = sections_.IndexOf(entryName);
-    if (index < 0) {
+    const QString* checkNumber = numbers_->Find(entryName);
+    if (!checkNumber) {
         row.ImageIndex = imgUnregistered;
         unregisteredSeen_ = true;
         nameToSelect_ = entryName;
         return row;
     }
-    row.CheckNumber = TCheckNumberStore::ReadCheckNumber(sections_.Names().at(index));
+    row.CheckNumber = *checkNumber;
     if (row.CheckNumber == activeNumber) {
         row.ImageIndex = entryName == connName_ ? imgInOrderConnected : imgInOrder;
     } else {
@@ -32,8 +32,8 @@ TWatchRow TWatchPass::Evaluate(const QString& entryName, const QString& activeNu
 TWatchRow TWatchPass::EvaluateUnreadable(const QString& entryName)
 {
     TWatchRow row{entryName, kUnreadableNumber, kUnknownCheckNumber, imgChanged};
-    if (const int index = sections_.IndexOf(entryName); index >= 0)
-        row.CheckNumber = TCheckNumberStore::ReadCheckNumber(sections_.Names().at(index));
+    if (const QString* checkNumber = numbers_->Find(entryName))
+        row.CheckNumber = *checkNumber;
     changeSeen_ = true;
     nameToSelect_ = entryName;
     return row;
@@ -50,18 +50,20 @@ TAlarmDecision TWatchPass::Decision() const
 
 int TRowSelector::AddRow(const QString& caption, const QString& nameToSelect)
 {
-    folded_.push_back(caption.toCaseFolded());
-    if (nameToSelect != name_ || folded_.size() == 1) {
+    captions_.push_back(caption);
+    const auto matches = [this](const QString& text) {
+        return text.compare(name_, Qt::CaseInsensitive) == 0;
+    };
+    if (nameToSelect != name_ || captions_.size() == 1) {
         name_ = nameToSelect;
-        foldedName_ = nameToSelect.toCaseFolded();
         selected_ = -1;
-        for (std::size_t i = 0; i < folded_.size(); ++i)
-            if (folded_[i] == foldedName_) {
+        for (std::size_t i = 0; i < captions_.size(); ++i)
+            if (matches(captions_[i])) {
                 selected_ = static_cast<int>(i);
                 break;
             }
-    } else if (selected_ < 0 && folded_.back() == foldedName_) {
-        selected_ = static_cast<int>(folded_.size()) - 1;
+    } else if (selected_ < 0 && matches(captions_.back())) {
+        selected_ = static_cast<int>(captions_.size()) - 1;
     }
     return selected_;
 }

@@ -6,6 +6,7 @@
 #include "watch/CheckNumberStore.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace nuvex {
@@ -46,7 +47,7 @@ enum class TAlarmDecision
     Changed
 };
 
-// One check over the phonebook. Reads the store's section names once at construction.
+// One check over the phonebook. Reads the store once at construction.
 class TWatchPass
 {
 public:
@@ -63,7 +64,7 @@ public:
     TAlarmDecision Decision() const;
 
 private:
-    TSectionIndex sections_;
+    std::shared_ptr<const TCheckNumbers> numbers_;
     QString connName_;
     QString nameToSelect_;
     bool changeSeen_ = false;
@@ -81,9 +82,10 @@ public:
     int Selected() const { return selected_; }
 
 private:
-    std::vector<QString> folded_;
+    // Captions as given; they are compared ignoring case only while a name is sought,
+    // which spares folding every caption of every check.
+    std::vector<QString> captions_;
     QString name_;
-    QString foldedName_;
     int selected_ = -1;
 };
 

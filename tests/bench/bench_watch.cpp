@@ -1,6 +1,8 @@
 // Cost of the watch: one tick over phonebooks of 10, 100 and 1,000 entries, in the logic
 // alone and in the real main window, beside one plain read of the phonebook and of the
 // trusted-number file, so that the ratio of a tick to its file reads can be compared.
+// The idle cases (nothing changed) and the cases of one number changed before each tick
+// are what the watch costs while it guards and when a dialer strikes.
 
 #include "app/Frm_Main.h"
 #include "platform/IniFile.h"
@@ -84,6 +86,116 @@ void WatchTickLogic(benchmark::State& state)
     state.counters["rows"] = rows;
 }
 
+// The logic of one check as the window runs it: every entry's row, the selection and the
+// alarm decision.
+struct TLogicTick
+{
+    TRasConnectionsList connections;
+    TRasPhonebook phonebook;
+    TAlarmDecision decision = TAlarmDecision::AllOk;
+
+    TLogicTick()
+    {
+        phonebook.OnChange = [this](TRasBaseList&) {
+            TWatchPass pass{QString(), QString()};
+            TRowSelector selector;
+            for (int i = 0; i < phonebook.Count(); ++i) {
+                const TRasPhonebookEntry& entry = phonebook.Items(i);
+                const TWatchRow row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
+                selector.AddRow(row.Name, pass.NameToSelect());
+            }
+            decision = pass.Decision();
+        };
+    }
+    void Tick()
+    {
+        connections.Refresh();
+        phonebook.Refresh();
+    }
+};
+
+// The entry whose number a dialer changes: in the middle of the phonebook.
+std::string ChangedEntryName(int n)
+{
+    return "Připojení č. " + std::to_string(n / 2);
+}
+
+// Swaps the entry's number between its trusted one and a premium-rate one, as a dialer
+// and then the user would; the write is not part of what is measured. Returns whether
+// the number now differs from the trusted one.
+void SetNumber(int n, bool changed)
+{
+    const std::string local = changed ? "906123456" : std::to_string(1000000 + n / 2);
+    platform::rasstandin::SetEntry(ChangedEntryName(n), {420, "2", local});
+}
+
+bool ToggleNumber(benchmark::State& state, int n, bool changed)
+{
+    state.PauseTiming();
+    SetNumber(n, !changed);
+    state.ResumeTiming();
+    return !changed;
+}
+
+void WatchTickLogicUnchanged(benchmark::State& state)
+{
+    UseMachine(static_cast<int>(state.range(0)));
+    TLogicTick tick;
+    for (auto _ : state)
+        tick.Tick();
+    if (tick.decision != TAlarmDecision::AllOk)
+        state.SkipWithError("the watch did not see every entry in order");
+}
+
+void WatchTickLogicOneChanged(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    UseMachine(n);
+    TLogicTick tick;
+    bool changed = false;
+    for (auto _ : state) {
+        changed = ToggleNumber(state, n, changed);
+        tick.Tick();
+        if ((tick.decision == TAlarmDecision::Changed) != changed) {
+            state.SkipWithError("the watch missed the changed number");
+            break;
+        }
+    }
+    SetNumber(n, false);
+}
+
+void WatchTickWindowUnchanged(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    UseMachine(n);
+    TFrmNuvex window;
+    window.show();
+    window.Timer1Timer();
+    for (auto _ : state)
+        window.Timer1Timer();
+    if (window.AlarmRaised || window.RowImage(n - 1) != imgInOrder)
+        state.SkipWithError("the watch did not see every entry in order");
+}
+
+void WatchTickWindowOneChanged(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    UseMachine(n);
+    TFrmNuvex window;
+    window.show();
+    window.Timer1Timer();
+    bool changed = false;
+    for (auto _ : state) {
+        changed = ToggleNumber(state, n, changed);
+        window.Timer1Timer();
+        if ((window.RowImage(n / 2) == imgChanged) != changed) {
+            state.SkipWithError("the window missed the changed number");
+            break;
+        }
+    }
+    SetNumber(n, false);
+}
+
 void WatchTickWindow(benchmark::State& state)
 {
     UseMachine(static_cast<int>(state.range(0)));
@@ -132,6 +244,10 @@ BENCHMARK(WatchTickWindow)
     ->Arg(1000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
+BENCHMARK(WatchTickLogicUnchanged)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(WatchTickLogicOneChanged)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(WatchTickWindowUnchanged)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(WatchTickWindowOneChanged)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadPhonebookOnce)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ReadStoreOnce)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 

@@ -67,11 +67,33 @@ TEST_F(CheckStore, ARefusedWriteIsAnErrorAndChangesNothing)
 TEST_F(CheckStore, SectionLookupIgnoresCaseAndTheFirstSpellingWins)
 {
     WriteStoreBytes("[internet]\r\nTn=1\r\n[ŽELVA]\r\nTn=2\r\n[INTERNET]\r\nTn=3\r\n");
-    const TSectionIndex index(TCheckNumberStore::SectionNames());
-    EXPECT_EQ(index.IndexOf(u"Internet"_s), 0);
-    EXPECT_EQ(index.IndexOf(u"želva"_s), 1);
-    EXPECT_EQ(index.IndexOf(u"Jiné"_s), -1);
-    EXPECT_EQ(TCheckNumberStore::ReadCheckNumber(index.Names().at(0)), u"1"_s);
+    const auto numbers = TCheckNumbers::Read();
+    ASSERT_NE(numbers->Find(u"Internet"_s), nullptr);
+    EXPECT_EQ(*numbers->Find(u"Internet"_s), u"1"_s);
+    ASSERT_NE(numbers->Find(u"želva"_s), nullptr);
+    EXPECT_EQ(*numbers->Find(u"želva"_s), u"2"_s);
+    EXPECT_EQ(numbers->Find(u"Jiné"_s), nullptr);
+    EXPECT_EQ(numbers->Count(), 2);
+}
+
+TEST_F(CheckStore, OneReadingServesWhileTheFileIsUnchangedAndAWriteIsSeenAtOnce)
+{
+    WriteStoreBytes("[Internet]\r\nTn=1\r\n");
+    const auto first = TCheckNumbers::Read();
+    EXPECT_EQ(TCheckNumbers::Read(), first); // not read or built again
+
+    TCheckNumberStore::WriteCheckNumber(u"Práce"_s, u"2"_s);
+    const auto second = TCheckNumbers::Read();
+    ASSERT_NE(second->Find(u"PRÁCE"_s), nullptr);
+    EXPECT_EQ(*second->Find(u"PRÁCE"_s), u"2"_s);
+    EXPECT_EQ(first->Find(u"Práce"_s), nullptr); // an earlier reading stays as it was
+
+    // A hand edit of the same size within the same second is seen too.
+    WriteStoreBytes("[Internet]\r\nTn=9\r\n[Práce]\r\nTn=2\r\n");
+    EXPECT_EQ(*TCheckNumbers::Read()->Find(u"internet"_s), u"9"_s);
+
+    QFile::remove(StorePath());
+    EXPECT_EQ(TCheckNumbers::Read()->Count(), 0);
 }
 
 TEST_F(CheckStore, WatchPassClassifiesEntriesAgainstTheStore)

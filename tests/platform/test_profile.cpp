@@ -226,3 +226,50 @@ TEST(IniCache, ChangedFileIsSeenAtOnce)
     fs::remove(path);
     EXPECT_TRUE(LoadIniFile(path)->SectionNames().empty());
 }
+
+// Within a read span a file is compared with the disk once; a write through the file
+// layer is seen within the span, a change by another program after it ends.
+TEST(Profile, AReadSpanLooksAtEachFileOnceAndStillSeesItsOwnWrites)
+{
+    nuvex::test::Sandbox sandbox;
+    const fs::path path = sandbox.dir() / "span.ini";
+    WriteBytes(path, "[A]\r\nKey=1\r\n");
+    {
+        const IniReadSpan span;
+        const auto first = LoadIniFile(path.string());
+        EXPECT_EQ(first->Value("A", "Key"), "1");
+
+        // Another program's edit is not looked for until the span ends...
+        WriteBytes(path, "[A]\r\nKey=2\r\n");
+        EXPECT_EQ(LoadIniFile(path.string()), first);
+        {
+            const IniReadSpan nested; // the same pass
+            EXPECT_EQ(LoadIniFile(path.string()), first);
+        }
+
+        // ...but a write of its own is.
+        UpdateIniFile(path.string(), [](IniDocument& doc) { doc.SetValue("A", "Key", "3"); });
+        EXPECT_EQ(LoadIniFile(path.string())->Value("A", "Key"), "3");
+    }
+    WriteBytes(path, "[A]\r\nKey=4\r\n");
+    EXPECT_EQ(LoadIniFile(path.string())->Value("A", "Key"), "4");
+    {
+        const IniReadSpan next; // a new span looks again
+        WriteBytes(path, "[A]\r\nKey=5\r\n");
+        EXPECT_EQ(LoadIniFile(path.string())->Value("A", "Key"), "5");
+    }
+}
+
+TEST(Profile, ALargeFileIsReadWhole)
+{
+    nuvex::test::Sandbox sandbox;
+    const fs::path path = sandbox.dir() / "large.ini";
+    std::string text = "[Big]\r\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "Key" + std::to_string(i) + "=" + std::string(20, 'x') + "\r\n";
+    WriteBytes(path, text);
+    ClearIniCache();
+    const auto doc = LoadIniFile(path.string());
+    EXPECT_EQ(doc->Value("Big", "Key19999"), std::string(20, 'x'));
+    EXPECT_EQ(doc->Serialize(), text);
+}

@@ -524,3 +524,30 @@ TEST_F(RasStandinErrorText, SystemCodesOfTheStandInAreCzech)
 }
 
 } // namespace
+
+// The properties are worked out once per parsed phonebook; every change of the file,
+// through the tool or by hand, must still be seen at once, and a name that differs only
+// in letter case finds its entry.
+TEST_F(RasStandinPhonebook, EntryPropertiesFollowEveryChangeOfThePhonebook)
+{
+    WriteFile(standin::PhonebookPath(), Section("Internet", "111") + Section("Práce", "222"));
+    ras::RASENTRYA entry{};
+    ASSERT_EQ(GetProperties("Internet", entry), ras::kSuccess);
+    EXPECT_STREQ(entry.szLocalPhoneNumber, "111");
+    ASSERT_EQ(GetProperties("PRÁCE", entry), ras::kSuccess);
+    EXPECT_STREQ(entry.szLocalPhoneNumber, "222");
+
+    standin::SetEntry("Internet", {420, "2", "333"});
+    ASSERT_EQ(GetProperties("Internet", entry), ras::kSuccess);
+    EXPECT_EQ(entry.dwCountryCode, 420u);
+    EXPECT_STREQ(entry.szLocalPhoneNumber, "333");
+
+    // A hand edit of the same size within the same second.
+    WriteFile(standin::PhonebookPath(), Section("Internet", "444") + Section("Práce", "222"));
+    ASSERT_EQ(GetProperties("Internet", entry), ras::kSuccess);
+    EXPECT_STREQ(entry.szLocalPhoneNumber, "444");
+
+    WriteFile(standin::PhonebookPath(), Section("Práce", "222"));
+    EXPECT_EQ(GetProperties("Internet", entry), ras::ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    EXPECT_EQ(standin::EntryNames(), std::vector<std::string>{"Práce"});
+}

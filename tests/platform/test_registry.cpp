@@ -379,3 +379,32 @@ TEST(Registry, FailedWriteNamesTheFile)
     fs::create_directories(file);
     EXPECT_THROW(Key::Open(Root::CurrentUser, kNuvex, Access::Read, false), RegistryError);
 }
+
+// Reads are served from the parsed file while it is unchanged; every change, by hand
+// (even of the same size within the same second), by this process or by damage, is seen
+// at the next read.
+TEST(Registry, RepeatedReadsSeeEveryChangeOfTheFile)
+{
+    nuvex::test::Sandbox sandbox;
+    const std::string file = RootFile(Root::CurrentUser);
+    const std::string key = "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n";
+    WriteBytes(file, kHeader + key + "\"Number\"=dword:00000001\r\n");
+    const auto nuvex = Key::Open(Root::CurrentUser, kNuvex, Access::ReadWrite, false);
+    ASSERT_TRUE(nuvex);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(nuvex->Read("Number")->AsDWord(), 1u);
+
+    WriteBytes(file, kHeader + key + "\"Number\"=dword:00000002\r\n");
+    EXPECT_EQ(nuvex->Read("Number")->AsDWord(), 2u);
+
+    Key writable = *nuvex;
+    writable.Write("Number", Value::FromDWord(3));
+    EXPECT_EQ(nuvex->Read("Number")->AsDWord(), 3u);
+
+    WriteBytes(file, kHeader + key + "\"Number\"=dword:0000000g\r\n");
+    EXPECT_THROW(nuvex->Read("Number"), RegistryError);
+    EXPECT_THROW(nuvex->Read("Number"), RegistryError); // a damaged file is never remembered
+
+    fs::remove(file);
+    EXPECT_FALSE(nuvex->Read("Number").has_value());
+}
