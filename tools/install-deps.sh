@@ -3,7 +3,7 @@
 # Runs as root, or through sudo for a user who has it.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev
+packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev unicode-data xvfb xdotool
           fonts-dejavu-core)
 
 missing=()

@@ -1,6 +1,9 @@
 #include "watch/CheckNumberStore.h"
 
+#include "platform/IniFile.h"
+#include "platform/Profile.h"
 #include "ui/IniFile.h"
+#include "ui/SysText.h"
 
 namespace nuvex {
 
@@ -21,17 +24,22 @@ void TCheckNumberStore::WriteCheckNumber(const QString& entryName, const QString
     TIniFile(FileName).WriteString(entryName, NumberKey, number);
 }
 
+QString TCheckNumberStore::Problem()
+{
+    return FromSys(platform::DescribeDamage(platform::ResolveProfilePath(ToSys(FileName)), false));
+}
+
 TSectionIndex::TSectionIndex(QStringList names) : names_(std::move(names))
 {
     firstByFolded_.reserve(names_.size());
     // Walking backwards lets the first of names equal but for letter case win.
     for (qsizetype i = names_.size() - 1; i >= 0; --i)
-        firstByFolded_.insert(names_.at(i).toCaseFolded(), static_cast<int>(i));
+        firstByFolded_.insert(FoldName(names_.at(i)), static_cast<int>(i));
 }
 
 int TSectionIndex::IndexOf(const QString& name) const
 {
-    return firstByFolded_.value(name.toCaseFolded(), -1);
+    return firstByFolded_.value(FoldName(name), -1);
 }
 
 } // namespace nuvex

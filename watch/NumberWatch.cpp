@@ -1,5 +1,7 @@
 #include "watch/NumberWatch.h"
 
+#include "ui/SysText.h"
+
 namespace nuvex {
 
 TWatchPass::TWatchPass(const QString& selectedCaption, const QString& connName)
@@ -38,10 +40,10 @@ TAlarmDecision TWatchPass::Decision() const
 
 int TRowSelector::AddRow(const QString& caption, const QString& nameToSelect)
 {
-    folded_.push_back(caption.toCaseFolded());
+    folded_.push_back(FoldName(caption));
     if (nameToSelect != name_ || folded_.size() == 1) {
         name_ = nameToSelect;
-        foldedName_ = nameToSelect.toCaseFolded();
+        foldedName_ = FoldName(nameToSelect);
         selected_ = -1;
         for (std::size_t i = 0; i < folded_.size(); ++i)
             if (folded_[i] == foldedName_) {
@@ -65,6 +67,17 @@ TAlarmOutcome DecideAlarm(TAlarmDecision decision, bool alarmRaisedBefore)
         break;
     }
     return {false, kAllOk, false};
+}
+
+QStringList TDamageNotices::Fresh(const QStringList& current)
+{
+    QStringList fresh;
+    for (const QString& problem : current) {
+        if (!problem.isEmpty() && !reported_.contains(problem))
+            fresh.append(problem);
+    }
+    reported_ = current;
+    return fresh;
 }
 
 } // namespace nuvex

@@ -6,6 +6,7 @@
 #include "watch/CheckNumberStore.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace nuvex {
@@ -90,5 +91,16 @@ struct TAlarmOutcome
     bool ShowWindow;
 };
 TAlarmOutcome DecideAlarm(TAlarmDecision decision, bool alarmRaisedBefore);
+
+// Reports of damaged files, each once: Fresh gives the problems not reported yet and
+// forgets those that went away, so that a file damaged again is reported again.
+class TDamageNotices
+{
+public:
+    QStringList Fresh(const QStringList& current);
+
+private:
+    QStringList reported_;
+};
 
 } // namespace nuvex
