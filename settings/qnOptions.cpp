@@ -61,6 +61,11 @@ std::optional<registry::Value> TOptions::ReadValue(const QString& key, registry:
 
 void TOptions::WriteValue(const QString& key, const registry::Value& value)
 {
+    WriteValues({{ToSys(key), value}});
+}
+
+void TOptions::WriteValues(const std::vector<std::pair<std::string, registry::Value>>& values)
+{
     try {
         auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::ReadWrite, true);
         if (!opened)
@@ -68,7 +73,7 @@ void TOptions::WriteValue(const QString& key, const registry::Value& value)
                 QStringLiteral("Do klíče %1\\%2 (soubor %3) nelze zapisovat.")
                     .arg(RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)))
                     .toStdString());
-        opened->Write(ToSys(key), value);
+        opened->Write(values);
     } catch (const registry::RegistryError& error) {
         throw ERegistryException(error.what());
     }
@@ -101,11 +106,28 @@ double TOptions::ReadFloat(const QString& key)
     return result;
 }
 
-void TOptions::WriteFloat(const QString& key, double value)
+namespace {
+
+registry::Value FloatValue(double value)
 {
     std::vector<std::uint8_t> bytes(sizeof value);
     std::memcpy(bytes.data(), &value, sizeof value);
-    WriteValue(key, registry::Value::FromBinary(std::move(bytes)));
+    return registry::Value::FromBinary(std::move(bytes));
+}
+
+} // namespace
+
+void TOptions::WriteFloat(const QString& key, double value)
+{
+    WriteValue(key, FloatValue(value));
+}
+
+void TOptions::WriteFloats(const std::vector<std::pair<QString, double>>& values)
+{
+    std::vector<std::pair<std::string, registry::Value>> converted;
+    for (const auto& [key, value] : values)
+        converted.emplace_back(ToSys(key), FloatValue(value));
+    WriteValues(converted);
 }
 
 qint32 TOptions::ReadInteger(const QString& key)
