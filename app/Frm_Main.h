@@ -8,6 +8,7 @@
 // Frm_Main_Watch.cpp (the number watch and its actions) and Frm_Main_Guard.cpp (the
 // connection guard, live status and session log).
 
+#include "watch/NumberWatch.h"
 #include "watch/RasHelperClasses.h"
 
 #include <QIcon>
@@ -116,6 +117,7 @@ public:
 
     bool AlarmRaised = false;
     bool ForceClose = false;
+    TDamageNotices DamageNotices; // damaged store or phonebook, each logged once
     QString LastLogText;
     QString ConnName;
     quint32 BytesAtStart = 0;

@@ -1,6 +1,7 @@
 // The number watch on the main window and the user's three answers to its alarm.
 
 #include "app/Frm_Main.h"
+#include "ui/SysText.h"
 #include "ui/qnForms.h"
 #include "watch/NumberWatch.h"
 #include "watch/WatchActions.h"
@@ -44,6 +45,11 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
             SelectRow(selectedRow);
         }
     }
+
+    // A damaged file is named once; the watch goes on with what could be read.
+    for (const QString& problem :
+         DamageNotices.Fresh({TCheckNumberStore::Problem(), FromSys(platform::ras::PhonebookProblem())}))
+        AddLogLine(problem);
 
     const TAlarmOutcome outcome = DecideAlarm(pass.Decision(), AlarmRaised);
     if (!outcome.LogLine.isEmpty())

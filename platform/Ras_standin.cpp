@@ -472,4 +472,11 @@ DWORD RasGetErrorStringA(unsigned code, char* buffer, DWORD bufferSize)
     });
 }
 
+std::string PhonebookProblem()
+{
+    // The phonebook is written whole by its writers, so a last line without its end
+    // means the file was cut short: its last entry may have lost a digit.
+    return DescribeDamage(standin::PhonebookPath(), true);
+}
+
 } // namespace nuvex::platform::ras

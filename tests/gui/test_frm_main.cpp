@@ -7,6 +7,7 @@
 #include "watch/NumberWatch.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -193,4 +194,49 @@ TEST_F(MainWindowWatch, AnErrorInATickIsReportedWithoutStackingBoxes)
     EXPECT_EQ(countInBox, 2);
     EXPECT_TRUE(boxText.startsWith(u"RAS Error code: 621."_s)) << boxText.toStdString();
     EXPECT_EQ(SuppressedExceptionCount(), 0);
+}
+
+// Damaged files are named once in the log, and the watch goes on with what it could read.
+TEST_F(MainWindowWatch, DamagedStoreAndPhonebookAreReportedOnceNamingTheFile)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    QDir().mkpath(QString::fromStdString(platform::WindowsDir()));
+    const QString store = QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s;
+    QFile file(store);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    static const char kPicture[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xd8";
+    file.write(QByteArray(kPicture, sizeof kPicture - 1));
+    file.close();
+    MakeWindow();
+    Tick();
+    Tick();
+    const QStringList storeReports = LogTexts().filter(store);
+    ASSERT_EQ(storeReports.size(), 1) << LogTexts().join(u'\n').toStdString();
+    EXPECT_EQ(LogTexts().last(), kUnregisteredWarning); // nothing trusted: the watch goes on
+
+    // Repaired, then damaged again: reported again.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Internet]\r\nTn=420-(2)-123456\r\n");
+    file.close();
+    Tick();
+    EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(QByteArray("\0\x01\x02", 3));
+    file.close();
+    Tick();
+    EXPECT_EQ(LogTexts().filter(store).size(), 2);
+
+    // A phonebook cut in the middle of its last line.
+    const QString phonebook = QString::fromStdString(standin::PhonebookPath());
+    QFile pbk(phonebook);
+    ASSERT_TRUE(pbk.open(QIODevice::ReadOnly));
+    QByteArray bytes = pbk.readAll();
+    pbk.close();
+    bytes.chop(5);
+    ASSERT_TRUE(pbk.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    pbk.write(bytes);
+    pbk.close();
+    Tick();
+    Tick();
+    EXPECT_EQ(LogTexts().filter(phonebook).size(), 1) << LogTexts().join(u'\n').toStdString();
 }
