@@ -2,6 +2,7 @@
 
 #include "platform/Blanks.h"
 #include "platform/TextFold.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -64,21 +65,7 @@ std::string FromUtf16(std::string_view bytes)
         char32_t c = unit(k);
         if (c >= 0xD800 && c <= 0xDBFF && k + 1 < units && unit(k + 1) >= 0xDC00 && unit(k + 1) <= 0xDFFF)
             c = 0x10000 + ((c - 0xD800) << 10) + (unit(++k) - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        AppendUtf8(c, out);
     }
     return out;
 }
@@ -256,6 +243,31 @@ IniDocument IniDocument::ParseOwned(std::string&& bytes)
     return doc;
 }
 
+template <typename NameOf>
+std::vector<IniDocument::NameHash> IniDocument::FirstOfEachName(std::vector<NameHash> all, NameOf nameOf)
+{
+    // Sorted by hash, then by place: each group of equal hashes is tiny, and within it
+    // the folded names tell names that merely share a hash apart.
+    std::sort(all.begin(), all.end());
+    std::vector<NameHash> firsts;
+    firsts.reserve(all.size());
+    for (std::size_t k = 0; k < all.size();) {
+        std::size_t groupEnd = k + 1;
+        while (groupEnd < all.size() && all[groupEnd].hash == all[k].hash)
+            ++groupEnd;
+        std::vector<std::string> seen;
+        for (std::size_t m = k; m < groupEnd; ++m) {
+            std::string folded = groupEnd - k > 1 ? FoldCase(nameOf(all[m].index)) : std::string();
+            if (std::find(seen.begin(), seen.end(), folded) != seen.end())
+                continue;
+            seen.push_back(std::move(folded));
+            firsts.push_back(all[m]);
+        }
+        k = groupEnd;
+    }
+    return firsts;
+}
+
 void IniDocument::Reindex()
 {
     sections_.clear();
@@ -279,24 +291,10 @@ void IniDocument::Reindex()
     all.reserve(sections_.size());
     for (std::size_t k = 0; k < sections_.size(); ++k)
         all.push_back({HashFolded(Name(lines_[sections_[k].header])), static_cast<std::uint32_t>(k)});
-    std::sort(all.begin(), all.end());
-    sectionIndex_.clear();
-    for (std::size_t k = 0; k < all.size();) {
-        std::size_t groupEnd = k + 1;
-        while (groupEnd < all.size() && all[groupEnd].hash == all[k].hash)
-            ++groupEnd;
-        std::vector<std::string> seen;
-        for (std::size_t m = k; m < groupEnd; ++m) {
-            std::string folded =
-                groupEnd - k > 1 ? FoldCase(Name(lines_[sections_[all[m].index].header])) : "";
-            if (std::find(seen.begin(), seen.end(), folded) != seen.end())
-                continue;
-            seen.push_back(std::move(folded));
-            sections_[all[m].index].visible = true;
-            sectionIndex_.push_back(all[m]);
-        }
-        k = groupEnd;
-    }
+    sectionIndex_ =
+        FirstOfEachName(std::move(all), [&](std::uint32_t k) { return Name(lines_[sections_[k].header]); });
+    for (const NameHash& first : sectionIndex_)
+        sections_[first.index].visible = true;
     sectionIndex_.shrink_to_fit();
 }
 
@@ -374,23 +372,10 @@ std::vector<std::pair<std::string, std::string>> IniDocument::Entries(std::strin
         if (lines_[i].kind == LineKind::Key && !Name(lines_[i]).empty())
             keys.push_back({HashFolded(Name(lines_[i])), i});
     }
-    std::sort(keys.begin(), keys.end());
     std::vector<std::uint32_t> firsts;
-    firsts.reserve(keys.size());
-    for (std::size_t k = 0; k < keys.size();) {
-        std::size_t groupEnd = k + 1;
-        while (groupEnd < keys.size() && keys[groupEnd].hash == keys[k].hash)
-            ++groupEnd;
-        std::vector<std::string> seen;
-        for (std::size_t m = k; m < groupEnd; ++m) {
-            std::string folded = groupEnd - k > 1 ? FoldCase(Name(lines_[keys[m].index])) : "";
-            if (std::find(seen.begin(), seen.end(), folded) != seen.end())
-                continue;
-            seen.push_back(std::move(folded));
-            firsts.push_back(keys[m].index);
-        }
-        k = groupEnd;
-    }
+    for (const NameHash& first :
+         FirstOfEachName(std::move(keys), [&](std::uint32_t i) { return Name(lines_[i]); }))
+        firsts.push_back(first.index);
     std::sort(firsts.begin(), firsts.end());
     entries.reserve(firsts.size());
     for (const std::uint32_t index : firsts)

@@ -126,6 +126,9 @@ private:
     // A new line ending in CR LF, its text appended to text_.
     Line NewLine(const std::string& text);
     void Reindex();
+    // The first of each name (folded) among the places given, sorted by hash and place.
+    template <typename NameOf>
+    static std::vector<NameHash> FirstOfEachName(std::vector<NameHash> all, NameOf nameOf);
     const Section* FindSection(std::string_view section) const;
     std::optional<std::uint32_t> FindKey(const Section& section, std::string_view key) const;
     // Makes sure the line ends, so that a line can follow it.

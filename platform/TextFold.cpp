@@ -1,5 +1,7 @@
 #include "platform/TextFold.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -61,7 +63,9 @@ std::size_t Decode(std::string_view s, std::size_t i, char32_t& c)
     return length;
 }
 
-void Encode(char32_t c, std::string& out)
+} // namespace
+
+void AppendUtf8(char32_t c, std::string& out)
 {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -79,8 +83,6 @@ void Encode(char32_t c, std::string& out)
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
-
-} // namespace
 
 char32_t FoldCodePoint(char32_t c)
 {
@@ -109,7 +111,7 @@ std::string FoldCase(std::string_view utf8)
             ++i;
             continue;
         }
-        Encode(FoldCodePoint(c), out);
+        AppendUtf8(FoldCodePoint(c), out);
         i += length;
     }
     return out;

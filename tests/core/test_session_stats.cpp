@@ -300,13 +300,13 @@ TEST_F(SessionStats, ASessionThatEndsBeforeItStartsCountsAsNoTime)
 {
     const double day = Ole(QDate(2026, 12, 9));
     WriteLog("202612.txt",
-             {u"46365?5=0,0,5000,"_s, Line(day + 0.5, day + 0.25), Line(day + 0.5, day + 0.75)});
+             {u"46365?5=0,0,5000,"_s, Line(day + 0.4, day + 0.25), Line(day + 0.6, day + 0.85)});
     const TSessionStats stats = CollectSessions(QDate(2026, 12, 9), TStatsPeriod::Month);
     ASSERT_EQ(stats.Sessions.size(), 3u);
     EXPECT_EQ(stats.Sessions[0].Duration, 0.0);
     EXPECT_EQ(stats.Sessions[1].Duration, 0.0);
-    EXPECT_DOUBLE_EQ(stats.Sessions[2].Duration, 0.25);
-    EXPECT_DOUBLE_EQ(stats.Total, 0.25);
+    EXPECT_NEAR(stats.Sessions[2].Duration, 0.25, 1e-9);
+    EXPECT_NEAR(stats.Total, 0.25, 1e-9);
     EXPECT_FALSE(FormatDuration(stats.Total).contains(u'-'));
     EXPECT_FALSE(SessionColumnText(stats.Sessions[1], colDuration).contains(u'-'));
 }

@@ -6,6 +6,7 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "support/ChildProcess.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 
 #include <csignal>
@@ -19,22 +20,12 @@
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform;
+using nuvex::test::ReadBytes;
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
+using nuvex::test::WriteBytes;
 
 namespace {
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::vector<std::string> Names(const fs::path& dir)
 {
