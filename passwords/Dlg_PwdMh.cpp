@@ -1,10 +1,10 @@
 #include "passwords/Dlg_PwdMh.h"
 
-#include "ui/Pictures.h"
 #include "passwords/DialogPlacement.h"
 #include "passwords/MasterPassword.h"
 #include "passwords/Windows1250.h"
 #include "passwords/Windows1250Input.h"
+#include "ui/Pictures.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QLabel>
@@ -95,6 +95,16 @@ bool ShowPwdMh(QString& digest)
         // digest never equals a stored one.
         digest.clear();
     }
+    return true;
+}
+
+bool AskPwdMh(QString& password)
+{
+    TDlgPwdMh dialog;
+    if (dialog.exec() != mrOk)
+        return false;
+    password = dialog.PwdEdit->text();
+    dialog.PwdEdit->clear();
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include "settings/uOptions.h"
 #include "status/ConnectionStatus.h"
 #include "status/qnRasUtils.h"
-#include "ui/AppDir.h"
+#include "ui/DataDir.h"
 #include "ui/IniFile.h"
 
 #include <algorithm>
@@ -18,7 +18,7 @@ constexpr double kMsPerDay = 86400000.0;
 
 QString SessionLogFile(const QDate& date)
 {
-    return GetAppDir() + QString::number(date.year()) + QString::number(date.month()) + u".txt";
+    return GetDataDir() + QString::number(date.year()) + QString::number(date.month()) + u".txt";
 }
 
 void WriteSessionLog(const TSessionFields& fields)

@@ -3,8 +3,14 @@
 # Runs as root, or through sudo for a user who has it.
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev unicode-data xvfb xdotool
-          fonts-dejavu-core)
+packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libsodium-dev pkg-config
+          libgtest-dev libbenchmark-dev fonts-dejavu-core
+          # the case-folding table is generated from its CaseFolding.txt
+          unicode-data
+          # the black-box tests that press keys in the real window
+          xvfb xdotool
+          # the Debian package and its checks (tools/package.sh, tools/check-package.sh)
+          dpkg-dev file lintian desktop-file-utils appstream)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 #include "passwords/MasterPassword.h"
+#include "settings/AutoStart.h"
 #include "settings/Dlg_Setup.h"
 #include "ui/Dlg_About.h"
 #include "ui/ShellOpen.h"
@@ -16,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -227,12 +229,12 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     dialog.Button1->click();
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].text, u"Nové heslo bylo uloženo."_s);
-    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
     dialog.done(mrCancel);
-    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
     EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), u"staré"_s); // untouched
     QStringList after = ValueLines();
-    after.removeIf([](const QString& line) { return line.startsWith(u"\"Diggest\""_s); });
+    after.removeIf([](const QString& line) { return line.startsWith(u"\"PwdVerifier\""_s); });
     EXPECT_EQ(after, before);
 
     // A wrong old password and mismatched new entries give their messages and store nothing.
@@ -252,5 +254,104 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     });
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);
-    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
+}
+
+TEST_F(SettingsDialog, TheAutomaticLoginPasswordStaysInThePerUserFileAndTheDialogSaysSo)
+{
+    // The options live in the machine-wide file, which every user may read.
+    const std::string machine = platform::registry::RootFile(platform::registry::Root::LocalMachine);
+    const std::string user = platform::registry::RootFile(platform::registry::Root::CurrentUser);
+    DestroyOptions();
+    std::filesystem::create_directories(std::filesystem::path(machine).parent_path());
+    {
+        QFile file(QString::fromStdString(machine));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
+    }
+    ASSERT_TRUE(CreateOptions().isEmpty());
+    ASSERT_EQ(Options->RootKey, platform::registry::Root::LocalMachine);
+    {
+        TDlgSetup dialog;
+        dialog.show();
+        auto* note = dialog.findChild<QLabel*>(u"AutoPwdNote"_s);
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_TRUE(note->text().contains(u"soubor"_s));
+        // One line, inside its page.
+        EXPECT_LE(note->sizeHint().height(), 2 * note->fontMetrics().height());
+        EXPECT_LE(note->sizeHint().width(), dialog.Tab95Sheet2->width());
+        dialog.CheckBox1->setChecked(true);
+        dialog.AutoPwdEdit->setText(u"Tajné heslo"_s);
+        dialog.done(mrOk);
+    }
+    const auto bytes = [](const std::string& path) {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_FALSE(bytes(machine).contains("Tajn")) << bytes(machine).toStdString();
+    EXPECT_TRUE(bytes(user).contains("Tajné heslo"));
+    EXPECT_EQ(std::filesystem::status(user).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    TDlgSetup again;
+    EXPECT_EQ(again.AutoPwdEdit->text(), u"Tajné heslo"_s);
+    EXPECT_TRUE(again.CheckBox1->isChecked());
+}
+
+TEST_F(SettingsDialog, TheAutostartBoxWritesAndRemovesTheFileThatStartsThisProgram)
+{
+    const QString file = AutoStartFile();
+    const auto execLine = [&file] {
+        QFile entry(file);
+        if (entry.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : entry.readAll().split('\n'))
+                if (line.startsWith("Exec="))
+                    return QString::fromUtf8(line.mid(5));
+        return QString();
+    };
+    {
+        TDlgSetup dialog;
+        EXPECT_EQ(dialog.ChxAutoStart->text(), u"&Spouštět po přihlášení"_s);
+        EXPECT_EQ(dialog.ChxAutoStart->parentWidget(), dialog.Tab95Sheet2); // page "Chování"
+        EXPECT_FALSE(dialog.ChxAutoStart->isChecked());
+        dialog.ChxAutoStart->setChecked(true);
+        dialog.done(mrCancel);
+    }
+    EXPECT_FALSE(QFile::exists(file));
+    {
+        TDlgSetup dialog;
+        dialog.ChxAutoStart->setChecked(true);
+        dialog.done(mrOk);
+    }
+    ASSERT_TRUE(QFile::exists(file));
+    // The running program: here the test program itself.
+    EXPECT_EQ(execLine(), DesktopExecArgument(QString::fromStdString(platform::ProgramFile())));
+    EXPECT_TRUE(execLine().endsWith(u"nuvex_gui_tests"_s)) << execLine().toStdString();
+    {
+        TDlgSetup dialog;
+        EXPECT_TRUE(dialog.ChxAutoStart->isChecked());
+        dialog.ChxAutoStart->setChecked(false);
+        dialog.done(mrOk);
+    }
+    EXPECT_FALSE(QFile::exists(file));
+    TDlgSetup dialog;
+    EXPECT_FALSE(dialog.ChxAutoStart->isChecked());
+}
+
+TEST_F(SettingsDialog, TheBehaviourPageKeepsItsOptionsInOrderAndEveryOneFits)
+{
+    TDlgSetup dialog;
+    dialog.show();
+    QApplication::processEvents();
+    const QList<QWidget*> order{dialog.ChxAutoStart, dialog.ChxAppHide, dialog.RbBytesRec, dialog.RbConnSpeed,
+                                dialog.RbConnTime,   dialog.CheckBox1,  dialog.Button1};
+    for (qsizetype index = 0; index < order.size(); ++index) {
+        QWidget* widget = order[index];
+        const QRect inPage(widget->mapTo(dialog.Tab95Sheet2, QPoint()), widget->size());
+        EXPECT_TRUE(dialog.Tab95Sheet2->rect().contains(inPage)) << widget->objectName().toStdString();
+        EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
+        if (index > 0)
+            EXPECT_GT(widget->y(), order[index - 1]->y()) << widget->objectName().toStdString();
+    }
 }

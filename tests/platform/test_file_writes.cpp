@@ -6,7 +6,7 @@
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "support/ChildProcess.h"
-#include "support/FileBytes.h"
+#include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 
 #include <csignal>
@@ -20,10 +20,10 @@
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform;
-using nuvex::test::ReadBytes;
+using nuvex::test::ReadPlainBytes;
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
-using nuvex::test::WriteBytes;
+using nuvex::test::WritePlainBytes;
 
 namespace {
 
@@ -53,11 +53,11 @@ TEST(FileWrites, AReadOnlyFileIsRefusedNamingItAndStaysAsItWas)
 {
     nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
-    WriteBytes(file, "[Internet]\r\nTn=1\r\n");
+    WritePlainBytes(file, "[Internet]\r\nTn=1\r\n");
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const std::string error = WriteError("Nuvex.val", "2");
     EXPECT_NE(error.find(file.string()), std::string::npos) << error;
-    EXPECT_EQ(ReadBytes(file), "[Internet]\r\nTn=1\r\n");
+    EXPECT_EQ(ReadPlainBytes(file), "[Internet]\r\nTn=1\r\n");
     EXPECT_EQ(fs::status(file).permissions(),
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"Nuvex.val"});
@@ -67,7 +67,7 @@ TEST(FileWrites, AReadOnlyFileIsRefusedNamingItAndStaysAsItWas)
     registry::Key::Open(registry::Root::CurrentUser, "Software\\N", registry::Access::ReadWrite, true)
         ->Write("A", registry::Value::FromDWord(1));
     chmod(reg.c_str(), 0400);
-    const std::string before = ReadBytes(reg);
+    const std::string before = ReadPlainBytes(reg);
     try {
         registry::Key::Open(registry::Root::CurrentUser, "Software\\N", registry::Access::Read, false)
             ->Write("A", registry::Value::FromDWord(2));
@@ -75,14 +75,14 @@ TEST(FileWrites, AReadOnlyFileIsRefusedNamingItAndStaysAsItWas)
     } catch (const registry::RegistryError& e) {
         EXPECT_NE(std::string(e.what()).find(reg), std::string::npos) << e.what();
     }
-    EXPECT_EQ(ReadBytes(reg), before);
+    EXPECT_EQ(ReadPlainBytes(reg), before);
 }
 
 TEST(FileWrites, ALinkIsFollowedAndItsTargetReplacedWhileTheLinkStays)
 {
     nuvex::test::Sandbox sandbox;
     const fs::path real = sandbox.dir() / "shared" / "trusted.val";
-    WriteBytes(real, "[Internet]\r\nTn=1\r\n");
+    WritePlainBytes(real, "[Internet]\r\nTn=1\r\n");
     chmod(real.c_str(), 0640);
     const fs::path windows = sandbox.machine() / "windows";
     fs::create_directories(windows);
@@ -91,21 +91,21 @@ TEST(FileWrites, ALinkIsFollowedAndItsTargetReplacedWhileTheLinkStays)
 
     EXPECT_EQ(WriteError("Nuvex.val", "2"), "");
     EXPECT_TRUE(fs::is_symlink(windows / "Nuvex.val"));
-    EXPECT_EQ(ReadBytes(real), "[Internet]\r\nTn=2\r\n");
+    EXPECT_EQ(ReadPlainBytes(real), "[Internet]\r\nTn=2\r\n");
     EXPECT_EQ(ReadProfileString("Nuvex.val", "Internet", "Tn", ""), "2");
     EXPECT_EQ(fs::status(real).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
     EXPECT_EQ(WriteError((sandbox.dir() / "second.val").string(), "3"), "");
     EXPECT_TRUE(fs::is_symlink(sandbox.dir() / "second.val"));
-    EXPECT_EQ(ReadBytes(real), "[Internet]\r\nTn=3\r\n");
+    EXPECT_EQ(ReadPlainBytes(real), "[Internet]\r\nTn=3\r\n");
     EXPECT_EQ(Names(windows), std::vector<std::string>{"Nuvex.val"});
     EXPECT_EQ(Names(real.parent_path()), std::vector<std::string>{"trusted.val"});
 
     // A link to a file not yet there creates it; a loop is an error, not a hang.
     fs::create_symlink("later.val", sandbox.dir() / "dangling.val");
     EXPECT_EQ(WriteError((sandbox.dir() / "dangling.val").string(), "4"), "");
-    EXPECT_EQ(ReadBytes(sandbox.dir() / "later.val"), "[Internet]\r\nTn=4\r\n");
+    EXPECT_EQ(ReadPlainBytes(sandbox.dir() / "later.val"), "[Internet]\r\nTn=4\r\n");
     fs::create_symlink("loop.val", sandbox.dir() / "loop.val");
     EXPECT_NE(WriteError((sandbox.dir() / "loop.val").string(), "5"), "");
 
@@ -117,7 +117,7 @@ TEST(FileWrites, ALinkIsFollowedAndItsTargetReplacedWhileTheLinkStays)
     registry::Key::Open(registry::Root::CurrentUser, "Software\\N", registry::Access::ReadWrite, true)
         ->Write("A", registry::Value::FromDWord(7));
     EXPECT_TRUE(fs::is_symlink(reg));
-    EXPECT_NE(ReadBytes(regTarget).find("\"A\"=dword:00000007"), std::string::npos);
+    EXPECT_NE(ReadPlainBytes(regTarget).find("\"A\"=dword:00000007"), std::string::npos);
 }
 
 TEST(FileWrites, AFifoOrADeviceReadsAsMissingAndIsNeverWritten)
@@ -147,26 +147,26 @@ TEST(FileWrites, AUnicodeFileIsWrittenBackAsUnicode)
                             "c\0e\0]\0\r\0\n\0T\0n\0=\0"
                             "1\0\r\0\n\0",
                             32);
-    WriteBytes(file, utf16);
+    WritePlainBytes(file, utf16);
     EXPECT_EQ(ReadProfileSectionNames("Nuvex.val"), std::vector<std::string>{"Práce"});
     EXPECT_EQ(ReadProfileString("Nuvex.val", "práce", "Tn", ""), "1");
     WriteProfileString("Nuvex.val", "Práce", "Tn", "2");
-    EXPECT_EQ(ReadBytes(file), std::string("\xFF\xFE[\0P\0r\0\xE1\0"
-                                           "c\0e\0]\0\r\0\n\0T\0n\0=\0"
-                                           "2\0\r\0\n\0",
-                                           32));
+    EXPECT_EQ(ReadPlainBytes(file), std::string("\xFF\xFE[\0P\0r\0\xE1\0"
+                                                "c\0e\0]\0\r\0\n\0T\0n\0=\0"
+                                                "2\0\r\0\n\0",
+                                                32));
 }
 
 TEST(FileWrites, TemporaryFilesOfKilledWritersAreClearedByTheNextWrite)
 {
     nuvex::test::Sandbox sandbox;
     const fs::path dir = sandbox.machine() / "windows";
-    WriteBytes(dir / "Nuvex.val", "[Internet]\r\nTn=1\r\n");
+    WritePlainBytes(dir / "Nuvex.val", "[Internet]\r\nTn=1\r\n");
     // What a writer killed in the middle of a replace used to leave, and files that only
     // look alike.
-    WriteBytes(dir / ".Nuvex.val.Ab3xYz", "[Internet]\r\nTn=secret\r\n");
-    WriteBytes(dir / ".other.val.Ab3xYz", "x");
-    WriteBytes(dir / ".Nuvex.val.bak", "x");
+    WritePlainBytes(dir / ".Nuvex.val.Ab3xYz", "[Internet]\r\nTn=secret\r\n");
+    WritePlainBytes(dir / ".other.val.Ab3xYz", "x");
+    WritePlainBytes(dir / ".Nuvex.val.bak", "x");
 
     // Writers killed at random points leave nothing a later write does not clear.
     for (int round = 0; round < 20; ++round) {

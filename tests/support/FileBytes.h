@@ -1,24 +1,26 @@
 #pragma once
 
-// A file's bytes, read and written whole, for tests of what lands on disk.
+// A file's bytes as a test reads and writes them, past the program's own file layer.
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <gtest/gtest.h>
 
 namespace nuvex::test {
 
-inline std::string ReadBytes(const std::filesystem::path& path)
+// The whole file, or nothing when it cannot be read.
+inline QByteArray ReadBytes(const QString& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes)
+inline void WriteBytes(const QString& path, const QByteArray& bytes)
 {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
 }
 
 } // namespace nuvex::test
