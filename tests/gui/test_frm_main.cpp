@@ -200,13 +200,9 @@ TEST_F(MainWindowWatch, AnErrorInATickIsReportedWithoutStackingBoxes)
 TEST_F(MainWindowWatch, DamagedStoreAndPhonebookAreReportedOnceNamingTheFile)
 {
     standin::AddEntry("Internet", {420, "2", "123456"});
-    QDir().mkpath(QString::fromStdString(platform::WindowsDir()));
-    const QString store = QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s;
-    QFile file(store);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     static const char kPicture[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xd8";
-    file.write(QByteArray(kPicture, sizeof kPicture - 1));
-    file.close();
+    const QString store = WriteStore(QByteArray(kPicture, sizeof kPicture - 1));
+    QFile file(store);
     MakeWindow();
     Tick();
     Tick();

@@ -23,6 +23,20 @@ protected:
         EXPECT_EQ(window->Zmenit->isEnabled(), update);
         EXPECT_EQ(window->Vratit->isEnabled(), revert);
     }
+    // Revert on the changed entry "Internet" (420-(906)-999) refused: the entry as it was,
+    // and one box that is not the success text but mentions `mentioning`.
+    void ExpectRevertRefused(const QString& mentioning)
+    {
+        window->Vratit->trigger();
+        const auto entry = standin::GetEntry("Internet");
+        EXPECT_EQ(entry->countryCode, 420u);
+        EXPECT_EQ(entry->areaCode, "906");
+        EXPECT_EQ(entry->localNumber, "999");
+        EXPECT_EQ(window->RowImage(0), imgChanged);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_NE(boxes.calls[0].text, kRevertDone);
+        EXPECT_TRUE(boxes.calls[0].text.contains(mentioning)) << boxes.calls[0].text.toStdString();
+    }
     QByteArray StoreBytes() const
     {
         QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
@@ -159,16 +173,7 @@ TEST_F(WatchActions, RevertRefusesAnOverlongCheckNumberAndChangesNothing)
     Authorise(u"Internet"_s, u"420-(12345678901)-1"_s); // an area code one character too long
     MakeWindow();
     Tick();
-    const auto before = standin::GetEntry("Internet");
-    window->Vratit->trigger();
-    const auto after = standin::GetEntry("Internet");
-    EXPECT_EQ(after->countryCode, before->countryCode);
-    EXPECT_EQ(after->areaCode, "906");
-    EXPECT_EQ(after->localNumber, "999");
-    EXPECT_EQ(window->RowImage(0), imgChanged);
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_NE(boxes.calls[0].text, kRevertDone);
-    EXPECT_TRUE(boxes.calls[0].text.contains(u"420-(12345678901)-1"_s)) << boxes.calls[0].text.toStdString();
+    ExpectRevertRefused(u"420-(12345678901)-1"_s);
 
     // A local number of 129 characters is refused the same way; 128 fits.
     QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
@@ -191,12 +196,8 @@ TEST_F(WatchActions, EveryActionFindsTheSectionTheWatchMatchedWhateverTheScript)
 {
     standin::AddEntry("Άlfa", {420, "906", "1"});       // Greek capital alpha with tonos
     standin::AddEntry("\u212Aarel", {420, "906", "2"}); // Kelvin sign, folds to "k"
-    QDir().mkpath(QString::fromStdString(platform::WindowsDir()));
-    QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[\xCE\xAC"
+    WriteStore("[\xCE\xAC"
                "lfa]\r\nTn=420-(2)-1\r\n[karel]\r\nTn=420-(2)-2\r\n");
-    file.close();
     MakeWindow();
     Tick();
     EXPECT_EQ(Cell(0, 2), u"420-(2)-1"_s);
@@ -221,23 +222,11 @@ TEST_F(WatchActions, EveryActionFindsTheSectionTheWatchMatchedWhateverTheScript)
 TEST_F(WatchActions, RevertRefusesAnEmptyCheckNumberAndWritesNothing)
 {
     standin::AddEntry("Internet", {420, "906", "999"});
-    QDir().mkpath(QString::fromStdString(platform::WindowsDir()));
-    QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[Internet]\r\nPoznamka=bez cisla\r\n"); // authorised, but without "Tn"
-    file.close();
+    WriteStore("[Internet]\r\nPoznamka=bez cisla\r\n"); // authorised, but without "Tn"
     MakeWindow();
     Tick();
     ASSERT_EQ(window->RowImage(0), imgChanged);
-    window->Vratit->trigger();
-    const auto entry = standin::GetEntry("Internet");
-    EXPECT_EQ(entry->countryCode, 420u);
-    EXPECT_EQ(entry->areaCode, "906");
-    EXPECT_EQ(entry->localNumber, "999");
-    EXPECT_EQ(window->RowImage(0), imgChanged);
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_NE(boxes.calls[0].text, kRevertDone);
-    EXPECT_TRUE(boxes.calls[0].text.contains(u"Internet"_s)) << boxes.calls[0].text.toStdString();
+    ExpectRevertRefused(u"Internet"_s);
 }
 
 // A store the user may not write is refused as Windows refuses a read-only file: an
@@ -245,12 +234,7 @@ TEST_F(WatchActions, RevertRefusesAnEmptyCheckNumberAndWritesNothing)
 TEST_F(WatchActions, AddOnAReadOnlyStoreIsRefusedNamingTheFile)
 {
     standin::AddEntry("Nové", {420, "2", "7"});
-    QDir().mkpath(QString::fromStdString(platform::WindowsDir()));
-    const QString path = QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s;
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[Internet]\r\nTn=420-(2)-1\r\n");
-    file.close();
+    const QString path = WriteStore("[Internet]\r\nTn=420-(2)-1\r\n");
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     MakeWindow();
     Tick();
