@@ -17,6 +17,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QAction;
@@ -62,6 +63,8 @@ public:
     void VypisPripojeniExecute();
     void PwdManagerExecute();
 
+    // Start-up's hiding: into the tray, or minimised on a desktop without one.
+    void HideAtStart();
     void AppEvents1Minimize();
     void AppEvents1Restore();
     void AppEvents1Hint(const QString& hint);
@@ -144,6 +147,7 @@ private:
     void CreateActions();
     void PhonebookChange(TRasBaseList& sender);
     void ConnectionsChange(TRasBaseList& sender);
+    void CloseSessionOfEndedConnections();
     void ListViewSelectItem();
     void SelectRow(int row);
     void SetRowImage(QTreeWidgetItem* item, int image);
@@ -155,6 +159,8 @@ private:
 
     bool closeAllowed_ = false;
     bool noTrayLogged_ = false;
+    // Connections seen connected and still listed at the last refresh.
+    std::set<platform::ras::HRASCONN> connectedHandles_;
 };
 
 } // namespace nuvex

@@ -4,6 +4,7 @@
 #include "passwords/MasterPassword.h"
 #include "passwords/Windows1250.h"
 #include "passwords/Windows1250Input.h"
+#include "ui/HelpEngine.h"
 #include "ui/Pictures.h"
 #include "ui/qnDialogButtons.h"
 
@@ -60,7 +61,7 @@ TDlgPwdMh::TDlgPwdMh(QWidget* parent) : QDialog(parent, kDialogBorder)
     qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
     qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkCancel, bkHelp}));
     qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(0);
+    qnDialogButtons1->SetHelpContext(kHelpContextMasterPassword);
     qnDialogButtons1->Loaded();
 
     FormCreate();

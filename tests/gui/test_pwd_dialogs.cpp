@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QTextCursor>
 #include <QTimer>
+#include <QToolTip>
 
 using namespace nuvex;
 using namespace nuvex::test;
@@ -49,6 +50,43 @@ TEST(PwdRecordDialog, FieldsRefuseWhatWindows1250CannotHold)
 
     dialog.ClearFields();
     EXPECT_EQ(dialog.GetRecord(), TPwdRecord{});
+}
+
+// A refused letter does not vanish without a word: a note at the caret names it.
+TEST(PwdRecordDialog, ARefusedLetterIsNamedInANoteAtTheCaret)
+{
+    TDlgPwdRecord dialog;
+    dialog.show();
+    QToolTip::hideText();
+    dialog.NazevEdit->setFocus();
+    dialog.NazevEdit->insert(u"Banka Señor"_s);
+    EXPECT_EQ(dialog.NazevEdit->text(), u"Banka Seor"_s);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(),
+              u"Znak „ñ“ nelze uložit (záznamy mají kódování Windows-1250), proto byl vynechán."_s);
+
+    // Letters the code page holds bring no note of their own.
+    dialog.UzNameEdit->insert(u"Šťastný"_s);
+    EXPECT_FALSE(QToolTip::text().contains(u"Š"_s));
+
+    // In the password and the note as well.
+    dialog.HesloEdit->insert(u"tajnø"_s);
+    EXPECT_EQ(dialog.HesloEdit->text(), u"tajn"_s);
+    EXPECT_TRUE(QToolTip::text().contains(u"„ø“"_s));
+    QToolTip::hideText();
+    dialog.MemoEdit->setFocus();
+    dialog.MemoEdit->insertPlainText(u"Kód ñ a ø"_s);
+    EXPECT_EQ(TNoteLimiter::Text(dialog.MemoEdit), u"Kód  a "_s);
+    EXPECT_EQ(QToolTip::text(),
+              u"Znaky „ñ ø“ nelze uložit (záznamy mají kódování Windows-1250), proto byly vynechány."_s);
+    QToolTip::hideText();
+}
+
+TEST(RefusedCharactersNote, NamesEachCharacterOnceAnEmojiAsOne)
+{
+    EXPECT_TRUE(RefusedCharactersNote(u"😀"_s).startsWith(u"Znak „😀“"_s));
+    EXPECT_TRUE(RefusedCharactersNote(u"Жж"_s).startsWith(u"Znaky „Ж ж“"_s));
+    EXPECT_TRUE(RefusedCharactersNote(QString(QChar(0))).startsWith(u"Znak „NUL“"_s));
 }
 
 TEST(PwdRecordDialog, NoteCountsLineBreaksAsTwoAndKeepsWithinItsRoom)

@@ -177,6 +177,42 @@ TEST(ShellOpening, PassesALongAddressWhole)
     EXPECT_EQ(opened[1].path(), u"nuvex@example.org"_s);
 }
 
+// With no browser or mail program set up, the user learns it, in Czech, with the address.
+TEST(ShellOpening, AnAddressNothingCouldOpenIsNamedInAMessageBox)
+{
+    test::MessageBoxRecorder boxes;
+    SetShellOpenHandler([](const QUrl&) { return false; });
+    ShellOpen(u"https://nuvex.example.org/"_s, QString(), QString(), SW_SHOW);
+    TAboutBox about;
+    about.RxLabel4Click();
+    SetShellOpenHandler({});
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[0].caption, u"Informace..."_s);
+    EXPECT_EQ(boxes.calls[0].text,
+              u"Adresu „https://nuvex.example.org/“ se nepodařilo otevřít: v systému není "
+              u"nastaven žádný program (webový prohlížeč), který by ji otevřel."_s);
+    EXPECT_EQ(boxes.calls[1].text,
+              u"Zprávu na adresu „nuvex@example.org“ se nepodařilo otevřít: v systému není "
+              u"nastaven žádný poštovní program, který by ji otevřel."_s);
+
+    // An address that opens brings no box.
+    SetShellOpenHandler([](const QUrl&) { return true; });
+    ShellOpen(u"https://nuvex.example.org/"_s, QString(), QString(), SW_SHOW);
+    SetShellOpenHandler({});
+    EXPECT_EQ(boxes.calls.size(), 2u);
+}
+
+TEST(AboutWindow, TheMailAddressHasRoomInsideThePanel)
+{
+    TAboutBox box;
+    const QWidget* panel = box.RxLabel4->parentWidget();
+    const QRect address = box.RxLabel4->geometry();
+    EXPECT_GE(address.width(), box.RxLabel4->fontMetrics().horizontalAdvance(u"nuvex@example.org"_s));
+    EXPECT_LE(address.right(), panel->contentsRect().right());
+    EXPECT_LT(box.RxLabel3->geometry().right(), address.left());
+    EXPECT_LE(panel->geometry().right(), box.width());
+}
+
 TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
 {
     std::vector<QUrl> opened;
