@@ -133,6 +133,7 @@ public:
 
     bool AlarmRaised = false;
     bool ForceClose = false;
+    TDamageNotices DamageNotices; // damaged store or phonebook, each logged once
     QString LastLogText;
     QString ConnName;
     quint32 BytesAtStart = 0;

@@ -52,6 +52,11 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
 
     unreadable_.EndCheck();
 
+    // A damaged file is named once; the watch goes on with what could be read.
+    for (const QString& problem :
+         DamageNotices.Fresh({TCheckNumberStore::Problem(), FromSys(platform::ras::PhonebookProblem())}))
+        AddLogLine(problem);
+
     const TAlarmOutcome outcome = DecideAlarm(pass.Decision(), AlarmRaised);
     if (!outcome.LogLine.isEmpty())
         AddLogLine(outcome.LogLine);

@@ -49,30 +49,53 @@ struct FileData
     {};
 };
 
-// The whole file, or nothing when it or a folder on its path does not exist.
+// The whole file, or nothing when it or a folder on its path does not exist, or when it is
+// no regular file (a FIFO or a device, which would block or never end).
 // Throws std::system_error for any other failure (no permission, a folder in its place).
 std::optional<FileData> ReadWholeFile(const std::string& path);
 
 // An exclusive advisory lock on a file's folder, held for one read-modify-write of the
 // file. The lock sits on the folder itself, which every writer of the file opens anyway;
 // no lock file is left lying around. Threads of one process exclude each other too.
+// When the file is a symbolic link, the folder of the file it leads to is locked as well,
+// since that is where the replacement is made.
 class FolderLock
 {
 public:
     // Creates the folder when missing and waits for the lock. Throws std::system_error.
     explicit FolderLock(std::string filePath);
 
-    // Replaces the file with `bytes`: writes them to `.<name>.XXXXXX` beside it, flushes,
-    // renames it over the file and flushes the folder. The file gets `keepMode` when
-    // given (the mode of the file being replaced), else `newFileMode` less the umask.
+    // Replaces the file with `bytes`. A symbolic link is followed and the file it leads to
+    // is replaced; the link stays. The bytes go to an unnamed temporary file in the
+    // target's folder (O_TMPFILE) where the file system allows, else to
+    // `.<name>.XXXXXX` beside it; then flush, rename over the file, flush the folder.
+    // The file gets `keepMode` when given (the mode of the file being replaced), else
+    // `newFileMode` less the umask. Refused, leaving everything as it was: a file the user
+    // may not write (no write permission; for root, no write bit at all, as a read-only
+    // file) with EACCES, and something other than a regular file with ENOTSUP.
+    // Temporary files that a killed writer left beside the file are removed first.
     // Throws std::system_error and leaves no temporary file behind.
     void ReplaceFile(std::string_view bytes, std::optional<mode_t> keepMode, mode_t newFileMode) const;
+
+    // The file that ReplaceFile replaces: the path given, or the end of its symbolic links.
+    const std::string& Target() const { return target_; }
 
 private:
     std::string path_;
     std::string dir_;
+    std::string target_;
+    std::string targetDir_;
     UniqueFd dirFd_;
+    UniqueFd targetDirFd_; // only when the target lies in another folder
 };
+
+// The end of a chain of symbolic links (relative links resolve against their folder);
+// the path itself when it is no link. The end need not exist. Throws std::system_error
+// (ELOOP) for a chain that does not end.
+std::string FollowLinks(const std::string& path);
+
+// Whether `name` is a temporary file that replacing `fileName` makes: `.<fileName>.XXXXXX`.
+bool IsTempFileName(std::string_view name, std::string_view fileName);
 
 // The folder part of a path ("." for a bare name) and the name part.
 std::string ParentDir(const std::string& path);

@@ -1,6 +1,7 @@
 #pragma once
 
-// Blanks as hand-edited text files use them: space and tab.
+// Blanks as the Windows profile functions skip them around names and values: space, TAB,
+// VT, FF, CR and Ctrl-Z (the DOS end-of-file mark that old editors leave at the end).
 
 #include <string_view>
 
@@ -8,7 +9,7 @@ namespace nuvex::platform {
 
 inline bool IsBlank(char c)
 {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\x1A';
 }
 
 inline std::string_view Trim(std::string_view s)

@@ -23,6 +23,11 @@ std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path);
 // naming the file when it cannot be written).
 void UpdateIniFile(const std::string& path, const std::function<void(IniDocument&)>& edit);
 
+// What is wrong with the file, naming it, for one report; empty when nothing is (a
+// missing file is no damage). `mustEndWithLineEnd`: a last line without its line end
+// means the file was cut short (a file the program writes itself always ends a line).
+std::string DescribeDamage(const std::string& path, bool mustEndWithLineEnd);
+
 // Forgets every cached document (tests use it to measure an uncached read).
 void ClearIniCache();
 

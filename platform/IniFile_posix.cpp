@@ -38,7 +38,6 @@ struct CacheEntry
     unsigned long long checkedInSpan = 0; // the IniReadSpan that last compared it with the disk
     std::shared_ptr<const IniDocument> document;
     bool racy = false;
-    std::string bytes; // kept only while racy, to compare the next read against
 };
 
 std::mutex cacheMutex;
@@ -83,6 +82,7 @@ std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path)
     }
 
     std::shared_ptr<const IniDocument> previous;
+    bool previousRacy = false;
     {
         const std::lock_guard lock(cacheMutex);
         if (const auto it = cache.find(path); it != cache.end()) {
@@ -91,10 +91,12 @@ std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path)
                 return it->second.document;
             }
             previous = it->second.document;
+            previousRacy = it->second.racy;
         }
     }
 
-    // Read without holding the mutex: a slow disk must not stall readers of other files.
+    // Read and parse without holding the mutex: a slow disk must not stall readers of
+    // other files.
     std::optional<FileData> data;
     try {
         data = ReadWholeFile(path);
@@ -105,20 +107,19 @@ std::shared_ptr<const IniDocument> LoadIniFile(const std::string& path)
         ForgetCached(path);
         return EmptyDocument();
     }
-    std::string& bytes = data->bytes;
     st = data->status;
+    const bool racy = IsRacy(st);
+    // Identical text keeps the document the caller may already hold. The document gives
+    // back its bytes exactly, so no second copy of the file is kept to compare with.
+    std::shared_ptr<const IniDocument> document;
+    if (previous && previousRacy && previous->Serialize() == data->bytes)
+        document = previous;
+    else
+        document = std::make_shared<const IniDocument>(IniDocument::ParseOwned(std::move(data->bytes)));
 
     const std::lock_guard lock(cacheMutex);
-    CacheEntry& entry = cache[path];
-    const bool racy = IsRacy(st);
-    // Identical text keeps the document the caller may already hold.
-    if (!(previous && entry.document == previous && entry.racy && entry.bytes == bytes))
-        entry.document = std::make_shared<const IniDocument>(IniDocument::Parse(bytes));
-    entry.signature = FileSignature::Of(st);
-    entry.racy = racy;
-    entry.bytes = racy ? std::move(bytes) : std::string();
-    entry.checkedInSpan = currentSpan;
-    return entry.document;
+    cache[path] = CacheEntry{FileSignature::Of(st), currentSpan, document, racy};
+    return document;
 }
 
 void UpdateIniFile(const std::string& path, const std::function<void(IniDocument&)>& edit)
@@ -155,6 +156,22 @@ void UpdateIniFile(const std::string& path, const std::function<void(IniDocument
         ThrowWriteError(path, e.code().value());
     }
     ForgetCached(path);
+}
+
+std::string DescribeDamage(const std::string& path, bool mustEndWithLineEnd)
+{
+    std::shared_ptr<const IniDocument> doc;
+    try {
+        doc = LoadIniFile(path);
+    } catch (const ProfileError& e) {
+        return e.what();
+    }
+    if (const std::size_t line = doc->FirstBinaryLine(); line != 0)
+        return "Soubor " + path + " je poškozený: řádek " + std::to_string(line) +
+               " neobsahuje text. Co z něj nelze přečíst, se bere jako chybějící.";
+    if (mustEndWithLineEnd && doc->EndsMidLine())
+        return "Soubor " + path + " je poškozený: končí uprostřed řádku, jeho konec chybí.";
+    return {};
 }
 
 void ClearIniCache()

@@ -7,6 +7,7 @@
 
 #include "platform/IniDocument.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -26,5 +27,10 @@ std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::s
                                                                     const std::string& section);
 void WriteProfileString(const std::string& fileName, const std::string& section, const std::string& key,
                         const std::string& value);
+// Writes the value under the first of the keys key(0), key(1) ... that is missing or
+// already holds this value, in one locked update, and returns that key: two writers whose
+// keys meet keep both entries instead of the later replacing the other.
+std::string AddProfileString(const std::string& fileName, const std::string& section,
+                             const std::function<std::string(int)>& key, const std::string& value);
 
 } // namespace nuvex::platform

@@ -55,4 +55,23 @@ void WriteProfileString(const std::string& fileName, const std::string& section,
     UpdateIniFile(ResolveProfilePath(fileName), [&](IniDocument& doc) { doc.SetValue(section, key, value); });
 }
 
+std::string AddProfileString(const std::string& fileName, const std::string& section,
+                             const std::function<std::string(int)>& key, const std::string& value)
+{
+    std::string used;
+    UpdateIniFile(ResolveProfilePath(fileName), [&](IniDocument& doc) {
+        for (int k = 0;; ++k) {
+            used = key(k);
+            const auto existing = doc.Value(section, used);
+            if (existing && *existing == value)
+                return;
+            if (!existing) {
+                doc.SetValue(section, used, value);
+                return;
+            }
+        }
+    });
+    return used;
+}
+
 } // namespace nuvex::platform

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace nuvex::platform::ras {
 
@@ -135,5 +136,10 @@ DWORD RasGetConnectStatusA(HRASCONN connection, RASCONNSTATUSA* status);
 DWORD RasHangUpA(HRASCONN connection);
 // Fills buffer with the message of a RAS code (600 to 798); ERROR_INVALID_PARAMETER otherwise.
 DWORD RasGetErrorStringA(unsigned code, char* buffer, DWORD bufferSize);
+
+// What is wrong with the phonebook's file, naming it, for one report (a file cut short,
+// bytes that are no text); empty when nothing is, or where the service keeps its
+// phonebook to itself. The entries are served as well as the file allows all the same.
+std::string PhonebookProblem();
 
 } // namespace nuvex::platform::ras

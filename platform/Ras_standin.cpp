@@ -289,4 +289,14 @@ std::unique_ptr<RasService> MakeEmulatedRasService()
     return std::make_unique<EmulatedService>();
 }
 
+std::string PhonebookProblem()
+{
+    // This computer's own dial-up files report their problems through TakeNotices.
+    if (GuardedMachine() != Machine::Emulated)
+        return {};
+    // The phonebook is written whole by its writers, so a last line without its end
+    // means the file was cut short: its last entry may have lost a digit.
+    return DescribeDamage(standin::PhonebookPath(), true);
+}
+
 } // namespace nuvex::platform::ras

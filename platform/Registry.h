@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace nuvex::platform::registry {
@@ -71,6 +72,9 @@ public:
     std::optional<Value> Read(const std::string& name) const;
     // Creates or replaces the value; throws RegistryError when the write fails.
     void Write(const std::string& name, const Value& value);
+    // Creates or replaces several values in one update of the file: a reader, or a
+    // process killed meanwhile, sees all of them or none.
+    void Write(const std::vector<std::pair<std::string, Value>>& values);
 
     Root root() const { return root_; }
     const std::string& path() const { return path_; }

@@ -758,22 +758,34 @@ std::optional<Value> Key::Read(const std::string& name) const
 
 void Key::Write(const std::string& name, const Value& value)
 {
+    Write(std::vector<std::pair<std::string, Value>>{{name, value}});
+}
+
+void Key::Write(const std::vector<std::pair<std::string, Value>>& values)
+{
     const auto components = SplitPath(path_);
     if (!components)
         throw InvalidPath(path_);
     const std::string file = RootFile(root_);
-    // Refused before the file is touched: neither could be read back as written.
-    if (HasLineBreakOrNul(name))
-        throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
-                            ": název nesmí obsahovat konec řádku ani nulový znak.");
-    if (value.type == ValueType::String && HasLineBreakOrNul(value.AsString()))
-        throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
-                            ": text nesmí obsahovat konec řádku ani nulový znak.");
-    if (value.type == ValueType::DWord && value.data.size() != 4)
-        throw RegistryError("Hodnota „" + name + "“ typu REG_DWORD nemá 4 bajty.");
-    RenderValue(name, value); // refuses an unknown type
+    for (const auto& [name, value] : values) {
+        // Refused before the file is touched: neither could be read back as written.
+        if (HasLineBreakOrNul(name))
+            throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
+                                ": název nesmí obsahovat konec řádku ani nulový znak.");
+        if (value.type == ValueType::String && HasLineBreakOrNul(value.AsString()))
+            throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
+                                ": text nesmí obsahovat konec řádku ani nulový znak.");
+        if (value.type == ValueType::DWord && value.data.size() != 4)
+            throw RegistryError("Hodnota „" + name + "“ typu REG_DWORD nemá 4 bajty.");
+        RenderValue(name, value); // refuses an unknown type
+    }
 
-    Update(root_, [&](Document& doc) { return SetValue(doc, root_, *components, name, value); });
+    Update(root_, [&](Document& doc) {
+        bool changed = false;
+        for (const auto& [name, value] : values)
+            changed = SetValue(doc, root_, *components, name, value) || changed;
+        return changed;
+    });
 }
 
 } // namespace nuvex::platform::registry

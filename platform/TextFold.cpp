@@ -1,70 +1,118 @@
 #include "platform/TextFold.h"
 
+#include "platform/Utf8.h"
+
+#include <algorithm>
+#include <iterator>
+
 namespace nuvex::platform {
 
 namespace {
 
-// Lower-case partner of a code point below U+0800, or the code point itself.
-char32_t FoldCodePoint(char32_t c)
+struct Folding
 {
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) // Latin-1; U+00D7 is the multiplication sign
-        return c + 0x20;
-    if (c >= 0x100 && c <= 0x17F) {
-        // Latin Extended-A pairs upper with lower, mostly upper on the even code point,
-        // but two runs are shifted by one and a few letters stand alone.
-        if (c == 0x130) // capital I with dot above
-            return U'i';
-        if (c == 0x178) // capital Y with diaeresis, whose small letter lives in Latin-1
-            return 0xFF;
-        const bool oddIsUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        const bool evenIsUpper = (c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
-        if ((oddIsUpper && (c & 1) == 1) || (evenIsUpper && (c & 1) == 0))
-            return c + 1;
-        return c;
-    }
-    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) // Greek; U+03A2 is unassigned
-        return c + 0x20;
-    if (c >= 0x410 && c <= 0x42F) // Cyrillic basic alphabet
-        return c + 0x20;
-    if (c >= 0x400 && c <= 0x40F) // Cyrillic letters with marks (Ё, Ђ, Є ...)
-        return c + 0x50;
-    return c;
-}
+    char32_t from;
+    char32_t to;
+};
+
+constexpr Folding kFoldings[] = {
+#include "CaseFoldingTable.inc"
+};
+
+static_assert(std::is_sorted(std::begin(kFoldings), std::end(kFoldings),
+                             [](const Folding& a, const Folding& b) { return a.from < b.from; }));
 
 bool IsContinuation(unsigned char b)
 {
     return (b & 0xC0) == 0x80;
 }
 
+// Decodes one well-formed sequence at `i`; its length, or 0 for a byte that does not
+// start one (then it is copied as it is).
+std::size_t Decode(std::string_view s, std::size_t i, char32_t& c)
+{
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t length = 0;
+    char32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+        c = b & 0x1F;
+        min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        c = b & 0x0F;
+        min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        c = b & 0x07;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(s[i + k]);
+        if (!IsContinuation(next))
+            return 0;
+        c = (c << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not text.
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    return length;
+}
+
 } // namespace
+
+void AppendUtf8(char32_t c, std::string& out)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+char32_t FoldCodePoint(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= U'A' && c <= U'Z') ? c + 0x20 : c;
+    const auto* it = std::lower_bound(std::begin(kFoldings), std::end(kFoldings), c,
+                                      [](const Folding& f, char32_t value) { return f.from < value; });
+    return (it != std::end(kFoldings) && it->from == c) ? it->to : c;
+}
 
 std::string FoldCase(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
+    for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
         if (b < 0x80) {
             out += (b >= 'A' && b <= 'Z') ? static_cast<char>(b + 0x20) : static_cast<char>(b);
-            continue;
-        }
-        // Every letter folded here is a two-byte sequence (C2..DF lead byte). Longer
-        // sequences and stray bytes are copied one byte at a time: a continuation byte
-        // can never be taken for a lead byte, so valid text stays intact.
-        if (b >= 0xC2 && b <= 0xDF && i + 1 < utf8.size() &&
-            IsContinuation(static_cast<unsigned char>(utf8[i + 1]))) {
-            const auto b2 = static_cast<unsigned char>(utf8[i + 1]);
-            const char32_t folded = FoldCodePoint(static_cast<char32_t>(((b & 0x1F) << 6) | (b2 & 0x3F)));
-            if (folded < 0x80) {
-                out += static_cast<char>(folded);
-            } else {
-                out += static_cast<char>(0xC0 | (folded >> 6));
-                out += static_cast<char>(0x80 | (folded & 0x3F));
-            }
             ++i;
             continue;
         }
-        out += static_cast<char>(b);
+        char32_t c = 0;
+        const std::size_t length = Decode(utf8, i, c);
+        if (length == 0) {
+            out += static_cast<char>(b);
+            ++i;
+            continue;
+        }
+        AppendUtf8(FoldCodePoint(c), out);
+        i += length;
     }
     return out;
 }

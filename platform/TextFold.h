@@ -1,7 +1,8 @@
 #pragma once
 
-// Letter-case folding of UTF-8 text for name matching: ASCII, Latin-1, Latin Extended-A
-// (every Czech letter), Greek and Cyrillic. Bytes that are not valid UTF-8 stay as they are.
+// The one letter-case rule for names (sections, keys, entries, registry keys and values):
+// Unicode simple case folding of UTF-8 text, every letter of every script, one code
+// point to one code point. Bytes that are not valid UTF-8 stay as they are.
 
 #include <string>
 #include <string_view>
@@ -10,5 +11,7 @@ namespace nuvex::platform {
 
 std::string FoldCase(std::string_view utf8);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// The simple case folding of one code point (itself when it has none).
+char32_t FoldCodePoint(char32_t c);
 
 } // namespace nuvex::platform

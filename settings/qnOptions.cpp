@@ -74,18 +74,27 @@ std::optional<registry::Value> TOptions::ReadValue(const QString& key, registry:
 
 void TOptions::WriteValue(const QString& key, const registry::Value& value)
 {
+    WriteValues({{ToSys(key), value}});
+}
+
+void TOptions::WriteValues(const std::vector<std::pair<std::string, registry::Value>>& values)
+{
     if (damaged_) {
-        if (keptKeys_.contains(key, Qt::CaseInsensitive)) {
-            kept_[key.toCaseFolded()] = value;
-            return;
+        // All or nothing: a value that may not be kept refuses the whole update.
+        for (const auto& written : values) {
+            const QString key = FromSys(written.first);
+            if (!keptKeys_.contains(key, Qt::CaseInsensitive))
+                throw ERegistryException(
+                    QStringLiteral(
+                        "Změnu nastavení „%1“ nelze uložit: soubor s nastavením %2 je poškozený a Nuvex jej "
+                        "nepřepíše, aby se neztratilo nic, co v něm lze opravit. Opravte jej, nebo jej "
+                        "smažte, a spusťte Nuvex znovu.\n\n%3")
+                        .arg(key, FromSys(registry::RootFile(RootKey)), *damaged_)
+                        .toStdString());
         }
-        throw ERegistryException(
-            QStringLiteral(
-                "Změnu nastavení „%1“ nelze uložit: soubor s nastavením %2 je poškozený a Nuvex jej "
-                "nepřepíše, aby se neztratilo nic, co v něm lze opravit. Opravte jej, nebo jej "
-                "smažte, a spusťte Nuvex znovu.\n\n%3")
-                .arg(key, FromSys(registry::RootFile(RootKey)), *damaged_)
-                .toStdString());
+        for (const auto& written : values)
+            kept_[FromSys(written.first).toCaseFolded()] = written.second;
+        return;
     }
     try {
         auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::ReadWrite, true);
@@ -94,7 +103,7 @@ void TOptions::WriteValue(const QString& key, const registry::Value& value)
                 QStringLiteral("Do klíče %1\\%2 (soubor %3) nelze zapisovat.")
                     .arg(RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)))
                     .toStdString());
-        opened->Write(ToSys(key), value);
+        opened->Write(values);
     } catch (const registry::RegistryError& error) {
         throw ERegistryException(error.what());
     }
@@ -127,11 +136,28 @@ double TOptions::ReadFloat(const QString& key)
     return result;
 }
 
-void TOptions::WriteFloat(const QString& key, double value)
+namespace {
+
+registry::Value FloatValue(double value)
 {
     std::vector<std::uint8_t> bytes(sizeof value);
     std::memcpy(bytes.data(), &value, sizeof value);
-    WriteValue(key, registry::Value::FromBinary(std::move(bytes)));
+    return registry::Value::FromBinary(std::move(bytes));
+}
+
+} // namespace
+
+void TOptions::WriteFloat(const QString& key, double value)
+{
+    WriteValue(key, FloatValue(value));
+}
+
+void TOptions::WriteFloats(const std::vector<std::pair<QString, double>>& values)
+{
+    std::vector<std::pair<std::string, registry::Value>> converted;
+    for (const auto& [key, value] : values)
+        converted.emplace_back(ToSys(key), FloatValue(value));
+    WriteValues(converted);
 }
 
 qint32 TOptions::ReadInteger(const QString& key)

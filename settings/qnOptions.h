@@ -12,6 +12,8 @@
 #include <map>
 #include <optional>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace nuvex {
 
@@ -57,6 +59,10 @@ public:
     // reaches this class's own version only.)
     virtual void InstallDefaults() {}
 
+    // Writes several date-times (or other doubles) in one update of the store, so that
+    // they are never seen, or left by a killed process, half written.
+    void WriteFloats(const std::vector<std::pair<QString, double>>& values);
+
     qint32 ReadInteger(const QString& key);
     void WriteInteger(const QString& key, qint32 value);
     QString ReadString(const QString& key);
@@ -82,6 +88,7 @@ private:
     std::optional<platform::registry::Value> ReadValue(const QString& key, platform::registry::ValueType type,
                                                        const char* typeName);
     void WriteValue(const QString& key, const platform::registry::Value& value);
+    void WriteValues(const std::vector<std::pair<std::string, platform::registry::Value>>& values);
     void CheckFirstRun();
 };
 

@@ -40,7 +40,7 @@ bool IsWinNT()
     return winNt;
 }
 
-TOptions::TRootKey ChooseOptionsRoot()
+TOptions::TRootKey ChooseOptionsRoot(QStringList* problems)
 {
     if (IsNt3Nt4Or2000())
         return registry::Root::CurrentUser;
@@ -48,8 +48,12 @@ TOptions::TRootKey ChooseOptionsRoot()
         if (registry::Key::Open(registry::Root::LocalMachine, ToSys(kOptionsKeyPath),
                                 registry::Access::ReadWrite, false))
             return registry::Root::LocalMachine;
-    } catch (const registry::RegistryError&) {
-        // A damaged machine-wide file is not the store's; the per-user one serves.
+    } catch (const registry::RegistryError& error) {
+        // A damaged machine-wide file is not the store's; the per-user one serves, but
+        // whoever keeps the machine's options must hear of it.
+        if (problems)
+            problems->append(QString::fromUtf8(error.what()) +
+                             QStringLiteral(" Nastavení se proto čtou a ukládají pro tohoto uživatele."));
     }
     return registry::Root::CurrentUser;
 }
@@ -57,7 +61,7 @@ TOptions::TRootKey ChooseOptionsRoot()
 QStringList CreateOptions()
 {
     QStringList problems;
-    const auto root = ChooseOptionsRoot();
+    const auto root = ChooseOptionsRoot(&problems);
     try {
         registry::Key::Open(root, ToSys(kOptionsKeyPath), registry::Access::Read, false);
     } catch (const registry::RegistryError& error) {
@@ -111,7 +115,10 @@ QDateTime OleToDateTime(double value)
 
 void SetSessionStart()
 {
-    Options->WriteFloat(QStringLiteral("StartSession"), DateTimeToOle(QDateTime::currentDateTime()));
+    // The end goes with the start in the same update: a process killed right after
+    // must not leave a session that ends before it began.
+    const double now = DateTimeToOle(QDateTime::currentDateTime());
+    Options->WriteFloats({{QStringLiteral("StartSession"), now}, {QStringLiteral("EndSession"), now}});
 }
 
 void SetSessionEnd()
@@ -131,8 +138,7 @@ double GetSessionEnd()
 
 void ClearSession()
 {
-    Options->WriteFloat(QStringLiteral("StartSession"), 0.0);
-    Options->WriteFloat(QStringLiteral("EndSession"), 0.0);
+    Options->WriteFloats({{QStringLiteral("StartSession"), 0.0}, {QStringLiteral("EndSession"), 0.0}});
 }
 
 qint32 GetWhatShow()

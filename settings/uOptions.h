@@ -30,7 +30,8 @@ extern std::unique_ptr<TIOptions> Options;
 
 // The root of the store: the machine-wide root when its key exists and the user may
 // write it (except on Windows NT 3.x, 4.0 and 2000), else the per-user root.
-TOptions::TRootKey ChooseOptionsRoot();
+// A damaged machine-wide file is passed over and, when problems is given, reported there.
+TOptions::TRootKey ChooseOptionsRoot(QStringList* problems = nullptr);
 
 // Creates Options as program start needs it. A value of the wrong type met here (a
 // hand-edited file) does not stop the program: its default is used and the problem is
@@ -46,6 +47,7 @@ bool IsWinNT();
 double DateTimeToOle(const QDateTime& dateTime);
 QDateTime OleToDateTime(double value);
 
+// Opens a session: StartSession and EndSession both become now, in one update.
 void SetSessionStart();
 void SetSessionEnd();
 double GetSessionStart();

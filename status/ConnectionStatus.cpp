@@ -39,8 +39,9 @@ QString RefreshConnectionStatus(quint32 bytesAtStart)
     if (IsWinNT())
         return kNotSupported;
     if (GetSessionStart() == 0.0)
-        SetSessionStart();
-    SetSessionEnd();
+        SetSessionStart(); // both stamps, in one update
+    else
+        SetSessionEnd();
     return FormatConnectionFigure(GetWhatShow(), GetBytesReceived(), bytesAtStart, GetConnectSpeed(),
                                   GetSessionStart(), GetSessionEnd());
 }

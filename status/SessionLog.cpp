@@ -6,7 +6,15 @@
 #include "ui/DataDir.h"
 #include "ui/IniFile.h"
 
+#include <algorithm>
+
 namespace nuvex {
+
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+
+} // namespace
 
 QString SessionLogFile(const QDate& date)
 {
@@ -17,14 +25,27 @@ void WriteSessionLog(const TSessionFields& fields)
 {
     if (IsWinNT())
         return;
-    if (GetSessionStart() != 0.0) {
-        const QString start = FloatToSafeStr(GetSessionStart());
-        const QString end = FloatToSafeStr(GetSessionEnd());
-        if (start != end) {
+    const double startStamp = GetSessionStart();
+    if (startStamp != 0.0) {
+        // An end before the start (an end stamp that never got written, a clock set back)
+        // is logged as a session of no length, with its bytes and name, never as a
+        // negative one.
+        const bool endBeforeStart = GetSessionEnd() < startStamp;
+        const double endStamp = endBeforeStart ? startStamp : GetSessionEnd();
+        const QString start = FloatToSafeStr(startStamp);
+        const QString end = FloatToSafeStr(endStamp);
+        if (start != end || endBeforeStart) {
             const QString value = end + u',' + QString::number(fields.ConnSpeed) + u',' +
                                   QString::number(SessionBytes(GetBytesReceived(), fields.BytesAtStart)) +
                                   u',' + fields.ConnName;
-            TIniFile(SessionLogFile(QDate::currentDate())).WriteString(kSessionSection, start, value);
+            // Another copy of the program (another user sharing the folder) may have logged
+            // a session that began in the same millisecond: the next free millisecond then
+            // keeps both.
+            TIniFile(SessionLogFile(QDate::currentDate()))
+                .AddString(
+                    kSessionSection,
+                    [&](int k) { return k == 0 ? start : FloatToSafeStr(startStamp + k / kMsPerDay); },
+                    value);
         }
     }
     ClearSession();

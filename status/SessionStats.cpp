@@ -191,7 +191,9 @@ TSessionRecord ParseLogEntry(const QString& line, const QLocale& locale)
     record.Bytes = ToInteger(TakeField(rest));
     // The name keeps any further commas.
     record.Name = rest.toString();
-    record.Duration = record.Finish - record.Start;
+    // A session that ends before it starts (written by an older version killed between
+    // its two stamps, or across a clock set back) counts as one of no length.
+    record.Duration = std::max(0.0, record.Finish - record.Start);
     return record;
 }
 

@@ -19,7 +19,7 @@ struct TSessionRecord
     QString Name;
     double Start = 0.0;    // OLE date
     double Finish = 0.0;   // OLE date
-    double Duration = 0.0; // days, Finish - Start
+    double Duration = 0.0; // days, Finish - Start, never below 0
     qint32 Bytes = 0;
     qint32 Speed = 0;
 };

@@ -6,7 +6,10 @@ set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libsodium-dev pkg-config
           libgtest-dev libbenchmark-dev fonts-dejavu-core
-          # the tray check under a real X server (tools/tray-check.sh)
+          # the case-folding table is generated from its CaseFolding.txt
+          unicode-data
+          # the tray check under a real X server (tools/tray-check.sh), and the black-box
+          # tests that press keys in the real window
           xvfb openbox trayer xdotool x11-utils
           # Debian's own dial-up tools, whose files the tests of the host guard copy
           ppp wvdial

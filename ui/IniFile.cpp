@@ -27,6 +27,17 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
     }
 }
 
+QString TIniFile::AddString(const QString& section, const std::function<QString(int)>& ident,
+                            const QString& value)
+{
+    try {
+        return FromSys(platform::AddProfileString(
+            ToSys(FileName), ToSys(section), [&](int k) { return ToSys(ident(k)); }, ToSys(value)));
+    } catch (const platform::ProfileError& e) {
+        throw EIniFileError(e.what());
+    }
+}
+
 void TIniFile::ReadSectionValues(const QString& section, QStringList& strings) const
 {
     strings.clear();

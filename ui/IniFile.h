@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <stdexcept>
 
 namespace nuvex {
@@ -27,6 +28,9 @@ public:
     QString ReadString(const QString& section, const QString& ident, const QString& defaultValue) const;
     // Creates file, section and key as needed. Throws EIniFileError when refused or failed.
     void WriteString(const QString& section, const QString& ident, const QString& value);
+    // Writes the value under the first of ident(0), ident(1) ... that is missing or holds
+    // this value already, and returns it. Throws EIniFileError when refused or failed.
+    QString AddString(const QString& section, const std::function<QString(int)>& ident, const QString& value);
     // The section's entries as "key=value" lines; the list holds this section's lines only.
     void ReadSectionValues(const QString& section, QStringList& strings) const;
 

@@ -1,5 +1,6 @@
 #include "watch/CheckNumberStore.h"
 
+#include "platform/IniFile.h"
 #include "platform/Profile.h"
 #include "ui/IniFile.h"
 #include "ui/SysText.h"
@@ -25,6 +26,11 @@ void TCheckNumberStore::WriteCheckNumber(const QString& entryName, const QString
     TIniFile(FileName).WriteString(entryName, NumberKey, number);
 }
 
+QString TCheckNumberStore::Problem()
+{
+    return FromSys(platform::DescribeDamage(platform::ResolveProfilePath(ToSys(FileName)), false));
+}
+
 std::shared_ptr<const TCheckNumbers> TCheckNumbers::Read()
 {
     static std::mutex mutex;
@@ -39,7 +45,7 @@ std::shared_ptr<const TCheckNumbers> TCheckNumbers::Read()
     const std::string key = ToSys(TCheckNumberStore::NumberKey);
     for (const std::string& section : document->SectionNames()) {
         const QString spelling = FromSys(section);
-        const QString folded = spelling.toCaseFolded();
+        const QString folded = FoldName(spelling);
         if (numbers->byFolded_.contains(folded))
             continue;
         const QString number = FromSys(document->Value(section, key).value_or(std::string()));
@@ -55,7 +61,7 @@ const QString* TCheckNumbers::Find(const QString& entryName) const
 {
     if (const auto exact = bySpelling_.constFind(entryName); exact != bySpelling_.constEnd())
         return &exact.value();
-    const auto found = byFolded_.constFind(entryName.toCaseFolded());
+    const auto found = byFolded_.constFind(FoldName(entryName));
     return found == byFolded_.constEnd() ? nullptr : &found.value();
 }
 

@@ -24,6 +24,8 @@ public:
     // Writes the entry's check number, creating the file and section as needed.
     // Throws EIniFileError when the write is refused or fails.
     static void WriteCheckNumber(const QString& entryName, const QString& number);
+    // What is wrong with the file (bytes that are no text), naming it; empty when nothing.
+    static QString Problem();
 };
 
 // Every authorised entry's check number from one reading of the file, looked up by entry

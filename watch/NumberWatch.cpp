@@ -1,5 +1,7 @@
 #include "watch/NumberWatch.h"
 
+#include "ui/SysText.h"
+
 #include <algorithm>
 
 namespace nuvex {
@@ -51,11 +53,10 @@ TAlarmDecision TWatchPass::Decision() const
 int TRowSelector::AddRow(const QString& caption, const QString& nameToSelect)
 {
     captions_.push_back(caption);
-    const auto matches = [this](const QString& text) {
-        return text.compare(name_, Qt::CaseInsensitive) == 0;
-    };
+    const auto matches = [this](const QString& text) { return FoldName(text) == foldedName_; };
     if (nameToSelect != name_ || captions_.size() == 1) {
         name_ = nameToSelect;
+        foldedName_ = FoldName(nameToSelect);
         selected_ = -1;
         for (std::size_t i = 0; i < captions_.size(); ++i)
             if (matches(captions_[i])) {
@@ -98,6 +99,17 @@ TAlarmOutcome DecideAlarm(TAlarmDecision decision, bool alarmRaisedBefore)
         break;
     }
     return {false, kAllOk, false};
+}
+
+QStringList TDamageNotices::Fresh(const QStringList& current)
+{
+    QStringList fresh;
+    for (const QString& problem : current) {
+        if (!problem.isEmpty() && !reported_.contains(problem))
+            fresh.append(problem);
+    }
+    reported_ = current;
+    return fresh;
 }
 
 } // namespace nuvex

@@ -6,6 +6,7 @@
 #include "watch/CheckNumberStore.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -86,6 +87,7 @@ private:
     // which spares folding every caption of every check.
     std::vector<QString> captions_;
     QString name_;
+    QString foldedName_;
     int selected_ = -1;
 };
 
@@ -115,5 +117,16 @@ struct TAlarmOutcome
     bool ShowWindow;
 };
 TAlarmOutcome DecideAlarm(TAlarmDecision decision, bool alarmRaisedBefore);
+
+// Reports of damaged files, each once: Fresh gives the problems not reported yet and
+// forgets those that went away, so that a file damaged again is reported again.
+class TDamageNotices
+{
+public:
+    QStringList Fresh(const QStringList& current);
+
+private:
+    QStringList reported_;
+};
 
 } // namespace nuvex

@@ -76,12 +76,12 @@ std::unique_ptr<TRasEntryProperties> TRasPhonebookEntry::GetProperties() const
     return properties;
 }
 
-ras::DWORD TRasPhonebookEntry::SetProperties(std::unique_ptr<TRasEntryProperties> properties,
+ras::DWORD TRasPhonebookEntry::SetProperties(std::unique_ptr<TRasEntryProperties> properties, ras::DWORD size,
                                              bool freeAndCheck)
 {
     const std::string name = ToSys(Name);
     const ras::DWORD result = ras::RasSetEntryPropertiesA(nullptr, name.c_str(), properties->Entry(),
-                                                          properties->Size(), nullptr, 0);
+                                                          std::min(size, properties->Size()), nullptr, 0);
     if (freeAndCheck) {
         properties.reset();
         RasCheck(result);

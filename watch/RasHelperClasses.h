@@ -67,9 +67,12 @@ public:
 
     // Reads the entry's record: asks the size, then the record. Raises ERasError.
     std::unique_ptr<TRasEntryProperties> GetProperties() const;
-    // Writes the record back. With freeAndCheck (what the program always uses) the record
-    // is released and a failure raises; without it only the result code is returned.
+    // Writes the first `size` bytes of the record back (the fixed part, 1768 bytes, unless
+    // the caller means to write what follows it too; never more than the record holds).
+    // With freeAndCheck (what the program always uses) the record is released and a
+    // failure raises; without it only the result code is returned.
     platform::ras::DWORD SetProperties(std::unique_ptr<TRasEntryProperties> properties,
+                                       platform::ras::DWORD size = sizeof(platform::ras::RASENTRYA),
                                        bool freeAndCheck = true);
 
     const QString Name;

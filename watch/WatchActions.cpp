@@ -20,6 +20,14 @@ QString AuthoriseEntry(const TRasPhonebookEntry& entry)
 void RestoreEntryNumber(TRasPhonebookEntry& entry)
 {
     const QString check = TCheckNumberStore::ReadCheckNumber(entry.Name);
+    // An empty check number (a section without "Tn", or one the store cannot find) would
+    // blank the entry's number: refuse it rather than write nothing over the number.
+    if (check.isEmpty())
+        throw ERevertRefused(QStringLiteral("Připojení „%1“ nemá v souboru Nuvex.val kontrolní číslo, "
+                                            "které by šlo zapsat. Číslo připojení zůstalo beze změny; "
+                                            "použijte „Aktualizuj“, nebo doplňte kontrolní číslo.")
+                                 .arg(entry.Name)
+                                 .toStdString());
     const TEntryNumberParts parts = SplitEntryNumber(check);
     const std::string area = ToSys(parts.AreaCode);
     const std::string local = ToSys(parts.LocalNumber);
@@ -41,7 +49,7 @@ void RestoreEntryNumber(TRasPhonebookEntry& entry)
     std::memcpy(record.szAreaCode, area.data(), area.size());
     std::memset(record.szLocalPhoneNumber, 0, sizeof record.szLocalPhoneNumber);
     std::memcpy(record.szLocalPhoneNumber, local.data(), local.size());
-    entry.SetProperties(std::move(properties), sizeof(ras::RASENTRYA));
+    entry.SetProperties(std::move(properties), sizeof(ras::RASENTRYA), true);
 }
 
 } // namespace nuvex

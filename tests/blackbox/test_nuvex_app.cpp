@@ -12,11 +12,14 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QThread>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -244,6 +247,25 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A date-time stamp of the options file (REG_BINARY, an 8-byte double); 0 when absent.
+double Stamp(const QByteArray& options, const QByteArray& name)
+{
+    const QRegularExpression value(u"\"%1\"=hex:([0-9a-f,]+)"_s.arg(QString::fromLatin1(name)));
+    const auto match = value.match(QString::fromLatin1(options));
+    if (!match.hasMatch())
+        return 0.0;
+    const QByteArray bytes = QByteArray::fromHex(match.captured(1).remove(u',').toLatin1());
+    double result = 0.0;
+    if (bytes.size() == sizeof result)
+        std::memcpy(&result, bytes.constData(), sizeof result);
+    return result;
+}
+
+double LogDate(QString text)
+{
+    return text.replace(u'?', u'.').toDouble();
+}
+
 } // namespace
 
 TEST_F(NuvexProgram, AnEntryThatCannotBeReadDoesNotBlindTheGuard)
@@ -371,4 +393,122 @@ TEST_F(NuvexProgram, ALineThatWillNotHangUpHoldsUpNeitherTheWindowNorTheOtherLin
     Ras({u"hangup"_s, u"Internet"_s});
     EXPECT_TRUE(WaitForLine(u"„Internet“ bylo nakonec zavěšeno"_s, 2500)) << Seen();
     EXPECT_EQ(seen.filter(u":Spojení „Internet“ se nepodařilo zavěsit"_s).size(), 1) << Seen(); // the log's
+}
+
+// Killed right after its first connected tick, the program must leave stamps that make
+// a session of some length, and the next start must log no session ending before it began.
+TEST_F(NuvexProgram, KilledAtTheFirstConnectedTickItLeavesNoNegativeSession)
+{
+    Ras({u"dial"_s, u"Internet"_s});
+    const QString options = QString::fromStdString((sandbox.machine() / "home" / "user.reg").string());
+    for (int round = 0; round < 4; ++round) {
+        Start();
+        // Kill the moment the session's start is on disk.
+        QDeadlineTimer deadline(15000);
+        double start = 0.0;
+        QByteArray text;
+        while (start == 0.0 && !deadline.hasExpired()) {
+            QFile file(options);
+            if (file.open(QIODevice::ReadOnly))
+                text = file.readAll();
+            start = Stamp(text, "StartSession");
+            if (start == 0.0)
+                QThread::usleep(200);
+        }
+        program.kill();
+        ASSERT_TRUE(program.waitForFinished(5000));
+        ASSERT_NE(start, 0.0) << "no session started";
+        QFile file(options);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        text = file.readAll();
+        EXPECT_GE(Stamp(text, "EndSession"), Stamp(text, "StartSession")) << text.toStdString();
+        pending.clear();
+    }
+    Start(); // logs the session the last kill left open
+    ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+    // Its own session, once it has lasted a tick, is logged when it ends.
+    QDeadlineTimer deadline(15000);
+    for (QByteArray text; !deadline.hasExpired(); QThread::msleep(50)) {
+        QFile file(options);
+        if (file.open(QIODevice::ReadOnly))
+            text = file.readAll();
+        if (Stamp(text, "EndSession") > Stamp(text, "StartSession") && Stamp(text, "StartSession") != 0.0)
+            break;
+    }
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(5000));
+
+    const QDate today = QDate::currentDate();
+    QFile log(QFileInfo(programFile).absolutePath() + u'/' + QString::number(today.year()) +
+              QString::number(today.month()) + u".txt"_s);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    int sessions = 0;
+    for (const QByteArray& line : log.readAll().split('\n')) {
+        const QString text = QString::fromUtf8(line).trimmed();
+        if (!text.contains(u'='))
+            continue;
+        ++sessions;
+        const QString key = text.section(u'=', 0, 0);
+        const QString end = text.section(u'=', 1).section(u',', 0, 0);
+        EXPECT_GE(LogDate(end), LogDate(key)) << text.toStdString();
+    }
+    EXPECT_GE(sessions, 1); // the last run's own at least
+}
+
+// "Přidej" pressed by a person on a read-only store: the program names the file in its
+// error, and the file stays as it was. Needs an X server (Xvfb) and xdotool to press keys.
+TEST_F(NuvexProgram, AddOnAReadOnlyStoreIsRefusedNamingTheFile)
+{
+    const QString store = QString::fromStdString((sandbox.machine() / "windows" / "Nuvex.val").string());
+    QFile::setPermissions(store, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    Ras({u"add"_s, u"Nové"_s, u"420-(2)-7"_s});
+
+    QProcess server;
+    QString display;
+    for (int attempt = 0; attempt < 20 && server.state() != QProcess::Running; ++attempt) {
+        display = u":"_s + QString::number(200 + (::getpid() + attempt * 7) % 500);
+        server.start(u"Xvfb"_s, {display, u"-screen"_s, u"0"_s, u"800x600x24"_s, u"-nolisten"_s, u"tcp"_s});
+        if (!server.waitForStarted(5000))
+            break;
+        // A display already taken makes the server end at once.
+        if (server.waitForFinished(700))
+            continue;
+    }
+    ASSERT_EQ(server.state(), QProcess::Running) << "Xvfb could not start";
+    const auto stopServer = qScopeGuard([&] {
+        server.terminate();
+        server.waitForFinished(5000);
+    });
+    QProcessEnvironment environment = Environment();
+    environment.insert(u"DISPLAY"_s, display);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    auto xdotool = [&](const QStringList& arguments) {
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(u"xdotool"_s, arguments);
+        tool.waitForFinished(15000);
+        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    };
+
+    const auto folder = sandbox.dir() / "program";
+    std::filesystem::create_directories(folder);
+    programFile = QString::fromStdString((folder / "nuvex").string());
+    std::filesystem::copy_file(NUVEX_BIN, programFile.toStdString());
+    program.setProcessEnvironment(environment);
+    program.start(programFile, {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(WaitForLine(kUnregisteredWarning, 15000)) << Seen(); // "Nové" is selected
+
+    const QString window = xdotool({u"search"_s, u"--sync"_s, u"--name"_s, u"^NUVEX"_s}).section(u'\n', 0, 0);
+    ASSERT_FALSE(window.isEmpty());
+    xdotool({u"windowfocus"_s, u"--sync"_s, window});
+    // "Př&ipojení" → "Př&idej".
+    xdotool({u"key"_s, u"--delay"_s, u"300"_s, u"alt+i"_s, u"i"_s});
+    EXPECT_TRUE(WaitForLine(store, 10000)) << Seen();
+    EXPECT_TRUE(seen.last().contains(u"chyba"_s)) << Seen();
+
+    QFile file(store);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("[Internet]\r\nTn=420-(2)-123456\r\n"));
+    EXPECT_EQ(program.state(), QProcess::Running); // the watch goes on
 }

@@ -287,6 +287,19 @@ TEST_F(OptionsStore, MachineWideKeyIsChosenWhenItExistsAndIsWritable)
     std::filesystem::permissions(MachineFile(), std::filesystem::perms(0644));
 }
 
+TEST_F(OptionsStore, AGarbageMachineWideFileIsReportedNamingItAndTheUserStoreServes)
+{
+    static const char kGarbage[] = "\x7f"
+                                   "ELF\x02\x01\x01\0\0garbage\xff\xfe";
+    WriteFile(MachineFile(), QByteArray(kGarbage, sizeof kGarbage - 1));
+    const QStringList problems = CreateOptions();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QString::fromStdString(MachineFile()))) << problems[0].toStdString();
+    EXPECT_EQ(Options->RootKey, registry::Root::CurrentUser);
+    EXPECT_NO_THROW(SetWhatShow(1));
+    DestroyOptions();
+}
+
 TEST_F(OptionsStore, CreatedOnTheMachineWideKeyTheStoreUsesIt)
 {
     WriteFile(MachineFile(), "Windows Registry Editor Version 5.00\r\n\r\n"

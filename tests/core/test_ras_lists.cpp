@@ -79,6 +79,33 @@ TEST_F(RasLists, PropertiesWrittenBackReachTheService)
     EXPECT_EQ(standin::GetEntry("Internet")->localNumber, "999");
 }
 
+// The write size and the free-and-check flag are two things: the size says how much of
+// the record the service gets (its fixed part, whatever the record's total), the flag
+// whether a failure raises.
+TEST_F(RasLists, PropertiesAreWrittenWithTheSizeGivenNotTheRecordsTotal)
+{
+    standin::AddEntry("Internet", Number(420, "2", "123456"));
+    TRasPhonebook phonebook;
+    auto record = std::make_unique<TRasEntryProperties>(3000); // a platform reporting a larger total
+    record->Entry()->dwSize = sizeof(ras::RASENTRYA);
+    record->Entry()->dwCountryCode = 420;
+    std::strcpy(record->Entry()->szLocalPhoneNumber, "42");
+    auto tooShort = std::make_unique<TRasEntryProperties>(*record);
+    EXPECT_EQ(phonebook.Items(0).SetProperties(std::move(tooShort), 1000, false),
+              632u); // returned, not raised
+    EXPECT_EQ(standin::GetEntry("Internet")->localNumber, "123456");
+    EXPECT_EQ(phonebook.Items(0).SetProperties(std::move(record), sizeof(ras::RASENTRYA), true), 0u);
+    EXPECT_EQ(standin::GetEntry("Internet")->localNumber, "42");
+
+    standin::RemoveEntry("Internet");
+    auto again = std::make_unique<TRasEntryProperties>(sizeof(ras::RASENTRYA));
+    again->Entry()->dwSize = sizeof(ras::RASENTRYA);
+    EXPECT_EQ(phonebook.Items(0).SetProperties(std::move(again), sizeof(ras::RASENTRYA), false), 623u);
+    again = std::make_unique<TRasEntryProperties>(sizeof(ras::RASENTRYA));
+    again->Entry()->dwSize = sizeof(ras::RASENTRYA);
+    EXPECT_THROW(phonebook.Items(0).SetProperties(std::move(again), sizeof(ras::RASENTRYA), true), ERasError);
+}
+
 TEST_F(RasLists, AnEntryThatVanishedRaisesTheRasError)
 {
     standin::AddEntry("Internet", Number(420, "2", "1"));

@@ -293,6 +293,23 @@ TEST(SessionColumns, RowsShowDateTimesFiguresAndADurationWithoutItsDays)
     EXPECT_TRUE(SessionColumnText(session, colCount, kCzech).isEmpty());
 }
 
+// "46365?5=0,0,5000," is what a run killed between its two session stamps used to log:
+// it must not turn the month's total into minus a hundred years.
+TEST_F(SessionStats, ASessionThatEndsBeforeItStartsCountsAsNoTime)
+{
+    const double day = Ole(QDate(2026, 12, 9));
+    WriteLog("202612.txt",
+             {u"46365?5=0,0,5000,"_s, Line(day + 0.4, day + 0.25), Line(day + 0.6, day + 0.85)});
+    const TSessionStats stats = CollectSessions(QDate(2026, 12, 9), TStatsPeriod::Month);
+    ASSERT_EQ(stats.Sessions.size(), 3u);
+    EXPECT_EQ(stats.Sessions[0].Duration, 0.0);
+    EXPECT_EQ(stats.Sessions[1].Duration, 0.0);
+    EXPECT_NEAR(stats.Sessions[2].Duration, 0.25, 1e-9);
+    EXPECT_NEAR(stats.Total, 0.25, 1e-9);
+    EXPECT_FALSE(FormatDuration(stats.Total).contains(u'-'));
+    EXPECT_FALSE(SessionColumnText(stats.Sessions[1], colDuration).contains(u'-'));
+}
+
 TEST(SessionDuration, IsRoundedToWholeSecondsNotCut)
 {
     const double start = Ole(QDate(2026, 12, 9), 2, 3) + 35 / 86400.0;

@@ -46,6 +46,17 @@ protected:
         file.write((u'[' + name + QStringLiteral("]\r\nTn=") + number + QStringLiteral("\r\n")).toUtf8());
     }
 
+    // Replaces "Nuvex.val" with these bytes; returns its path.
+    static QString WriteStore(const QByteArray& bytes)
+    {
+        platform::MakeDirs(platform::WindowsDir());
+        const QString path = QString::fromStdString(platform::WindowsDir()) + QStringLiteral("/Nuvex.val");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        return path;
+    }
+
     // The window's log without the times.
     QStringList LogTexts() const
     {

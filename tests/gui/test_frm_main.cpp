@@ -7,6 +7,7 @@
 #include "watch/NumberWatch.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -257,4 +258,45 @@ TEST_F(MainWindowWatch, AnEntryRemovedBetweenTheListingAndTheReadingIsSimplyGone
     EXPECT_EQ(Cell(0, 0), u"Internet"_s);
     EXPECT_EQ(LogTexts(), QStringList{kAllOk});
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// Damaged files are named once in the log, and the watch goes on with what it could read.
+TEST_F(MainWindowWatch, DamagedStoreAndPhonebookAreReportedOnceNamingTheFile)
+{
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    static const char kPicture[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xd8";
+    const QString store = WriteStore(QByteArray(kPicture, sizeof kPicture - 1));
+    QFile file(store);
+    MakeWindow();
+    Tick();
+    Tick();
+    const QStringList storeReports = LogTexts().filter(store);
+    ASSERT_EQ(storeReports.size(), 1) << LogTexts().join(u'\n').toStdString();
+    EXPECT_EQ(LogTexts().last(), kUnregisteredWarning); // nothing trusted: the watch goes on
+
+    // Repaired, then damaged again: reported again.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Internet]\r\nTn=420-(2)-123456\r\n");
+    file.close();
+    Tick();
+    EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(QByteArray("\0\x01\x02", 3));
+    file.close();
+    Tick();
+    EXPECT_EQ(LogTexts().filter(store).size(), 2);
+
+    // A phonebook cut in the middle of its last line.
+    const QString phonebook = QString::fromStdString(standin::PhonebookPath());
+    QFile pbk(phonebook);
+    ASSERT_TRUE(pbk.open(QIODevice::ReadOnly));
+    QByteArray bytes = pbk.readAll();
+    pbk.close();
+    bytes.chop(5);
+    ASSERT_TRUE(pbk.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    pbk.write(bytes);
+    pbk.close();
+    Tick();
+    Tick();
+    EXPECT_EQ(LogTexts().filter(phonebook).size(), 1) << LogTexts().join(u'\n').toStdString();
 }

@@ -7,9 +7,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -192,7 +195,7 @@ TEST_F(ConnectionGuard, SessionAcrossMonthsIsWrittenToTheMonthOfWritingUnderItsS
     EXPECT_FALSE(QFile::exists(SessionLogFile(QDate(2002, 5, 1))));
 }
 
-TEST_F(ConnectionGuard, EqualStampsAreDroppedAndTheSameStartReplacesItsEntry)
+TEST_F(ConnectionGuard, EqualStampsAreDroppedAndSessionsOfTheSameStartAreAllKept)
 {
     MakeWindow();
     const QDateTime start(QDate(2002, 5, 4), QTime(13, 0));
@@ -201,15 +204,70 @@ TEST_F(ConnectionGuard, EqualStampsAreDroppedAndTheSameStartReplacesItsEntry)
     EXPECT_FALSE(QFile::exists(MonthFile()));
     EXPECT_EQ(GetSessionStart(), 0.0); // cleared all the same
 
+    // Two copies of the program sharing the folder can start sessions in the same
+    // millisecond: the later one takes the next free millisecond instead of replacing.
+    const double startStamp = DateTimeToOle(start);
+    for (const QString& name : {u"První"_s, u"Druhé"_s, u"Třetí"_s}) {
+        SetStamps(start, start.addSecs(60));
+        window->ConnName = name;
+        window->WriteSessionLog();
+    }
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(FloatToSafeStr(startStamp) + u'=') && lines[0].endsWith(u"První"_s));
+    EXPECT_TRUE(lines[1].startsWith(FloatToSafeStr(startStamp + 1 / 86400000.0) + u'=') &&
+                lines[1].endsWith(u"Druhé"_s))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(FloatToSafeStr(startStamp + 2 / 86400000.0) + u'=') &&
+                lines[2].endsWith(u"Třetí"_s));
+    // The very same line written again (a retry) stays one line.
     SetStamps(start, start.addSecs(60));
     window->ConnName = u"První"_s;
     window->WriteSessionLog();
-    SetStamps(start, start.addSecs(120));
-    window->ConnName = u"Druhé"_s;
-    window->WriteSessionLog();
-    const QStringList lines = SessionLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].endsWith(u"Druhé"_s));
+    EXPECT_EQ(SessionLines().size(), 3);
+}
+
+TEST_F(ConnectionGuard, AnEndBeforeTheStartIsLoggedAsASessionOfNoLength)
+{
+    standin::AddReceivedBytes(5000);
+    const QDateTime start(QDate(2026, 12, 9), QTime(12, 0));
+    // What a run killed between writing the two stamps used to leave: no end at all.
+    Options->WriteFloat(u"StartSession"_s, DateTimeToOle(start));
+    Options->WriteFloat(u"EndSession"_s, 0.0);
+    MakeWindow(); // logs the session left open
+    const QString stamp = FloatToSafeStr(DateTimeToOle(start));
+    EXPECT_EQ(SessionLines(), QStringList{stamp + u'=' + stamp + u",0,5000,"_s});
+    EXPECT_EQ(GetSessionStart(), 0.0);
+}
+
+TEST_F(ConnectionGuard, TheFirstConnectedTickWritesBothStampsInOneUpdate)
+{
+    standin::Dial("Internet");
+    MakeWindow();
+    // Every update of the options file renames a new file into place: count them.
+    const std::string file = platform::registry::RootFile(platform::registry::Root::CurrentUser);
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch,
+                                QFileInfo(QString::fromStdString(file)).path().toLocal8Bit().constData(),
+                                IN_MOVED_TO),
+              0);
+    window->Timer1Timer();
+    int replaced = 0;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(p);
+            if (event->len > 0 &&
+                std::string(event->name) == QFileInfo(QString::fromStdString(file)).fileName().toStdString())
+                ++replaced;
+            p += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watch);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_NE(GetSessionStart(), 0.0);
+    EXPECT_EQ(GetSessionEnd(), GetSessionStart()); // the same instant
 }
 
 TEST_F(ConnectionGuard, SessionLeftOpenByAnEarlierRunIsLoggedAtCreation)

@@ -1,8 +1,10 @@
 #include "MainWindowFixture.h"
+#include "ui/IniFile.h"
 #include "watch/NumberWatch.h"
 #include "watch/WatchActions.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -20,6 +22,20 @@ protected:
         EXPECT_EQ(window->Pridej->isEnabled(), add);
         EXPECT_EQ(window->Zmenit->isEnabled(), update);
         EXPECT_EQ(window->Vratit->isEnabled(), revert);
+    }
+    // Revert on the changed entry "Internet" (420-(906)-999) refused: the entry as it was,
+    // and one box that is not the success text but mentions `mentioning`.
+    void ExpectRevertRefused(const QString& mentioning)
+    {
+        window->Vratit->trigger();
+        const auto entry = standin::GetEntry("Internet");
+        EXPECT_EQ(entry->countryCode, 420u);
+        EXPECT_EQ(entry->areaCode, "906");
+        EXPECT_EQ(entry->localNumber, "999");
+        EXPECT_EQ(window->RowImage(0), imgChanged);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_NE(boxes.calls[0].text, kRevertDone);
+        EXPECT_TRUE(boxes.calls[0].text.contains(mentioning)) << boxes.calls[0].text.toStdString();
     }
     QByteArray StoreBytes() const
     {
@@ -157,16 +173,7 @@ TEST_F(WatchActions, RevertRefusesAnOverlongCheckNumberAndChangesNothing)
     Authorise(u"Internet"_s, u"420-(12345678901)-1"_s); // an area code one character too long
     MakeWindow();
     Tick();
-    const auto before = standin::GetEntry("Internet");
-    window->Vratit->trigger();
-    const auto after = standin::GetEntry("Internet");
-    EXPECT_EQ(after->countryCode, before->countryCode);
-    EXPECT_EQ(after->areaCode, "906");
-    EXPECT_EQ(after->localNumber, "999");
-    EXPECT_EQ(window->RowImage(0), imgChanged);
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_NE(boxes.calls[0].text, kRevertDone);
-    EXPECT_TRUE(boxes.calls[0].text.contains(u"420-(12345678901)-1"_s)) << boxes.calls[0].text.toStdString();
+    ExpectRevertRefused(u"420-(12345678901)-1"_s);
 
     // A local number of 129 characters is refused the same way; 128 fits.
     QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
@@ -181,4 +188,63 @@ TEST_F(WatchActions, RevertRefusesAnOverlongCheckNumberAndChangesNothing)
     window->Vratit->trigger();
     EXPECT_EQ(standin::GetEntry("Internet")->localNumber, std::string(128, '7'));
     EXPECT_EQ(boxes.calls.back().text, kRevertDone);
+}
+
+// The watch, Revert and Update must agree on which section belongs to an entry whose
+// stored spelling differs in letter case, in any script.
+TEST_F(WatchActions, EveryActionFindsTheSectionTheWatchMatchedWhateverTheScript)
+{
+    standin::AddEntry("Άlfa", {420, "906", "1"});       // Greek capital alpha with tonos
+    standin::AddEntry("\u212Aarel", {420, "906", "2"}); // Kelvin sign, folds to "k"
+    WriteStore("[\xCE\xAC"
+               "lfa]\r\nTn=420-(2)-1\r\n[karel]\r\nTn=420-(2)-2\r\n");
+    MakeWindow();
+    Tick();
+    EXPECT_EQ(Cell(0, 2), u"420-(2)-1"_s);
+    EXPECT_EQ(window->RowImage(0), imgChanged);
+    EXPECT_EQ(window->RowImage(1), imgChanged);
+
+    Select(0);
+    window->Vratit->trigger();
+    EXPECT_EQ(standin::GetEntry("Άlfa")->areaCode, "2");
+    EXPECT_EQ(boxes.calls.back().text, kRevertDone);
+
+    boxes.Answer(true);
+    Select(1);
+    window->Zmenit->trigger();
+    EXPECT_EQ(StoreBytes(), QByteArray("[\xCE\xAC"
+                                       "lfa]\r\nTn=420-(2)-1\r\n[karel]\r\nTn=420-(906)-2\r\n"));
+    Tick();
+    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
+}
+
+TEST_F(WatchActions, RevertRefusesAnEmptyCheckNumberAndWritesNothing)
+{
+    standin::AddEntry("Internet", {420, "906", "999"});
+    WriteStore("[Internet]\r\nPoznamka=bez cisla\r\n"); // authorised, but without "Tn"
+    MakeWindow();
+    Tick();
+    ASSERT_EQ(window->RowImage(0), imgChanged);
+    ExpectRevertRefused(u"Internet"_s);
+}
+
+// A store the user may not write is refused as Windows refuses a read-only file: an
+// error naming the file, and the file as it was.
+TEST_F(WatchActions, AddOnAReadOnlyStoreIsRefusedNamingTheFile)
+{
+    standin::AddEntry("Nové", {420, "2", "7"});
+    const QString path = WriteStore("[Internet]\r\nTn=420-(2)-1\r\n");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    MakeWindow();
+    Tick();
+    Select(0);
+    try {
+        window->PridejExecute();
+        ADD_FAILURE() << "a read-only store was written";
+    } catch (const EIniFileError& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(path)) << error.what();
+    }
+    EXPECT_EQ(StoreBytes(), QByteArray("[Internet]\r\nTn=420-(2)-1\r\n"));
+    EXPECT_EQ(window->RowImage(0), imgUnregistered);
 }

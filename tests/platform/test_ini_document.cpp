@@ -8,6 +8,7 @@ using nuvex::platform::EqualsIgnoreCase;
 using nuvex::platform::FoldCase;
 using nuvex::platform::IniDocument;
 using nuvex::platform::ProfileError;
+using namespace std::string_literals;
 
 namespace {
 
@@ -19,6 +20,21 @@ std::string Set(std::string_view text, std::string_view section, std::string_vie
 }
 
 } // namespace
+
+TEST(TextFold, FoldsEveryScriptByUnicodeSimpleCaseFolding)
+{
+    EXPECT_EQ(FoldCase("Άlfa"), "άlfa");             // Greek with tonos
+    EXPECT_EQ(FoldCase("\u212Aarel"), "karel");      // the Kelvin sign is a K
+    EXPECT_EQ(FoldCase("ΣΊΣΥΦΟΣ"), "σίσυφοσ");       // final sigma folds like sigma
+    EXPECT_EQ(FoldCase("ǅ"), "ǆ");                   // title-case digraph
+    EXPECT_EQ(FoldCase("ՀԱՅ"), "հայ");               // Armenian
+    EXPECT_EQ(FoldCase("\U00010400"), "\U00010428"); // Deseret, four bytes
+    EXPECT_EQ(FoldCase("ẞ"), "ß");                   // simple folding: one letter stays one
+    EXPECT_TRUE(EqualsIgnoreCase("ΆLFA", "άlfa"));
+    // Bytes that are not UTF-8 are kept and never swallow the letters after them.
+    EXPECT_EQ(FoldCase("\xC3(\xE2\x82A\xF0\x9F\x98"), "\xC3(\xE2\x82a\xF0\x9F\x98");
+    EXPECT_EQ(FoldCase("\xC0\xC1\xED\xA0\x80Z"), "\xC0\xC1\xED\xA0\x80z"); // overlong, surrogate
+}
 
 TEST(TextFold, FoldsEveryCzechLetter)
 {
@@ -35,9 +51,10 @@ TEST(TextFold, FollowsTheIrregularRunsOfLatinExtendedA)
     EXPECT_EQ(FoldCase("ŊŒŠŶ"), "ŋœšŷ"); // even upper again from U+014A
     EXPECT_EQ(FoldCase("ŹŻŽ"), "źżž");   // odd upper from U+0179
     EXPECT_EQ(FoldCase("Ÿ"), "ÿ");
-    EXPECT_EQ(FoldCase("İ"), "i");
-    // Lower-case and caseless letters stay.
-    EXPECT_EQ(FoldCase("ıĸŉſ"), "ıĸŉſ");
+    // Capital I with dot has only a full folding (two code points), so it stays;
+    // long s folds to s; lower-case and caseless letters stay.
+    EXPECT_EQ(FoldCase("İ"), "İ");
+    EXPECT_EQ(FoldCase("ıĸŉſ"), "ıĸŉs");
 }
 
 TEST(TextFold, FoldsLatin1GreekAndCyrillic)
@@ -86,28 +103,111 @@ TEST(IniDocumentRead, IgnoresHandEditedSpacingAndQuotes)
     EXPECT_EQ(doc.Value("Internet", "Lone"), "\"");
 }
 
-TEST(IniDocumentRead, SkipsCommentsAndLinesThatAreNotKeys)
+TEST(IniDocumentRead, SkipsCommentsAndKeysBeforeAnySection)
 {
     const auto doc = IniDocument::Parse("Orphan=before any section\n"
                                         "[A]\n"
                                         "; Hidden=comment\n"
                                         "   ;Indented=comment\n"
-                                        "just words\n"
                                         "\n"
                                         "Real=1\n");
     EXPECT_EQ(doc.Entries("A"), (std::vector<std::pair<std::string, std::string>>{{"Real", "1"}}));
     EXPECT_FALSE(doc.Value("A", "Orphan"));
 }
 
+// A line without "=" holds its key, so a later "k=v" is a duplicate that is not read.
+TEST(IniDocumentRead, ABareLineHoldsItsKey)
+{
+    const auto doc = IniDocument::Parse("[A]\n"
+                                        "just words\n"
+                                        "Tn\n"
+                                        "tn=420-(906)-1\n"
+                                        "Real=1\n");
+    EXPECT_EQ(doc.Value("A", "Tn"), "");
+    EXPECT_EQ(doc.Entries("A"), (std::vector<std::pair<std::string, std::string>>{
+                                    {"just words", ""}, {"Tn", ""}, {"Real", "1"}}));
+    // Writing the key fills the bare line instead of adding a second one.
+    IniDocument edited = doc;
+    edited.SetValue("a", "TN", "5");
+    EXPECT_EQ(edited.Serialize(), "[A]\njust words\nTn=5\ntn=420-(906)-1\nReal=1\n");
+}
+
 TEST(IniDocumentRead, SectionNameRunsToTheLastBracket)
 {
     const auto doc = IniDocument::Parse("[a]b] ; note\n"
-                                        "K=1\n"
-                                        "[ Open name \n"
-                                        "K=2\n");
-    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"a]b", "Open name"}));
+                                        "K=1\n");
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"a]b"}));
     EXPECT_EQ(doc.Value("a]b", "K"), "1");
-    EXPECT_EQ(doc.Value("open NAME", "K"), "2");
+}
+
+// "[Internet" is no header: the entry stays unauthorised, and a write of that section
+// makes a proper one instead of writing under the broken line.
+TEST(IniDocumentRead, AnOpenBracketWithoutItsCloseIsAnOrdinaryLine)
+{
+    const std::string text = "[A]\nK=1\n[Internet\nTn=420-(2)-1\n";
+    const auto doc = IniDocument::Parse(text);
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"A"}));
+    EXPECT_FALSE(doc.HasSection("Internet"));
+    EXPECT_EQ(doc.Value("A", "Tn"), "420-(2)-1"); // still the section before it
+    EXPECT_EQ(Set(text, "Internet", "Tn", "5"), text + "[Internet]\r\nTn=5\r\n");
+}
+
+TEST(IniDocumentRead, TrimsEveryBlankTheProfileFunctionsSkip)
+{
+    const auto doc = IniDocument::Parse("\v[\f Internet\t]\x1A\r\n"
+                                        "\fTn\v=\t420-123\x1A\r\n"
+                                        "Dos=420-123\r\x1A");
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"Internet"}));
+    EXPECT_EQ(doc.Value("Internet", "Tn"), "420-123");
+    EXPECT_EQ(doc.Value("Internet", "Dos"), "420-123");
+    // A value ending in one of them is quoted so that it reads back whole.
+    EXPECT_EQ(IniDocument::Parse(Set("", "S", "k", "a\x1A")).Value("S", "k"), "a\x1A");
+}
+
+TEST(IniDocumentRead, AValueEndsAtItsFirstNulButTheBytesStay)
+{
+    const std::string text = "[S]\nk=420\0garbage\nq=\"12\0\"\nnext=1\n"s;
+    IniDocument doc = IniDocument::Parse(text);
+    EXPECT_EQ(doc.Value("S", "k"), "420");
+    EXPECT_EQ(doc.Value("S", "q"), "12");
+    EXPECT_EQ(doc.Value("S", "next"), "1");
+    doc.SetValue("S", "next", "2");
+    EXPECT_EQ(doc.Serialize(), "[S]\nk=420\0garbage\nq=\"12\0\"\nnext=2\n"s);
+}
+
+TEST(IniDocumentEncoding, AUtf8ByteOrderMarkIsSkippedAndKept)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    const auto doc = IniDocument::Parse(bom + "[Internet]\r\nTn=1\r\n");
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"Internet"}));
+    EXPECT_EQ(doc.Value("internet", "Tn"), "1");
+    EXPECT_EQ(Set(bom + "[Internet]\r\nTn=1\r\n", "Internet", "Tn", "2"), bom + "[Internet]\r\nTn=2\r\n");
+    EXPECT_EQ(Set(bom, "Nové", "Tn", "3"), bom + "[Nové]\r\nTn=3\r\n");
+}
+
+TEST(IniDocumentEncoding, UnicodeTextStaysUnicode)
+{
+    // "[Práce]\r\nTn=1\r\n" with a character beyond the basic plane in a comment.
+    auto utf16 = [](std::u16string_view text) {
+        std::string bytes = "\xFF\xFE";
+        for (const char16_t u : text) {
+            bytes += static_cast<char>(u & 0xFF);
+            bytes += static_cast<char>(u >> 8);
+        }
+        return bytes;
+    };
+    const std::string file = utf16(u"[Práce]\r\n;\U0001F600\r\nTn=1\r\n");
+    IniDocument doc = IniDocument::Parse(file);
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"Práce"}));
+    EXPECT_EQ(doc.Value("PRÁCE", "tn"), "1");
+    EXPECT_EQ(doc.Serialize(), file); // read and written back unchanged
+    doc.SetValue("Práce", "Tn", "2");
+    doc.SetValue("Domů", "Tn", "3");
+    EXPECT_EQ(doc.Serialize(), utf16(u"[Práce]\r\n;\U0001F600\r\nTn=2\r\n[Domů]\r\nTn=3\r\n"));
+    // A lone surrogate and an odd last byte survive a rewrite too.
+    const std::string odd = utf16(u"[A]\r\nk=1\r\n") + "\x00\xD8"s + "x";
+    IniDocument oddDoc = IniDocument::Parse(odd);
+    EXPECT_EQ(oddDoc.Serialize(), odd);
 }
 
 TEST(IniDocumentRead, AcceptsEveryKindOfLineEnd)
