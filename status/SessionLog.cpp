@@ -13,7 +13,9 @@ QString SessionLogFile(const QDate& date)
     return GetAppDir() + QString::number(date.year()) + QString::number(date.month()) + u".txt";
 }
 
-void WriteSessionLog(const TSessionFields& fields)
+namespace {
+
+void LogSession(const TSessionFields& fields, bool keepLogged)
 {
     if (IsWinNT())
         return;
@@ -24,10 +26,26 @@ void WriteSessionLog(const TSessionFields& fields)
             const QString value = end + u',' + QString::number(fields.ConnSpeed) + u',' +
                                   QString::number(SessionBytes(GetBytesReceived(), fields.BytesAtStart)) +
                                   u',' + fields.ConnName;
-            TIniFile(SessionLogFile(QDate::currentDate())).WriteString(kSessionSection, start, value);
+            TIniFile log(SessionLogFile(QDate::currentDate()));
+            // No value holds a line break: this default means "no line yet".
+            const QString none = QStringLiteral("\n");
+            if (!keepLogged || log.ReadString(kSessionSection, start, none) == none)
+                log.WriteString(kSessionSection, start, value);
         }
     }
     ClearSession();
+}
+
+} // namespace
+
+void WriteSessionLog(const TSessionFields& fields)
+{
+    LogSession(fields, false);
+}
+
+void WriteSessionLeftOpen(const TSessionFields& fields)
+{
+    LogSession(fields, true);
 }
 
 } // namespace nuvex
