@@ -1,15 +1,19 @@
 #include "app/Startup.h"
 
+#include "app/CommandLine.h"
 #include "app/Frm_Main.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "news/Dlg_Novinky.h"
 #include "news/Dm_ic.h"
 #include "news/VersionInfo.h"
+#include "platform/SystemPaths.h"
+#include "settings/AutoStart.h"
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
 #include "ui/HelpEngine.h"
 #include "ui/Placement.h"
+#include "ui/SysText.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -32,6 +36,8 @@ void StartupNews(const QString& versionText, const QStringList& news, const TSho
 
 int RunNuvex(int argc, char** argv)
 {
+    if (const auto status = AnswerCommandLine(argc, argv))
+        return *status;
     QApplication application(argc, argv);
 
     // A second copy only asks the first to come forward, and ends: no window, no tray
@@ -43,6 +49,9 @@ int RunNuvex(int argc, char** argv)
     }
 
     QApplication::setApplicationName(QStringLiteral("Nuvex"));
+    QApplication::setApplicationVersion(VersionText());
+    // Desktops match the windows to the menu entry and its icon by this name.
+    QApplication::setDesktopFileName(QStringLiteral("nuvex"));
     // Hidden in the tray the window is closed, yet the program runs on; only the quit
     // command and the end of the session end it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -53,6 +62,11 @@ int RunNuvex(int argc, char** argv)
     // The options exist before any window, and until the program's very end.
     const QStringList optionProblems = CreateOptions();
     const auto destroyOptions = qScopeGuard([] { DestroyOptions(); });
+    try {
+        AutoStartOnFirstStart(*Options, FromSys(platform::ProgramFile()));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "Nuvex: %s\n", error.what());
+    }
 
     TFrmNuvex window;
     TDm dm;

@@ -4,7 +4,7 @@
 #include "passwords/Windows1250.h"
 #include "platform/AtomicFile.h"
 #include "platform/SysError.h"
-#include "ui/AppDir.h"
+#include "ui/DataDir.h"
 #include "ui/SysText.h"
 
 #include <QFile>
@@ -174,7 +174,7 @@ void RemoveRecord(TPwdRecords& records, qsizetype index)
 
 QString DefaultPwdFile()
 {
-    return GetAppDir() + kPwdFileName;
+    return GetDataDir() + kPwdFileName;
 }
 
 bool LoadRecords(TPwdRecords& records, const QString& path)

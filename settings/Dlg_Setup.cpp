@@ -2,14 +2,18 @@
 
 #include "passwords/Dlg_ChangePwd.h"
 #include "passwords/MasterPassword.h"
+#include "platform/SystemPaths.h"
+#include "settings/AutoStart.h"
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
 #include "ui/Placement.h"
+#include "ui/SysText.h"
 #include "ui/qnDialogButtons.h"
 #include "ui/qnForms.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,6 +70,9 @@ TDlgSetup::TDlgSetup(QWidget* parent) : QDialog(parent)
     Tab95Sheet2 = Named(new QWidget, "Tab95Sheet2");
     auto* behaviour = new QVBoxLayout(Tab95Sheet2);
     behaviour->setSpacing(3);
+    ChxAutoStart =
+        Named(new QCheckBox(QStringLiteral("&Spouštět po přihlášení"), Tab95Sheet2), "ChxAutoStart");
+    behaviour->addWidget(ChxAutoStart);
     behaviour->addWidget(Named(new QLabel(QStringLiteral("Při startu aplikace"), Tab95Sheet2), "Label2"));
     ChxAppHide = Named(new QCheckBox(QStringLiteral("&Neskrývat okno do traye"), Tab95Sheet2), "ChxAppHide");
     behaviour->addWidget(ChxAppHide);
@@ -123,6 +130,7 @@ TDlgSetup::TDlgSetup(QWidget* parent) : QDialog(parent)
 
 void TDlgSetup::FormCreate()
 {
+    ChxAutoStart->setChecked(IsAutoStartOn());
     ChxAppHide->setChecked(Options->ReadBool(QStringLiteral("AppHideAfterStart")));
     ChxAskClose->setChecked(Options->ReadBool(QStringLiteral("AskBeforeQuit")));
     switch (GetWhatShow()) {
@@ -169,6 +177,9 @@ void TDlgSetup::FormClose()
     Options->WriteString(kAutoPwdOption, QString());
     if (CheckBox1->isChecked())
         Options->WriteString(kAutoPwdOption, AutoPwdEdit->text());
+    // Written again when on, so that its Exec line follows a program that was moved.
+    if (ChxAutoStart->isChecked() || QFileInfo::exists(AutoStartFile()))
+        SetAutoStart(ChxAutoStart->isChecked(), FromSys(platform::ProgramFile()));
 }
 
 void TDlgSetup::Button1Click()

@@ -1,7 +1,7 @@
 #pragma once
 
-// TDlgSetup: the settings dialog. It edits the confirmation, tray, status-bar and
-// automatic-login options and offers the change of the master password.
+// TDlgSetup: the settings dialog. It edits the confirmation, autostart, tray, status-bar
+// and automatic-login options and offers the change of the master password.
 
 #include <QDialog>
 
@@ -34,6 +34,7 @@ public:
     QWidget* Tab95Sheet2 = nullptr;
     QCheckBox* ChxAskClose = nullptr;
     QCheckBox* ChxAskDeleteRecords = nullptr;
+    QCheckBox* ChxAutoStart = nullptr;
     QCheckBox* ChxAppHide = nullptr;
     QRadioButton* RbBytesRec = nullptr;
     QRadioButton* RbConnSpeed = nullptr;

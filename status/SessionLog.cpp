@@ -3,14 +3,14 @@
 #include "settings/uOptions.h"
 #include "status/ConnectionStatus.h"
 #include "status/qnRasUtils.h"
-#include "ui/AppDir.h"
+#include "ui/DataDir.h"
 #include "ui/IniFile.h"
 
 namespace nuvex {
 
 QString SessionLogFile(const QDate& date)
 {
-    return GetAppDir() + QString::number(date.year()) + QString::number(date.month()) + u".txt";
+    return GetDataDir() + QString::number(date.year()) + QString::number(date.month()) + u".txt";
 }
 
 namespace {

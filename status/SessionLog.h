@@ -1,6 +1,6 @@
 #pragma once
 
-// The session log: one INI file per month in the program's folder (20025.txt for May
+// The session log: one INI file per month in the program's data folder (20025.txt for May
 // 2002), section "SESSION", one line per session:
 //   <start>=<end>,<speed>,<bytes>,<entry name>
 // with start and end as FloatToSafeStr texts of OLE dates.
@@ -12,7 +12,7 @@ namespace nuvex {
 
 inline const QString kSessionSection = QStringLiteral("SESSION");
 
-// The month's file: GetAppDir() + year + month without a leading zero + ".txt".
+// The month's file: GetDataDir() + year + month without a leading zero + ".txt".
 QString SessionLogFile(const QDate& date);
 
 struct TSessionFields

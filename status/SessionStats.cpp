@@ -3,7 +3,7 @@
 #include "settings/qnOptions.h"
 #include "settings/uOptions.h"
 #include "status/SessionLog.h"
-#include "ui/AppDir.h"
+#include "ui/DataDir.h"
 #include "ui/IniFile.h"
 #include "ui/TimeFormat.h"
 
@@ -148,7 +148,7 @@ QStringList ListLogFiles(const QDate& date, TStatsPeriod period)
             files.append(file);
         return files;
     }
-    const QString folder = GetAppDir();
+    const QString folder = GetDataDir();
     // Like the system's file masks, the pattern ignores letter case.
     const QStringList names = QDir(folder).entryList({QString::number(date.year()) + u"*.txt"},
                                                      QDir::Files | QDir::Hidden | QDir::System);

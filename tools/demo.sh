@@ -10,6 +10,9 @@ build=${NUVEX_BUILD_DIR:-$root/build}
 "$root/tools/build.sh" nuvex nuvex-ras
 
 export NUVEX_SYSTEM_ROOT=${NUVEX_SYSTEM_ROOT:-$root/demo-machine}
+# The first start switches autostart on: the demo keeps that entry on its machine, so that
+# your own session never starts the demo after login.
+export XDG_CONFIG_HOME=$NUVEX_SYSTEM_ROOT/config
 ras="$build/bin/nuvex-ras"
 if [ ! -e "$NUVEX_SYSTEM_ROOT/ras/rasphone.pbk" ]; then
     mkdir -p "$NUVEX_SYSTEM_ROOT/windows"

@@ -4,7 +4,9 @@
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev
-          fonts-dejavu-core)
+          fonts-dejavu-core
+          # the Debian package and its checks (tools/package.sh, tools/check-package.sh)
+          dpkg-dev file lintian desktop-file-utils appstream)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -36,6 +36,8 @@ cleanup() {
 trap cleanup EXIT
 
 export DISPLAY=:93 NUVEX_SYSTEM_ROOT=$work/machine LC_ALL=cs_CZ.UTF-8
+# The program's first start writes an autostart entry: keep it, and the data, in $work.
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 Xvfb "$DISPLAY" -screen 0 900x640x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
 sleep 1
 openbox >/dev/null 2>&1 & pids+=($!)

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test (headless). Then builds
-# the unit and window tests and the fuzz corpora's replay with AddressSanitizer and
-# UndefinedBehaviorSanitizer in build-sanitize/ (or $NUVEX_SANITIZE_BUILD_DIR) and runs
-# them there; NUVEX_SKIP_SANITIZE=1 leaves that part out.
+# Installs what is missing, builds everything, builds and checks the Debian package, and
+# runs every test (headless). Then builds the unit and window tests and the fuzz corpora's
+# replay with AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/ (or
+# $NUVEX_SANITIZE_BUILD_DIR) and runs them there; NUVEX_SKIP_SANITIZE=1 leaves that out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NUVEX_BUILD_DIR:-$root/build}
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
+# The Debian package, checked as installed (lintian, validators, the extracted program).
+"$root/tools/check-package.sh"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300)
 
 [ -n "${NUVEX_SKIP_SANITIZE:-}" ] && exit 0

@@ -1,6 +1,6 @@
 #include "ui/HelpEngine.h"
 
-#include "ui/AppDir.h"
+#include "ui/DataDir.h"
 #include "ui/HelpFile.h"
 #include "ui/HelpMacro.h"
 #include "ui/HelpPopup.h"
@@ -48,11 +48,12 @@ QString Quoted(const QString& text)
     return u"„"_s + text + u"“"_s;
 }
 
-// A bare name lies beside the program file; a path is taken as given.
+// A bare name lies beside the program file or in the installed shared folder; a path is
+// taken as given.
 QString ResolveHelpFile(const QString& file)
 {
     const QString name = file.isEmpty() ? ApplicationHelpFile() : file;
-    return name.contains(u'/') ? name : GetAppDir() + name;
+    return name.contains(u'/') ? name : FindProgramFile(name);
 }
 
 // The file a macro names: the request's own file when it names none, else a bare name

@@ -4,6 +4,7 @@
 // hand: starting a copy of the program, running the tool, and reading what the program
 // prints line by line.
 
+#include "SeededOptions.h"
 #include "support/Sandbox.h"
 
 #include <QDate>
@@ -46,12 +47,7 @@ protected:
         std::filesystem::create_directories(home);
         QFile options(QString::fromStdString((home / "user.reg").string()));
         ASSERT_TRUE(options.open(QIODevice::WriteOnly));
-        options.write("Windows Registry Editor Version 5.00\r\n\r\n"
-                      "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                      "\"Installed\"=dword:00000001\r\n"
-                      "\"ShowNews\"=dword:00000000\r\n"
-                      "\"AppHideAfterStart\"=dword:00000001\r\n"
-                      "\"LastWhatsNew\"=\"" NUVEX_VERSION "\"\r\n");
+        options.write(kSeededOptions);
     }
 
     void TearDown() override

@@ -257,6 +257,10 @@ TEST_F(ConnectionGuard, AFailedWriteKeepsTheSessionOpen)
     const QString blocker = QString::fromStdString((sandbox.dir() / "not-a-folder").string());
     QFile(blocker).open(QIODevice::WriteOnly);
     SetAppDirForTesting(blocker + u"/program"_s); // its folder cannot be made
+    // and neither can the user's data folder, where the logs go instead
+    QDir().mkpath(QString::fromStdString((sandbox.dir() / "home/.local/share").string()));
+    QFile(QString::fromStdString((sandbox.dir() / "home/.local/share/nuvex").string()))
+        .open(QIODevice::WriteOnly);
     SetStamps(QDateTime::currentDateTime().addSecs(-60), QDateTime::currentDateTime());
     const double start = GetSessionStart();
     EXPECT_THROW(window->WriteSessionLog(), EIniFileError);

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 #include "passwords/MasterPassword.h"
+#include "settings/AutoStart.h"
 #include "settings/Dlg_Setup.h"
 #include "ui/Dlg_About.h"
 #include "ui/ShellOpen.h"
@@ -253,4 +254,61 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);
     EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+}
+
+TEST_F(SettingsDialog, TheAutostartBoxWritesAndRemovesTheFileThatStartsThisProgram)
+{
+    const QString file = AutoStartFile();
+    const auto execLine = [&file] {
+        QFile entry(file);
+        if (entry.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : entry.readAll().split('\n'))
+                if (line.startsWith("Exec="))
+                    return QString::fromUtf8(line.mid(5));
+        return QString();
+    };
+    {
+        TDlgSetup dialog;
+        EXPECT_EQ(dialog.ChxAutoStart->text(), u"&Spouštět po přihlášení"_s);
+        EXPECT_EQ(dialog.ChxAutoStart->parentWidget(), dialog.Tab95Sheet2); // page "Chování"
+        EXPECT_FALSE(dialog.ChxAutoStart->isChecked());
+        dialog.ChxAutoStart->setChecked(true);
+        dialog.done(mrCancel);
+    }
+    EXPECT_FALSE(QFile::exists(file));
+    {
+        TDlgSetup dialog;
+        dialog.ChxAutoStart->setChecked(true);
+        dialog.done(mrOk);
+    }
+    ASSERT_TRUE(QFile::exists(file));
+    // The running program: here the test program itself.
+    EXPECT_EQ(execLine(), DesktopExecArgument(QString::fromStdString(platform::ProgramFile())));
+    EXPECT_TRUE(execLine().endsWith(u"nuvex_gui_tests"_s)) << execLine().toStdString();
+    {
+        TDlgSetup dialog;
+        EXPECT_TRUE(dialog.ChxAutoStart->isChecked());
+        dialog.ChxAutoStart->setChecked(false);
+        dialog.done(mrOk);
+    }
+    EXPECT_FALSE(QFile::exists(file));
+    TDlgSetup dialog;
+    EXPECT_FALSE(dialog.ChxAutoStart->isChecked());
+}
+
+TEST_F(SettingsDialog, TheBehaviourPageKeepsItsOptionsInOrderAndEveryOneFits)
+{
+    TDlgSetup dialog;
+    dialog.show();
+    QApplication::processEvents();
+    const QList<QWidget*> order{dialog.ChxAutoStart, dialog.ChxAppHide, dialog.RbBytesRec, dialog.RbConnSpeed,
+                                dialog.RbConnTime,   dialog.CheckBox1,  dialog.Button1};
+    for (qsizetype index = 0; index < order.size(); ++index) {
+        QWidget* widget = order[index];
+        const QRect inPage(widget->mapTo(dialog.Tab95Sheet2, QPoint()), widget->size());
+        EXPECT_TRUE(dialog.Tab95Sheet2->rect().contains(inPage)) << widget->objectName().toStdString();
+        EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
+        if (index > 0)
+            EXPECT_GT(widget->y(), order[index - 1]->y()) << widget->objectName().toStdString();
+    }
 }

@@ -1,6 +1,7 @@
 // nuvex-ras: plays the user, the modem and a dialer on the emulated dial-up service, so
 // that people trying the program and the black-box tests can drive what the watch sees.
 
+#include "news/VersionInfo.h"
 #include "platform/Decimal.h"
 #include "platform/RasStandin.h"
 #include "watch/EntryNumber.h"
@@ -64,6 +65,7 @@ Adaptér:
   stats                   vypíše řádky „bytes<TAB>N“ a „speed<TAB>N“
 
   help, -h, --help        vypíše tuto nápovědu
+  --version               vypíše verzi programu
 
 ČÍSLO se píše jako země-(předvolba)-místní číslo, např. 420-(2)-123456, nebo
 jako samotné místní číslo, např. 555. Předvolba může mít nejvýše 10 bajtů,
@@ -193,6 +195,11 @@ int Run(const CommandLine& line)
     if (command == "help" || command == "-h" || command == "--help") {
         line.Expect(0);
         Write(stdout, kHelp);
+    } else if (command == "--version") {
+        line.Expect(0);
+        Write(stdout, "nuvex-ras " + nuvex::VersionText().toStdString() +
+                          "\nOvládání emulované služby telefonického připojení pro Nuvex\n"
+                          "Licence GPL-3.0-or-later: GNU GPL verze 3 nebo pozdější.\n");
     } else if (command == "list") {
         line.Expect(0);
         std::string out;
