@@ -16,6 +16,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QAction;
@@ -61,6 +62,8 @@ public:
     void VypisPripojeniExecute();
     void PwdManagerExecute();
 
+    // Start-up's hiding: into the tray, or minimised on a desktop without one.
+    void HideAtStart();
     void AppEvents1Minimize();
     void AppEvents1Restore();
     void AppEvents1Hint(const QString& hint);
@@ -142,6 +145,7 @@ private:
     void CreateActions();
     void PhonebookChange(TRasBaseList& sender);
     void ConnectionsChange(TRasBaseList& sender);
+    void CloseSessionOfEndedConnections();
     void ListViewSelectItem();
     void SelectRow(int row);
     void SetRowImage(QTreeWidgetItem* item, int image);
@@ -153,6 +157,8 @@ private:
 
     bool closeAllowed_ = false;
     bool noTrayLogged_ = false;
+    // Connections seen connected and still listed at the last refresh.
+    std::set<platform::ras::HRASCONN> connectedHandles_;
 };
 
 } // namespace nuvex

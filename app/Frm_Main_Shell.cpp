@@ -78,6 +78,19 @@ void TFrmNuvex::SetTopMost(bool on)
     window->setFlag(Qt::WindowStaysOnTopHint, on);
 }
 
+void TFrmNuvex::HideAtStart()
+{
+    if (!TrayAvailable()) {
+        showMinimized();
+        return;
+    }
+    // Straight into the tray, never through a minimised state: a window that the window
+    // manager has not mapped yet keeps "iconic" as its initial state, so the first restore
+    // from the tray would map it minimised again and it would go straight back.
+    hide();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+}
+
 void TFrmNuvex::AppEvents1Minimize()
 {
     if (TrayAvailable()) {

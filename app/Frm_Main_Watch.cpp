@@ -1,6 +1,8 @@
 // The number watch on the main window and the user's three answers to its alarm.
 
 #include "app/Frm_Main.h"
+#include "platform/RasService.h"
+#include "ui/SysText.h"
 #include "ui/qnForms.h"
 #include "watch/NumberWatch.h"
 #include "watch/WatchActions.h"
@@ -19,6 +21,10 @@ constexpr int kImageRole = Qt::UserRole;
 
 void TFrmNuvex::PhonebookChange(TRasBaseList&)
 {
+    // Files of the phonebook that cannot be read: said once each, the watch goes on.
+    for (const std::string& notice : platform::ras::ActiveRasService().TakeNotices())
+        AddLogLine(FromSys(notice));
+
     const QTreeWidgetItem* selected = SelectedRow();
     TWatchPass pass(selected ? selected->text(0) : QString(), ConnName);
 

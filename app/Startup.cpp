@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Frm_Main.h"
+#include "app/HostStart.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "news/Dlg_Novinky.h"
@@ -11,10 +12,13 @@
 #include "settings/AutoStart.h"
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
+#include "ui/FormHelp.h"
 #include "ui/HelpEngine.h"
 #include "ui/Placement.h"
 #include "ui/SysText.h"
+#include "ui/TimeFormat.h"
 #include "ui/Translations.h"
+#include "watch/PhonebookWatcher.h"
 
 #include <QApplication>
 #include <QScopeGuard>
@@ -52,10 +56,14 @@ int RunNuvex(int argc, char** argv)
     QApplication::setApplicationVersion(VersionText());
     // Desktops match the windows to the menu entry and its icon by this name.
     QApplication::setDesktopFileName(QStringLiteral("nuvex"));
+    // Czech whatever the system's locale: every widget's dates and numbers.
+    QLocale::setDefault(ProgramLocale());
     // Hidden in the tray the window is closed, yet the program runs on; only the quit
     // command and the end of the session end it.
     QApplication::setQuitOnLastWindowClosed(false);
     SetApplicationHelpFile(QStringLiteral("Nuvex.hlp"));
+    THelpKey helpKey;
+    application.installEventFilter(&helpKey);
     if (!InstallCzechTranslation(application))
         std::fputs("Nuvex: Czech texts of Qt are not installed (qt6-translations-l10n).\n", stderr);
 
@@ -95,14 +103,28 @@ int RunNuvex(int argc, char** argv)
         ShowException(&window, error);
     }
     if (hideIntoTray)
-        window.showMinimized();
+        window.HideAtStart();
 
     TTerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TTerminationSignals::Requested, &window,
                      [&window](int) { window.QueryEndSession(); });
 
+    try {
+        AskTrustOnFirstStart();
+    } catch (const std::exception& error) {
+        ShowException(&window, error);
+    }
+
     window.AddLogLine(QStringLiteral("Aplikace hlídá."));
+    window.AddLogLine(GuardedMachineLine());
     window.Timer1->start();
+    // A change of the phonebook's files or of Nuvex.val is checked at once, beside the tick.
+    TPhonebookWatcher watcher;
+    QObject::connect(&watcher, &TPhonebookWatcher::Changed, &window, [&window, &watcher] {
+        window.Timer1Timer();
+        watcher.Sync();
+    });
+    QObject::connect(window.Timer1, &QTimer::timeout, &watcher, &TPhonebookWatcher::Sync);
     // Reported once the watch runs, so that a damaged value never holds it up.
     if (!optionProblems.isEmpty())
         QTimer::singleShot(0, &window, [&window, optionProblems] {

@@ -1,8 +1,8 @@
 #include "passwords/Dlg_ChangePwd.h"
 
-#include "ui/Pictures.h"
 #include "passwords/DialogPlacement.h"
 #include "passwords/Windows1250Input.h"
+#include "ui/Pictures.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QFrame>
@@ -109,7 +109,8 @@ void TDlgChangePwd::Prepare(bool hasOld)
         NewPwdEdit1->setFocus();
 }
 
-quint8 ShowChangePwd(QString& newPassword, const QString& storedDigest, const TPreparePassword& prepare)
+quint8 ShowChangePwd(QString& newPassword, const QString& storedDigest, const TPreparePassword& prepare,
+                     QString* oldPassword)
 {
     TDlgChangePwd dialog;
     dialog.Prepare(!storedDigest.isEmpty());
@@ -117,8 +118,11 @@ quint8 ShowChangePwd(QString& newPassword, const QString& storedDigest, const TP
         return ChangePwdCancelled;
     const TChangePwdResult result = EvaluateChangePwd(dialog.OldPwdEdit->text(), dialog.NewPwdEdit1->text(),
                                                       dialog.NewPwdEdit2->text(), storedDigest, prepare);
-    if (result == ChangePwdAccepted)
+    if (result == ChangePwdAccepted) {
         newPassword = dialog.NewPwdEdit1->text();
+        if (oldPassword)
+            *oldPassword = dialog.OldPwdEdit->text();
+    }
     return result;
 }
 

@@ -15,8 +15,10 @@ namespace nuvex {
 // Opens the dialog. With a stored digest the old password must be typed; `prepare` is
 // applied to it before it is digested. Returns a TChangePwdResult (0 cancelled, 1 wrong
 // old password, 2 new entries differ, 3 accepted); newPassword is set only for 3, in
-// clear text, neither prepared nor digested.
-quint8 ShowChangePwd(QString& newPassword, const QString& storedDigest, const TPreparePassword& prepare = {});
+// clear text, neither prepared nor digested. `oldPassword`, when given, receives the old
+// password for 3 (the password file is re-encrypted with it).
+quint8 ShowChangePwd(QString& newPassword, const QString& storedDigest, const TPreparePassword& prepare = {},
+                     QString* oldPassword = nullptr);
 
 class TDlgChangePwd : public TDlg
 {

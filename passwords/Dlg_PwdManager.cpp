@@ -1,13 +1,14 @@
 #include "passwords/Dlg_PwdManager.h"
 
 #include "news/Dm_ic.h"
-#include "ui/Pictures.h"
 #include "passwords/DialogPlacement.h"
+#include "passwords/Dlg_PwdMh.h"
 #include "passwords/Dlg_PwdRecord.h"
 #include "passwords/PwdListModel.h"
 #include "settings/uOptions.h"
 #include "ui/ExceptionReport.h"
 #include "ui/HelpEngine.h"
+#include "ui/Pictures.h"
 #include "ui/qnDialogButtons.h"
 #include "ui/qnForms.h"
 
@@ -38,6 +39,7 @@ constexpr int kButtonBarHeight = 30;
 
 const QString kImportFilter = u"Soubory hesel (*.pwd)|*.pwd|Všechny soubory|*.*"_s;
 const QString kExportFilter = u"Soubory hesel (*.pwd)|*.pwd"_s;
+const QString kExportVaultFilterText = u"|Soubory hesel šifrované hlavním heslem (*.pwd)|*.pwd"_s;
 
 QFrame* MakeSeparator(QWidget* parent, const QString& name, int top)
 {
@@ -51,11 +53,14 @@ QFrame* MakeSeparator(QWidget* parent, const QString& name, int top)
 
 } // namespace
 
-TDlgPwdManager::TDlgPwdManager(QWidget* parent)
+TDlgPwdManager::TDlgPwdManager(QWidget* parent, std::unique_ptr<TVaultKey> key)
     : QDialog(parent, kDialogBorder), OpenDialog1{TFileDialog::Kind::Open, u"Otevřít"_s, kImportFilter,
                                                   QString()},
-      SaveDialog1{TFileDialog::Kind::Save, u"Uložit jako"_s, kExportFilter, u".pwd"_s}
+      SaveDialog1{TFileDialog::Kind::Save, u"Uložit jako"_s, kExportFilter, u".pwd"_s}, key_(std::move(key))
 {
+    // The scrambled format stays the default, since other programs read it.
+    if (key_)
+        SaveDialog1.filter += kExportVaultFilterText;
     setObjectName(u"DlgPwdManager"_s);
     setWindowTitle(u"Správce hesel"_s);
     setFixedSize(kClientSize);
@@ -193,8 +198,11 @@ void TDlgPwdManager::RunAction(void (TDlgPwdManager::*handler)())
 void TDlgPwdManager::FormCreate()
 {
     try {
-        if (LoadRecords(Records, DefaultPwdFile()))
+        if (LoadRecords(Records, DefaultPwdFile(), key_.get(), {}))
             ListReloaded();
+    } catch (const EVaultError& error) {
+        vaultRefused_ = true;
+        ShowException(this, error);
     } catch (const EPwdFileError& error) {
         defaultFileFailed_ = true;
         ShowException(this, QString::fromUtf8(error.what()) +
@@ -206,12 +214,14 @@ void TDlgPwdManager::FormCreate()
 void TDlgPwdManager::FormDestroy()
 {
     // Every change made in the window is saved, whichever way it was closed.
+    if (vaultRefused_)
+        return;
     try {
         const QString path = DefaultPwdFile();
         QString backup;
         if (defaultFileFailed_ && QFile::exists(path))
             backup = SetAsideDamagedFile(path);
-        SaveRecords(Records, path);
+        SaveRecords(Records, path, key_.get());
         if (!backup.isEmpty())
             ShowInformation(u"Soubor hesel „%1“ nešlo načíst, proto byl zachován jako „%2“. "
                             u"Seznam hesel byl uložen do nového souboru „%1“."_s.arg(path, backup));
@@ -318,15 +328,26 @@ void TDlgPwdManager::KopirovatExecute()
 
 void TDlgPwdManager::ExportovatExecute()
 {
-    if (const std::optional<QString> file = ExecuteFileDialog(this, SaveDialog1))
-        SaveRecords(Records, *file);
+    const std::optional<TFileChoice> choice = ExecuteFileChoice(this, SaveDialog1);
+    if (!choice)
+        return;
+    SaveRecords(Records, choice->path, choice->filterIndex == kExportVaultFilter ? key_.get() : nullptr);
 }
 
 void TDlgPwdManager::ImportovatExecute()
 {
     const std::optional<QString> file = ExecuteFileDialog(this, OpenDialog1);
-    // A damaged file leaves the records as they were.
-    if (file && LoadRecords(Records, *file))
+    // A vault written under another master password asks for that password. A damaged
+    // file leaves the records as they were.
+    const TAskVaultPassword ask = [](const QString&) -> std::optional<TSecretBytes> {
+        QString password;
+        if (!AskPwdMh(password))
+            return std::nullopt;
+        TSecretBytes secret = TSecretBytes::FromText(password);
+        WipeText(password);
+        return secret;
+    };
+    if (file && LoadRecords(Records, *file, key_.get(), ask))
         ListReloaded();
 }
 
@@ -343,6 +364,28 @@ void ShowPwdManager()
 {
     TDlgPwdManager dialog;
     dialog.exec();
+}
+
+void ShowPwdManager(const QString& password)
+{
+    std::unique_ptr<TVaultKey> key;
+    try {
+        const TVaultParams params = PwdFileParams(DefaultPwdFile());
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        try {
+            key = std::make_unique<TVaultKey>(TSecretBytes::FromText(password), params);
+        } catch (...) {
+            QGuiApplication::restoreOverrideCursor();
+            throw;
+        }
+        QGuiApplication::restoreOverrideCursor();
+    } catch (const std::exception& error) {
+        ShowException(nullptr, error);
+        return;
+    }
+    TDlgPwdManager dialog(nullptr, std::move(key));
+    if (!dialog.VaultRefused())
+        dialog.exec();
 }
 
 } // namespace nuvex

@@ -2,12 +2,15 @@
 
 // TDlgPwdManager: the password manager ("Správce hesel"), and ShowPwdManager, which opens
 // it. The window loads the records from the default password file when it is created and
-// writes them back when it is destroyed, however it was closed.
+// writes them back when it is destroyed, however it was closed: encrypted under the
+// master password's key while it holds one, in the scrambled format otherwise.
 
 #include "passwords/FileDialogs.h"
 #include "passwords/PwdRecords.h"
+#include "passwords/PwdVault.h"
 
 #include <QDialog>
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -23,6 +26,13 @@ struct TPwdListItem;
 
 // Creates the window, shows it modally and releases it (which saves the records).
 void ShowPwdManager();
+// The same with the master password: derives the key of the default file (the slow step)
+// and keeps it, in locked memory, only while the window is open. A default file the key
+// does not open is reported and the window is not shown.
+void ShowPwdManager(const QString& password);
+
+// The export dialog's second filter: the encrypted format.
+inline constexpr int kExportVaultFilter = 1;
 
 inline const QString kMsgConfirmDeletePwd = QStringLiteral("Opravdu chcete odstranit položku \"%1\" ?");
 inline const QString kAskBeforeDeletePwdOption = QStringLiteral("AskBeforeDeletePwd");
@@ -32,7 +42,8 @@ class TDlgPwdManager : public QDialog
     Q_OBJECT
 
 public:
-    explicit TDlgPwdManager(QWidget* parent = nullptr);
+    // Without a key (no master password) the files are written in the scrambled format.
+    explicit TDlgPwdManager(QWidget* parent = nullptr, std::unique_ptr<TVaultKey> key = nullptr);
     ~TDlgPwdManager() override;
 
     // The row shown for a record (the list asks for it when it draws the row).
@@ -49,6 +60,9 @@ public:
     int SelectedIndex() const;
     void SelectIndex(int index);
     const TPwdRecords& GetRecords() const { return Records; }
+    // The default file is a vault this window's key does not open: it was reported, the
+    // window is not to be shown, and the file is left as it is.
+    bool VaultRefused() const { return vaultRefused_; }
 
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -69,7 +83,7 @@ public:
     QAction* Importovat = nullptr;
     QAction* Kopirovat = nullptr;
     const TFileDialog OpenDialog1;
-    const TFileDialog SaveDialog1;
+    TFileDialog SaveDialog1;
     TqnDialogButtons* qnDialogButtons1 = nullptr;
 
 protected:
@@ -90,6 +104,8 @@ private:
     void ListReloaded();
 
     TPwdRecords Records;
+    std::unique_ptr<TVaultKey> key_;
+    bool vaultRefused_ = false;
     // The default file exists but could not be read: it must not be overwritten unseen.
     bool defaultFileFailed_ = false;
     bool centred_ = false;

@@ -1,10 +1,11 @@
 #include "passwords/Dlg_PwdMh.h"
 
-#include "ui/Pictures.h"
 #include "passwords/DialogPlacement.h"
 #include "passwords/MasterPassword.h"
 #include "passwords/Windows1250.h"
 #include "passwords/Windows1250Input.h"
+#include "ui/HelpEngine.h"
+#include "ui/Pictures.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QLabel>
@@ -60,7 +61,7 @@ TDlgPwdMh::TDlgPwdMh(QWidget* parent) : QDialog(parent, kDialogBorder)
     qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
     qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkCancel, bkHelp}));
     qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(0);
+    qnDialogButtons1->SetHelpContext(kHelpContextMasterPassword);
     qnDialogButtons1->Loaded();
 
     FormCreate();
@@ -95,6 +96,16 @@ bool ShowPwdMh(QString& digest)
         // digest never equals a stored one.
         digest.clear();
     }
+    return true;
+}
+
+bool AskPwdMh(QString& password)
+{
+    TDlgPwdMh dialog;
+    if (dialog.exec() != mrOk)
+        return false;
+    password = dialog.PwdEdit->text();
+    dialog.PwdEdit->clear();
     return true;
 }
 

@@ -15,6 +15,9 @@ class TqnDialogButtons;
 // True when OK closed the prompt; digest is then the digest of the prepared typed text,
 // as the option "Diggest" holds it. Otherwise false and digest stays as it was.
 bool ShowPwdMh(QString& digest);
+// The same prompt handing back the typed password itself, for the key of the password
+// file; the caller wipes it (WipeText) once used.
+bool AskPwdMh(QString& password);
 
 class TDlgPwdMh : public QDialog
 {

@@ -2,6 +2,7 @@
 
 #include "passwords/DialogPlacement.h"
 #include "passwords/Windows1250Input.h"
+#include "ui/HelpEngine.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QLabel>
@@ -50,7 +51,7 @@ TDlgPwdRecord::TDlgPwdRecord(QWidget* parent) : QDialog(parent, kDialogBorder)
     qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
     qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkCancel, bkHelp}));
     qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(0);
+    qnDialogButtons1->SetHelpContext(kHelpContextPwdRecord);
     qnDialogButtons1->Loaded();
 
     setTabOrder(NazevEdit, UzNameEdit);

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStringList>
+#include <algorithm>
 
 namespace nuvex {
 
@@ -19,6 +20,12 @@ TFileDialogAnswerer& Answerer()
 QString QtPattern(const QString& pattern)
 {
     return pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
+}
+
+TFileFilterAnswerer& FilterAnswerer()
+{
+    static TFileFilterAnswerer answerer;
+    return answerer;
 }
 
 } // namespace
@@ -53,9 +60,19 @@ QString WithDefaultExtension(const QString& fileName, const QString& defaultExte
 
 std::optional<QString> ExecuteFileDialog(QWidget* parent, const TFileDialog& dialog)
 {
+    if (std::optional<TFileChoice> choice = ExecuteFileChoice(parent, dialog))
+        return std::move(choice->path);
+    return std::nullopt;
+}
+
+std::optional<TFileChoice> ExecuteFileChoice(QWidget* parent, const TFileDialog& dialog)
+{
     std::optional<QString> chosen;
+    int filterIndex = 0;
     if (Answerer()) {
         chosen = Answerer()(dialog);
+        if (FilterAnswerer())
+            filterIndex = FilterAnswerer()(dialog);
     } else {
         QFileDialog box(parent, dialog.title, QDir::homePath(), QtNameFilters(dialog.filter));
         box.setWindowModality(Qt::ApplicationModal);
@@ -70,17 +87,24 @@ std::optional<QString> ExecuteFileDialog(QWidget* parent, const TFileDialog& dia
         if (dialog.defaultExtension.size() > 1)
             box.setDefaultSuffix(
                 dialog.defaultExtension.mid(dialog.defaultExtension.startsWith(u'.') ? 1 : 0));
-        if (box.exec() == QDialog::Accepted && !box.selectedFiles().isEmpty())
+        if (box.exec() == QDialog::Accepted && !box.selectedFiles().isEmpty()) {
             chosen = box.selectedFiles().constFirst();
+            filterIndex = std::max<int>(0, box.nameFilters().indexOf(box.selectedNameFilter()));
+        }
     }
     if (!chosen || chosen->isEmpty())
         return std::nullopt;
-    return WithDefaultExtension(*chosen, dialog.defaultExtension);
+    return TFileChoice{WithDefaultExtension(*chosen, dialog.defaultExtension), filterIndex};
 }
 
 void SetFileDialogAnswerer(TFileDialogAnswerer answerer)
 {
     Answerer() = std::move(answerer);
+}
+
+void SetFileFilterAnswerer(TFileFilterAnswerer answerer)
+{
+    FilterAnswerer() = std::move(answerer);
 }
 
 } // namespace nuvex

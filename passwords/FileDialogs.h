@@ -36,9 +36,20 @@ QString WithDefaultExtension(const QString& fileName, const QString& defaultExte
 // exist, as the program's dialogs always did.
 std::optional<QString> ExecuteFileDialog(QWidget* parent, const TFileDialog& dialog);
 
+// The same, with the filter the user chose (0 for the first).
+struct TFileChoice
+{
+    QString path;
+    int filterIndex = 0;
+};
+std::optional<TFileChoice> ExecuteFileChoice(QWidget* parent, const TFileDialog& dialog);
+
 // While installed, no dialog is shown: the answerer returns the file the user would choose
 // (before the default extension is added), or nothing to cancel. Tests only.
 using TFileDialogAnswerer = std::function<std::optional<QString>(const TFileDialog&)>;
 void SetFileDialogAnswerer(TFileDialogAnswerer answerer);
+// The filter an answered dialog reports as chosen; 0 when none is installed. Tests only.
+using TFileFilterAnswerer = std::function<int(const TFileDialog&)>;
+void SetFileFilterAnswerer(TFileFilterAnswerer answerer);
 
 } // namespace nuvex

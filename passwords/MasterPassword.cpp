@@ -1,7 +1,10 @@
 #include "passwords/MasterPassword.h"
 
+#include "passwords/PwdVault.h"
 #include "passwords/Windows1250.h"
 #include "passwords/qnHash.h"
+
+#include <memory>
 
 namespace nuvex {
 
@@ -27,22 +30,33 @@ bool IsDigestText(QStringView text)
     return true;
 }
 
+QString StoredMasterCheck(TOptions& options)
+{
+    const QString verifier = options.ReadString(kVerifierOption);
+    return verifier.isEmpty() ? options.ReadString(kDigestOption) : verifier;
+}
+
+bool MasterPasswordMatches(const QString& password, const QString& stored, const TPreparePassword& prepare)
+{
+    if (IsVerifierText(stored))
+        return CheckVerifier(stored, TSecretBytes::FromText(password));
+    QString prepared = password;
+    if (prepare)
+        prepare(prepared);
+    try {
+        return HashString(prepared) == stored;
+    } catch (const EWindows1250Error&) {
+        return false;
+    }
+}
+
 TChangePwdResult EvaluateChangePwd(const QString& oldPassword, const QString& newPassword1,
                                    const QString& newPassword2, const QString& storedDigest,
                                    const TPreparePassword& prepare)
 {
     TChangePwdResult result = ChangePwdAccepted;
-    if (!storedDigest.isEmpty()) {
-        QString old = oldPassword;
-        if (prepare)
-            prepare(old);
-        try {
-            if (HashString(old) != storedDigest)
-                result = ChangePwdWrongOld;
-        } catch (const EWindows1250Error&) {
-            result = ChangePwdWrongOld;
-        }
-    }
+    if (!storedDigest.isEmpty() && !MasterPasswordMatches(oldPassword, storedDigest, prepare))
+        result = ChangePwdWrongOld;
     if (newPassword1 != newPassword2)
         result = ChangePwdMismatch;
     return result;
@@ -50,24 +64,97 @@ TChangePwdResult EvaluateChangePwd(const QString& oldPassword, const QString& ne
 
 bool AutoLoginMatches(const QString& autoPwd, const QString& storedDigest)
 {
-    try {
-        return PasswordDigest(autoPwd) == storedDigest;
-    } catch (const EWindows1250Error&) {
+    return MasterPasswordMatches(autoPwd, storedDigest, &PreparePassword);
+}
+
+namespace {
+
+void WriteVerifier(TOptions& options, const QString& verifier)
+{
+    options.WriteString(kVerifierOption, verifier);
+    // The fast digest would undo what the slow verifier is for.
+    if (!options.ReadString(kDigestOption).isEmpty())
+        options.WriteString(kDigestOption, QString());
+}
+
+// The per-user store of the same key, when `options` live in the machine-wide one.
+std::unique_ptr<TOptions> PerUserStore(const TOptions& options)
+{
+    if (options.RootKey == TOptions::TRootKey::CurrentUser)
+        return nullptr;
+    return std::make_unique<TOptions>(TOptions::SkipFirstRunCheck{}, options.KeyPath,
+                                      TOptions::TRootKey::CurrentUser);
+}
+
+} // namespace
+
+bool CheckMasterPassword(TOptions& options, const QString& password)
+{
+    const QString verifier = options.ReadString(kVerifierOption);
+    if (!verifier.isEmpty())
+        return MasterPasswordMatches(password, verifier, &PreparePassword);
+    const QString digest = options.ReadString(kDigestOption);
+    if (digest.isEmpty() || !MasterPasswordMatches(password, digest, &PreparePassword))
         return false;
-    }
+    WriteVerifier(options, MakeVerifier(TSecretBytes::FromText(password)));
+    return true;
 }
 
 void StoreNewMasterPassword(TOptions& options, const QString& newPassword,
                             const std::function<void(const QString&)>& inform)
 {
-    const QString digest = PasswordDigest(newPassword);
+    const QString verifier = MakeVerifier(TSecretBytes::FromText(newPassword));
     inform(kMsgNewPwdSaved);
-    options.WriteString(kDigestOption, digest);
+    WriteVerifier(options, verifier);
+}
+
+void ChangeMasterPassword(TOptions& options, const std::optional<QString>& oldPassword,
+                          const QString& newPassword, const QString& pwdFile,
+                          const std::function<void(const QString&)>& inform)
+{
+    const TSecretBytes newSecret = TSecretBytes::FromText(newPassword);
+    const QString verifier = MakeVerifier(newSecret);
+    std::optional<TSecretBytes> oldSecret;
+    if (oldPassword)
+        oldSecret = TSecretBytes::FromText(*oldPassword);
+    const std::optional<QByteArray> previous =
+        RekeyPwdFile(pwdFile, oldSecret ? &*oldSecret : nullptr, newSecret);
+    try {
+        inform(kMsgNewPwdSaved);
+        WriteVerifier(options, verifier);
+    } catch (...) {
+        // The file must stay readable with the password the options still check.
+        if (previous)
+            RestorePwdFile(pwdFile, *previous);
+        throw;
+    }
+}
+
+QString ReadAutoPwd(TOptions& options)
+{
+    if (const auto perUser = PerUserStore(options)) {
+        const QString value = perUser->ReadString(kAutoPwdOption);
+        if (!value.isEmpty())
+            return value;
+    }
+    return options.ReadString(kAutoPwdOption);
+}
+
+void WriteAutoPwd(TOptions& options, const QString& value)
+{
+    const auto perUser = PerUserStore(options);
+    if (!perUser) {
+        options.WriteString(kAutoPwdOption, value);
+        return;
+    }
+    perUser->WriteString(kAutoPwdOption, value);
+    if (!options.ReadString(kAutoPwdOption).isEmpty())
+        options.WriteString(kAutoPwdOption, QString());
 }
 
 void RunPwdManagerGate(TOptions& options, TPwdGateUi& ui)
 {
-    if (options.ReadString(kDigestOption).isEmpty()) {
+    if (StoredMasterCheck(options).isEmpty()) {
         ui.ShowInformation(kMsgFirstUse);
         QString newPassword;
         switch (ui.ShowChangePwd(newPassword, QString(), &PreparePassword)) {
@@ -80,23 +167,27 @@ void RunPwdManagerGate(TOptions& options, TPwdGateUi& ui)
         case ChangePwdAccepted:
             StoreNewMasterPassword(options, newPassword,
                                    [&ui](const QString& text) { ui.ShowInformation(text); });
+            WipeText(newPassword);
             break;
         default:
             return;
         }
     }
-    const QString stored = options.ReadString(kDigestOption);
-    if (AutoLoginMatches(options.ReadString(kAutoPwdOption), stored)) {
-        ui.ShowPwdManager();
+    QString autoPwd = ReadAutoPwd(options);
+    if (CheckMasterPassword(options, autoPwd)) {
+        ui.ShowPwdManager(autoPwd);
+        WipeText(autoPwd);
         return;
     }
-    QString digest;
-    if (!ui.ShowPwdMh(digest))
+    WipeText(autoPwd);
+    QString password;
+    if (!ui.ShowPwdMh(password))
         return;
-    if (digest == stored)
-        ui.ShowPwdManager();
+    if (CheckMasterPassword(options, password))
+        ui.ShowPwdManager(password);
     else
         ui.ShowInformation(kMsgAccessDenied);
+    WipeText(password);
 }
 
 } // namespace nuvex

@@ -1,6 +1,7 @@
 #include "passwords/PwdFormat.h"
 
 #include <QtEndian>
+#include <algorithm>
 #include <cstring>
 
 namespace nuvex {
@@ -112,23 +113,24 @@ void EncodeRecord(const TPwdRecord& record, uchar* out)
 class RecordDecoder
 {
 public:
-    RecordDecoder(const uchar* stored, const QString& path, qsizetype index)
-        : plain_(Scrambled(stored)), path_(path), index_(index)
-    {}
+    explicit RecordDecoder(const uchar* stored) : plain_(Scrambled(stored)) {}
 
     TPwdRecord Decode()
     {
         TPwdRecord record;
-        GetField(record.Nazev, offsetof(TPwdRecord, Nazev), TPwdField::Nazev);
-        GetField(record.UzName, offsetof(TPwdRecord, UzName), TPwdField::UzName);
-        GetField(record.Heslo, offsetof(TPwdRecord, Heslo), TPwdField::Heslo);
+        GetField(record.Nazev, offsetof(TPwdRecord, Nazev));
+        GetField(record.UzName, offsetof(TPwdRecord, UzName));
+        GetField(record.Heslo, offsetof(TPwdRecord, Heslo));
         if (plain_[kNoteOffset] == 0 && HasMarkTag()) {
             // Restore first: the mark was made over the characters as they were written.
             RestoreCollisions(kNoteOffset, kCollidingNoteLength);
             if (HasLongNoteMark())
                 plain_[kNoteOffset] = kCollidingNoteLength;
         }
-        GetField(record.Poznamka, kNoteOffset, TPwdField::Poznamka);
+        GetField(record.Poznamka, kNoteOffset);
+        // At position 255 the key is 0, so a stored 0 there stays a NUL, which no text
+        // holds and the record dialog could not save again.
+        NormaliseRecord(record);
         return record;
     }
 
@@ -148,25 +150,26 @@ private:
         return std::memcmp(plain_.data() + kMarkOffset, mark.data(), mark.size()) == 0;
     }
 
-    template <std::size_t Room> void GetField(TShortString<Room>& field, std::size_t offset, TPwdField which)
+    template <std::size_t Room> void GetField(TShortString<Room>& field, std::size_t offset)
     {
-        const std::size_t length = plain_[offset];
-        if (length > Room)
-            throw EPwdFileError(
-                QStringLiteral("Soubor hesel „%1“ je poškozený: pole „%2“ záznamu %3 je delší, "
-                               "než se do něj vejde.")
-                    .arg(path_, FieldCaption(which))
-                    .arg(index_ + 1)
-                    .toStdString());
+        // A length beyond the room (a foreign or damaged file) reads as the room.
+        const std::size_t length = std::min<std::size_t>(plain_[offset], Room);
         RestoreCollisions(offset, length);
         field.Length = static_cast<quint8>(length);
         std::memcpy(field.Chars.data(), plain_.data() + offset + 1, length);
     }
 
     RecordBytes plain_;
-    const QString& path_;
-    const qsizetype index_;
 };
+
+template <std::size_t Room> void NormaliseField(TShortString<Room>& field)
+{
+    const std::size_t length = std::min<std::size_t>(field.Length, Room);
+    const auto end = std::remove(field.Chars.begin(), field.Chars.begin() + length, uchar(0));
+    const auto kept = static_cast<std::size_t>(end - field.Chars.begin());
+    std::fill(end, field.Chars.end(), uchar(0));
+    field.Length = static_cast<quint8>(kept);
+}
 
 [[noreturn]] void ThrowDamaged(const QString& path, const QString& why)
 {
@@ -174,6 +177,14 @@ private:
 }
 
 } // namespace
+
+void NormaliseRecord(TPwdRecord& record)
+{
+    NormaliseField(record.Nazev);
+    NormaliseField(record.UzName);
+    NormaliseField(record.Heslo);
+    NormaliseField(record.Poznamka);
+}
 
 QByteArray EncodePwdFile(const TPwdRecords& records)
 {
@@ -199,15 +210,16 @@ TPwdRecords DecodePwdFile(QByteArrayView bytes, const QString& path)
         ThrowDamaged(path,
                      QStringLiteral("záhlaví udává záporný počet záznamů (%1).").arg(qint64(header) + 1));
     const qint64 count = qint64(header) + 1;
-    if (bytes.size() != kPwdHeaderSize + count * kPwdRecordSize)
-        ThrowDamaged(path, QStringLiteral("jeho délka (%1 B) neodpovídá počtu záznamů v záhlaví (%2).")
+    // Bytes after the announced records are ignored, as every reader of the format does.
+    if (bytes.size() < kPwdHeaderSize + count * kPwdRecordSize)
+        ThrowDamaged(path, QStringLiteral("jeho délka (%1 B) nestačí na počet záznamů v záhlaví (%2).")
                                .arg(bytes.size())
                                .arg(count));
     TPwdRecords records;
     records.reserve(static_cast<std::size_t>(count));
     in += kPwdHeaderSize;
     for (qsizetype k = 0; k < count; ++k, in += kPwdRecordSize)
-        records.push_back(RecordDecoder(in, path, k).Decode());
+        records.push_back(RecordDecoder(in).Decode());
     return records;
 }
 

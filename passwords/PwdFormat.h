@@ -30,9 +30,14 @@ inline constexpr qsizetype kPwdRecordSize = sizeof(TPwdRecord);
 // The whole file for `records`.
 QByteArray EncodePwdFile(const TPwdRecords& records);
 
-// The records of a file's bytes. Throws EPwdFileError naming `path` for a damaged file:
-// shorter than the header, a count below zero, a size that does not match the count (a
-// count too small would drop records on the next save), or a length byte above its room.
+// The records of a file's bytes: the records the header announces, whatever follows
+// them ignored; a length byte above its field's room reads as the room. Throws
+// EPwdFileError naming `path` for a file shorter than the header, a count below zero, or
+// fewer bytes than the count needs.
 TPwdRecords DecodePwdFile(QByteArrayView bytes, const QString& path);
+
+// Makes a record read from a file one the record dialog can save again: lengths cut to
+// their rooms, NUL bytes (which no text holds) dropped from the values.
+void NormaliseRecord(TPwdRecord& record);
 
 } // namespace nuvex

@@ -22,14 +22,14 @@ quint8 TPwdManagerGateUi::ShowChangePwd(QString& newPassword, const QString& sto
     return nuvex::ShowChangePwd(newPassword, storedDigest, prepare);
 }
 
-bool TPwdManagerGateUi::ShowPwdMh(QString& digest)
+bool TPwdManagerGateUi::ShowPwdMh(QString& password)
 {
-    return nuvex::ShowPwdMh(digest);
+    return AskPwdMh(password);
 }
 
-void TPwdManagerGateUi::ShowPwdManager()
+void TPwdManagerGateUi::ShowPwdManager(const QString& password)
 {
-    nuvex::ShowPwdManager();
+    nuvex::ShowPwdManager(password);
 }
 
 void PwdManagerExecute()

@@ -15,8 +15,8 @@ public:
     void ShowInformation(const QString& text) override;
     quint8 ShowChangePwd(QString& newPassword, const QString& storedDigest,
                          const TPreparePassword& prepare) override;
-    bool ShowPwdMh(QString& digest) override;
-    void ShowPwdManager() override;
+    bool ShowPwdMh(QString& password) override;
+    void ShowPwdManager(const QString& password) override;
 };
 
 // The handler of the main window's action PwdManager ("&Manažer hesel"): runs the gate

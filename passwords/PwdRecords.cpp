@@ -1,8 +1,10 @@
 #include "passwords/PwdRecords.h"
 
 #include "passwords/PwdFormat.h"
+#include "passwords/PwdVault.h"
 #include "passwords/Windows1250.h"
 #include "platform/AtomicFile.h"
+#include "platform/RetiredFile.h"
 #include "platform/SysError.h"
 #include "ui/DataDir.h"
 #include "ui/SysText.h"
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace nuvex {
@@ -177,7 +180,9 @@ QString DefaultPwdFile()
     return GetDataDir() + kPwdFileName;
 }
 
-bool LoadRecords(TPwdRecords& records, const QString& path)
+namespace {
+
+std::optional<QByteArray> ReadPwdFile(const QString& path)
 {
     std::optional<platform::FileData> file;
     try {
@@ -186,15 +191,14 @@ bool LoadRecords(TPwdRecords& records, const QString& path)
         ThrowFileError(QStringLiteral("Soubor hesel „%1“ nelze přečíst: %2"), path, error.code().value());
     }
     if (!file)
-        return false;
-    records =
-        DecodePwdFile(QByteArrayView(file->bytes.data(), static_cast<qsizetype>(file->bytes.size())), path);
-    return true;
+        return std::nullopt;
+    return QByteArray(file->bytes.data(), static_cast<qsizetype>(file->bytes.size()));
 }
 
-void SaveRecords(const TPwdRecords& records, const QString& path)
+// Replaces the file atomically. With `wipeOld`, the content it replaces is overwritten
+// once nothing refers to it any more.
+void WritePwdFile(const QByteArray& bytes, const QString& path, bool wipeOld)
 {
-    const QByteArray bytes = EncodePwdFile(records);
     const std::string sysPath = ToSys(path);
     try {
         const platform::FolderLock lock(sysPath);
@@ -203,11 +207,104 @@ void SaveRecords(const TPwdRecords& records, const QString& path)
         const auto status = std::filesystem::status(sysPath, statError);
         if (!statError && std::filesystem::is_regular_file(status))
             keepMode = static_cast<mode_t>(status.permissions()) & 07777;
+        std::optional<platform::RetiredFile> old;
+        if (wipeOld)
+            old.emplace(sysPath);
         lock.ReplaceFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                          keepMode, 0600);
+        if (old)
+            old->WipeIfUnlinked();
     } catch (const std::system_error& error) {
         ThrowFileError(QStringLiteral("Soubor hesel „%1“ nelze uložit: %2"), path, error.code().value());
     }
+}
+
+} // namespace
+
+bool LoadRecords(TPwdRecords& records, const QString& path)
+{
+    return LoadRecords(records, path, nullptr, {});
+}
+
+void SaveRecords(const TPwdRecords& records, const QString& path)
+{
+    WritePwdFile(EncodePwdFile(records), path, false);
+}
+
+bool LoadRecords(TPwdRecords& records, const QString& path, const TVaultKey* key,
+                 const TAskVaultPassword& ask)
+{
+    const std::optional<QByteArray> bytes = ReadPwdFile(path);
+    if (!bytes)
+        return false;
+    if (!IsVaultFile(*bytes)) {
+        records = DecodePwdFile(*bytes, path);
+        return true;
+    }
+    const TVaultParams params = ReadVaultParams(*bytes, path);
+    if (key && key->Params() == params) {
+        records = DecodeVault(*bytes, *key, path);
+        return true;
+    }
+    if (!ask)
+        throw EVaultWrongPassword(
+            QStringLiteral("Soubor hesel „%1“ je zašifrován hlavním heslem. Otevřít jej lze "
+                           "jen ve správci hesel, s heslem, kterým byl uložen.")
+                .arg(path)
+                .toStdString());
+    const std::optional<TSecretBytes> password = ask(path);
+    if (!password)
+        return false;
+    records = DecodeVault(*bytes, TVaultKey(*password, params), path);
+    return true;
+}
+
+void SaveRecords(const TPwdRecords& records, const QString& path, const TVaultKey* key)
+{
+    if (!key)
+        return SaveRecords(records, path);
+    // The file this replaces may be the scrambled format, as good as plain text.
+    bool wipeOld = true;
+    try {
+        const std::optional<QByteArray> old = ReadPwdFile(path);
+        wipeOld = old && !IsVaultFile(*old);
+    } catch (const EPwdFileError&) {
+        // Unreadable: then it cannot be opened for wiping either, and the write will say why.
+    }
+    WritePwdFile(EncodeVault(records, *key), path, wipeOld);
+}
+
+std::optional<QByteArray> RekeyPwdFile(const QString& path, const TSecretBytes* oldPassword,
+                                       const TSecretBytes& newPassword)
+{
+    std::optional<QByteArray> bytes = ReadPwdFile(path);
+    if (!bytes)
+        return std::nullopt;
+    TPwdRecords records;
+    if (IsVaultFile(*bytes)) {
+        if (!oldPassword)
+            return std::nullopt;
+        const TVaultParams params = ReadVaultParams(*bytes, path);
+        records = DecodeVault(*bytes, TVaultKey(*oldPassword, params), path);
+    } else {
+        records = DecodePwdFile(*bytes, path);
+    }
+    const TVaultKey newKey(newPassword, TVaultParams::Fresh());
+    SaveRecords(records, path, &newKey);
+    return bytes;
+}
+
+void RestorePwdFile(const QString& path, const QByteArray& bytes)
+{
+    WritePwdFile(bytes, path, false);
+}
+
+TVaultParams PwdFileParams(const QString& path)
+{
+    const std::optional<QByteArray> bytes = ReadPwdFile(path);
+    if (bytes && IsVaultFile(*bytes))
+        return ReadVaultParams(*bytes, path);
+    return TVaultParams::Fresh();
 }
 
 QString SetAsideDamagedFile(const QString& path)

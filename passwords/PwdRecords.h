@@ -98,10 +98,12 @@ QString DefaultPwdFile();
 
 // Replaces `records` by the records of the file at `path` (an import replaces, it does not
 // merge). Returns false and changes nothing when no file exists there. Throws
-// EPwdFileError when the file cannot be read or is damaged; `records` stay as they were.
+// EPwdFileError when the file cannot be read or is damaged, or is a vault (which needs
+// its key: PwdVault.h); `records` stay as they were.
 bool LoadRecords(TPwdRecords& records, const QString& path);
 
-// Replaces the file at `path` atomically (temporary file, flush, rename), so that a crash
+// Writes the scrambled format. Replaces the file at `path` atomically (temporary file,
+// flush, rename), so that a crash
 // or a full disk never leaves half a password file. An existing file keeps its mode; a
 // new one gets 0600. Throws EPwdFileError naming the file; the old file is then untouched.
 void SaveRecords(const TPwdRecords& records, const QString& path);

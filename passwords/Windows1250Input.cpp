@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolTip>
 #include <algorithm>
 
 namespace nuvex {
@@ -19,22 +20,62 @@ bool Storable(QChar c)
     return !c.isNull() && IsWindows1250(c);
 }
 
+// Installs the validator on the field, with the note at its caret.
+void InstallValidator(QLineEdit* edit)
+{
+    auto* validator = new TWindows1250Validator(edit);
+    QObject::connect(validator, &TWindows1250Validator::Refused, edit, [edit](const QString& characters) {
+        // Near the caret: QLineEdit keeps its caret rectangle to itself.
+        const int x = edit->fontMetrics().horizontalAdvance(edit->displayText().left(edit->cursorPosition()));
+        ShowRefusedCharacters(edit, QRect(std::min(x + 4, edit->width() - 1), 0, 1, edit->height()),
+                              characters);
+    });
+    edit->setValidator(validator);
+}
+
 } // namespace
+
+QString RefusedCharactersNote(const QString& refused)
+{
+    QString shown;
+    for (qsizetype i = 0; i < refused.size(); ++i) {
+        // A pair of surrogates is one character.
+        if (!shown.isEmpty() && !refused[i].isLowSurrogate())
+            shown.append(u' ');
+        shown.append(refused[i].isNull() ? QStringLiteral("NUL") : QString(refused[i]));
+    }
+    const bool one = refused.size() == 1 || (refused.size() == 2 && refused[0].isHighSurrogate());
+    return (one ? QStringLiteral("Znak „%1“ nelze uložit (záznamy mají kódování Windows-1250), proto byl "
+                                 "vynechán.")
+                : QStringLiteral("Znaky „%1“ nelze uložit (záznamy mají kódování Windows-1250), proto byly "
+                                 "vynechány."))
+        .arg(shown);
+}
+
+void ShowRefusedCharacters(QWidget* field, const QRect& caret, const QString& refused)
+{
+    QToolTip::showText(field->mapToGlobal(caret.bottomLeft()), RefusedCharactersNote(refused), field);
+}
 
 QValidator::State TWindows1250Validator::validate(QString& input, int& pos) const
 {
     qsizetype kept = 0;
     int cursor = pos;
+    QString refused;
     for (qsizetype i = 0; i < input.size(); ++i) {
-        if (Storable(input[i]))
+        if (Storable(input[i])) {
             input[kept++] = input[i];
-        else if (i < pos)
-            --cursor;
+        } else {
+            refused.append(input[i]);
+            if (i < pos)
+                --cursor;
+        }
     }
     if (kept != input.size()) {
         input.truncate(kept);
         pos = std::max(cursor, 0);
         QApplication::beep();
+        emit Refused(refused);
     }
     return Acceptable;
 }
@@ -44,13 +85,13 @@ void LimitLineEdit(QLineEdit* edit, int room)
     // Every character the validator lets through is one UTF-16 unit, so the field's own
     // limit counts what the record stores.
     edit->setMaxLength(room);
-    edit->setValidator(new TWindows1250Validator(edit));
+    InstallValidator(edit);
 }
 
 void MakePasswordEdit(QLineEdit* edit)
 {
     edit->setEchoMode(QLineEdit::Password);
-    edit->setValidator(new TWindows1250Validator(edit));
+    InstallValidator(edit);
 }
 
 TNoteLimiter::TNoteLimiter(QPlainTextEdit* memo, qsizetype room) : QObject(memo), memo_(memo), room_(room)
@@ -100,6 +141,7 @@ void TNoteLimiter::FixInsertedText()
     fixing_ = true;
     QTextCursor cursor(memo_->document());
     bool changed = false;
+    QString refused;
     const auto remove = [&](int begin, int end) {
         if (!changed)
             cursor.joinPreviousEditBlock();
@@ -111,6 +153,7 @@ void TNoteLimiter::FixInsertedText()
     };
     for (int i = to - 1; i >= from; --i) {
         if (text[i] != u'\n' && !Storable(text[i])) {
+            refused.prepend(text[i]);
             remove(i, i + 1);
             --to;
         }
@@ -126,6 +169,8 @@ void TNoteLimiter::FixInsertedText()
     if (changed) {
         cursor.endEditBlock();
         QApplication::beep();
+        if (!refused.isEmpty())
+            ShowRefusedCharacters(memo_->viewport(), memo_->cursorRect(), refused);
     }
     fixing_ = false;
 }

@@ -3,15 +3,22 @@
 // Input fields of the password manager that keep to what the records and the digest can
 // hold: characters of Windows-1250 only (a Linux desktop lets the user type Cyrillic or
 // emoji, which would otherwise turn into "?" when stored), counted as the records count
-// them. A refused character does not appear in the field at all.
+// them. A refused character does not appear in the field; a short note at the caret
+// names it, so that it does not vanish without a word.
 
 #include <QObject>
 #include <QValidator>
 
 class QLineEdit;
 class QPlainTextEdit;
+class QWidget;
 
 namespace nuvex {
+
+// The note for the characters left out, e.g. "Znak „ñ“ ... vynechán.".
+QString RefusedCharactersNote(const QString& refused);
+// Shows it as a tooltip at the field's caret (caret: in the field's coordinates).
+void ShowRefusedCharacters(QWidget* field, const QRect& caret, const QString& refused);
 
 // Drops every character Windows-1250 cannot hold (and NUL) from the input.
 class TWindows1250Validator : public QValidator
@@ -21,6 +28,10 @@ class TWindows1250Validator : public QValidator
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override;
+
+signals:
+    // The characters that validate() left out, in the order typed.
+    void Refused(const QString& characters) const;
 };
 
 // A one-line field of at most `room` Windows-1250 characters.

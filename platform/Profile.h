@@ -16,8 +16,8 @@ namespace nuvex::platform {
 std::string ResolveProfilePath(const std::string& fileName);
 
 std::vector<std::string> ReadProfileSectionNames(const std::string& fileName);
-std::string ReadProfileString(const std::string& fileName, const std::string& section,
-                              const std::string& key, const std::string& defaultValue);
+std::string ReadProfileString(const std::string& fileName, const std::string& section, const std::string& key,
+                              const std::string& defaultValue);
 std::vector<std::pair<std::string, std::string>> ReadProfileSection(const std::string& fileName,
                                                                     const std::string& section);
 void WriteProfileString(const std::string& fileName, const std::string& section, const std::string& key,

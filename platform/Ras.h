@@ -36,7 +36,8 @@ inline constexpr std::size_t RAS_MaxDeviceName = 128;
 inline constexpr std::size_t RAS_MaxAreaCode = 10;
 inline constexpr std::size_t RAS_MaxPhoneNumber = 128;
 
-enum RASCONNSTATE : DWORD {
+enum RASCONNSTATE : DWORD
+{
     RASCS_OpenPort = 0,
     RASCS_PortOpened = 1,
     RASCS_ConnectDevice = 2,

@@ -38,7 +38,12 @@ struct EntryNumber
     std::string localNumber; // at most 128 bytes
 };
 
-enum class ConnectionState { Connected, Disconnected, Dialling };
+enum class ConnectionState
+{
+    Connected,
+    Disconnected,
+    Dialling
+};
 
 struct Connection
 {

@@ -27,6 +27,8 @@ std::string SystemErrorMessage(int code)
     // The Windows codes that the dial-up stand-in itself returns, worded as a Czech
     // Windows words them.
     switch (code) {
+    case 5:
+        return "Přístup byl odepřen.";
     case 6:
         return "Neplatný popisovač.";
     case 8:

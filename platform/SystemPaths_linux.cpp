@@ -42,6 +42,9 @@ std::string SystemRoot()
 
 std::string WindowsDir()
 {
+    // Guarding this computer, the program's shared files are the user's own.
+    if (!sandboxed())
+        return envOr("XDG_DATA_HOME", homeDir() + "/.local/share") + "/nuvex";
     return SystemRoot() + "/windows";
 }
 

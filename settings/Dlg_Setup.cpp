@@ -2,6 +2,8 @@
 
 #include "passwords/Dlg_ChangePwd.h"
 #include "passwords/MasterPassword.h"
+#include "passwords/PwdRecords.h"
+#include "platform/Registry.h"
 #include "platform/SystemPaths.h"
 #include "settings/AutoStart.h"
 #include "settings/uOptions.h"
@@ -107,6 +109,10 @@ TDlgSetup::TDlgSetup(QWidget* parent) : QDialog(parent)
     passwordRow->addStretch();
     passwordRow->addWidget(AutoPwdEdit);
     behaviour->addLayout(passwordRow);
+    AutoPwdNote = Named(new QLabel(kAutoPwdNoteText, Tab95Sheet2), "AutoPwdNote");
+    AutoPwdNote->setToolTip(
+        QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
+    behaviour->addWidget(AutoPwdNote);
     behaviour->addStretch();
     Page95Control1->addTab(Tab95Sheet2, QStringLiteral("Chování"));
     Page95Control1->setCurrentWidget(Tab95Sheet2);
@@ -147,7 +153,7 @@ void TDlgSetup::FormCreate()
         break; // "Přenesené bajty" stays checked as built
     }
     ChxAskDeleteRecords->setChecked(Options->ReadBool(QStringLiteral("AskBeforeDeletePwd")));
-    AutoPwdEdit->setText(Options->ReadString(kAutoPwdOption));
+    AutoPwdEdit->setText(ReadAutoPwd(*Options));
     CheckBox1->setChecked(!AutoPwdEdit->text().isEmpty());
 }
 
@@ -174,9 +180,7 @@ void TDlgSetup::FormClose()
     else if (RbConnTime->isChecked())
         SetWhatShow(2);
     Options->WriteBool(QStringLiteral("AskBeforeDeletePwd"), ChxAskDeleteRecords->isChecked());
-    Options->WriteString(kAutoPwdOption, QString());
-    if (CheckBox1->isChecked())
-        Options->WriteString(kAutoPwdOption, AutoPwdEdit->text());
+    WriteAutoPwd(*Options, CheckBox1->isChecked() ? AutoPwdEdit->text() : QString());
     // Written again when on, so that its Exec line follows a program that was moved.
     if (ChxAutoStart->isChecked() || QFileInfo::exists(AutoStartFile()))
         SetAutoStart(ChxAutoStart->isChecked(), FromSys(platform::ProgramFile()));
@@ -184,9 +188,9 @@ void TDlgSetup::FormClose()
 
 void TDlgSetup::Button1Click()
 {
-    const QString stored = Options->ReadString(kDigestOption);
-    QString newPassword;
-    switch (ShowChangePwd(newPassword, stored, PreparePassword)) {
+    const QString stored = StoredMasterCheck(*Options);
+    QString newPassword, oldPassword;
+    switch (ShowChangePwd(newPassword, stored, PreparePassword, &oldPassword)) {
     case ChangePwdWrongOld:
         ShowInformation(kMsgWrongOldPwd);
         break;
@@ -194,7 +198,8 @@ void TDlgSetup::Button1Click()
         ShowInformation(kMsgNewPwdMismatch);
         break;
     case ChangePwdAccepted:
-        StoreNewMasterPassword(*Options, newPassword, ShowInformation);
+        ChangeMasterPassword(*Options, stored.isEmpty() ? std::nullopt : std::optional<QString>(oldPassword),
+                             newPassword, DefaultPwdFile(), ShowInformation);
         break;
     default:
         break;

@@ -4,6 +4,7 @@
 // and automatic-login options and offers the change of the master password.
 
 #include <QDialog>
+#include <QString>
 
 class QCheckBox;
 class QLabel;
@@ -15,6 +16,10 @@ class QTabWidget;
 namespace nuvex {
 
 class TqnDialogButtons;
+
+// Where the automatic-login password goes, in one line under its field.
+inline const QString kAutoPwdNoteText =
+    QStringLiteral("Heslo se uloží čitelně do vašeho souboru nastavení.");
 
 class TDlgSetup : public QDialog
 {
@@ -42,6 +47,7 @@ public:
     QCheckBox* CheckBox1 = nullptr;
     QLineEdit* AutoPwdEdit = nullptr;
     QPushButton* Button1 = nullptr;
+    QLabel* AutoPwdNote = nullptr;
     TqnDialogButtons* qnDialogButtons1 = nullptr;
 
     void done(int result) override;

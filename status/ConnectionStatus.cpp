@@ -25,8 +25,9 @@ QString FormatConnectionFigure(qint32 whatShow, quint32 bytesNow, quint32 bytesA
     case 2: {
         const double days = sessionEnd - sessionStart;
         const double timeOfDay = days - std::floor(days);
-        const auto ms = static_cast<int>(std::llround(timeOfDay * 86400000.0)) % 86400000;
-        return FormatLongTime(QTime(0, 0).addMSecs(ms));
+        // Whole seconds, rounded: the stamps' difference falls a hair short of them.
+        const auto seconds = static_cast<int>(std::llround(timeOfDay * 86400.0) % 86400);
+        return FormatLongTime(QTime(0, 0).addSecs(seconds));
     }
     default:
         return QString();

@@ -2,6 +2,7 @@
 
 #include "ui/ExceptionReport.h"
 #include "ui/Placement.h"
+#include "ui/TimeFormat.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QAbstractTableModel>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
+#include <algorithm>
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -128,19 +130,17 @@ void TDlgFrekvence::CreateDateAndModes()
 {
     Label1 = new QLabel(u"D&atum"_s, this);
     Label1->setObjectName(u"Label1"_s);
-    Label1->setGeometry(8, 12, 36, 16);
+    // As wide as its text in the font in use, so that no letter is cut.
+    const int labelWidth = Label1->fontMetrics().horizontalAdvance(u"Datum"_s) + 4;
+    Label1->setGeometry(8, 12, labelWidth, 16);
 
     DateEdit = new QDateEdit(this);
     DateEdit->setObjectName(u"DateEdit"_s);
-    DateEdit->setGeometry(48, 9, 110, 22);
+    DateEdit->setGeometry(Label1->geometry().right() + 5, 9, 110, 22);
     DateEdit->setCalendarPopup(true);
     // Czech like the rest of the program: month and day names, Monday first.
-    const QLocale czech(QLocale::Czech, QLocale::Czechia);
-    DateEdit->setLocale(czech);
-    QString format = czech.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(u"yyyy"_s))
-        format.replace(u"yy"_s, u"yyyy"_s);
-    DateEdit->setDisplayFormat(format);
+    DateEdit->setLocale(ProgramLocale());
+    DateEdit->setDisplayFormat(ShortDateFormat(ProgramLocale()));
     Label1->setBuddy(DateEdit);
     connect(DateEdit, &QDateEdit::dateChanged, this, &TDlgFrekvence::Prepocitej);
 
@@ -187,6 +187,11 @@ void TDlgFrekvence::CreateList()
     header->setSectionsMovable(false);
     for (int column = 0; column < colCount; ++column)
         header->resizeSection(column, kColumns[static_cast<std::size_t>(column)].width);
+    // The date column holds a whole date in the font in use; the name column gives the room.
+    const int dateWidth = ConList->fontMetrics().horizontalAdvance(u"00.00.0000"_s) + 16;
+    const int extra = std::max(0, dateWidth - header->sectionSize(colDate));
+    header->resizeSection(colDate, header->sectionSize(colDate) + extra);
+    header->resizeSection(colName, header->sectionSize(colName) - extra);
 }
 
 void TDlgFrekvence::CreateTotalAndButtons()

@@ -106,8 +106,10 @@ TSplitDuration Split(double duration)
     TSplitDuration split;
     double whole = 0.0;
     const double fraction = std::modf(std::abs(duration), &whole);
-    qint64 ms = std::llround(fraction * static_cast<double>(kMsPerDay));
-    // 23:59:59.9999 is the next day, not a time of day of 24 hours.
+    // Rounded to whole seconds before it is shown without them: two stamps a whole
+    // number of seconds apart subtract to a hair less (1.999... s must read 0:00:02).
+    qint64 ms = std::llround(fraction * static_cast<double>(kMsPerDay / 1000)) * 1000;
+    // 23:59:59.6 is the next day, not a time of day of 24 hours.
     if (ms >= kMsPerDay) {
         whole += 1.0;
         ms -= kMsPerDay;
@@ -127,6 +129,15 @@ QString FormatTimeOfDay(const TSplitDuration& split, const QLocale& locale)
 {
     const QString time = FormatTime(QTime::fromMSecsSinceStartOfDay(split.ms), locale);
     return split.negative ? QStringLiteral("-") + time : time;
+}
+
+// A stamp rounded to the whole second, like the duration between two of them, so that a
+// row's times and its duration agree.
+QDateTime WholeSecond(double stamp)
+{
+    const QDateTime time = OleToDateTime(stamp);
+    const int ms = time.time().msec();
+    return time.addMSecs(ms >= 500 ? 1000 - ms : -ms);
 }
 
 QString Shortened(const QString& line)
@@ -233,11 +244,11 @@ QString SessionColumnText(const TSessionRecord& session, int column, const QLoca
     case colName:
         return session.Name;
     case colDate:
-        return locale.toString(OleToDateTime(session.Start).date(), QLocale::ShortFormat);
+        return FormatShortDate(WholeSecond(session.Start).date(), locale);
     case colFrom:
-        return FormatTime(OleToDateTime(session.Start).time(), locale);
+        return FormatTime(WholeSecond(session.Start).time(), locale);
     case colTo:
-        return FormatTime(OleToDateTime(session.Finish).time(), locale);
+        return FormatTime(WholeSecond(session.Finish).time(), locale);
     case colDuration:
         // A time of day: whole days are not shown.
         return FormatTimeOfDay(Split(session.Duration), locale);

@@ -4,6 +4,8 @@
 // reads, how one log line becomes a session, which sessions a period lists, and the
 // texts of the list and of the total.
 
+#include "ui/TimeFormat.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -41,7 +43,7 @@ void ReadLogSection(const QString& fileName, QStringList& entries);
 // One log line. Only the first 255 characters after "=" and after each of the first three
 // commas are read, so a long entry name is cut. Throws EConvertError when the start or
 // the end is not a date; a speed or byte count that is not an integer reads as 0.
-TSessionRecord ParseLogEntry(const QString& line, const QLocale& locale = QLocale::system());
+TSessionRecord ParseLogEntry(const QString& line, const QLocale& locale = ProgramLocale());
 
 struct TSessionStats
 {
@@ -52,12 +54,12 @@ struct TSessionStats
 // Reads the period's sessions from the files. Throws EConvertError, naming the file and the
 // line, at the first start or end that is not a date.
 TSessionStats CollectSessions(const QDate& date, TStatsPeriod period,
-                              const QLocale& locale = QLocale::system());
+                              const QLocale& locale = ProgramLocale());
 
 // A duration in days as the total shows it: the time of day in the long time format,
 // preceded by the whole days with "den", "dny" or "dní" when there are any
 // (1.5 → "1 den 12:00:00"). Rounded to milliseconds; negative durations get a minus sign.
-QString FormatDuration(double days, const QLocale& locale = QLocale::system());
+QString FormatDuration(double days, const QLocale& locale = ProgramLocale());
 
 enum TConListColumn
 {
@@ -72,7 +74,6 @@ enum TConListColumn
 };
 
 // The text of one cell of the session list.
-QString SessionColumnText(const TSessionRecord& session, int column,
-                          const QLocale& locale = QLocale::system());
+QString SessionColumnText(const TSessionRecord& session, int column, const QLocale& locale = ProgramLocale());
 
 } // namespace nuvex

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing Nuvex needs, when missing.
-# Runs as root, or through sudo for a user who has it.
+# Runs as root, or through sudo for a user who has it. The X server, window manager, tray
+# and xdotool serve the tray check under a real X server (tools/tray-check.sh).
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libgtest-dev libbenchmark-dev
-          fonts-dejavu-core
+packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libsodium-dev pkg-config
+          libgtest-dev libbenchmark-dev fonts-dejavu-core
+          # the tray check under a real X server (tools/tray-check.sh)
+          xvfb openbox trayer xdotool x11-utils
+          # Debian's own dial-up tools, whose files the tests of the host guard copy
+          ppp wvdial
           # the Debian package and its checks (tools/package.sh, tools/check-package.sh)
           dpkg-dev file lintian desktop-file-utils appstream)
 

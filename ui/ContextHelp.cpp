@@ -1,5 +1,6 @@
 #include "ui/ContextHelp.h"
 
+#include "ui/FormHelp.h"
 #include "ui/HelpEngine.h"
 #include "ui/HelpMacro.h"
 #include "ui/qnForms.h"
@@ -64,6 +65,10 @@ TContextHelp::TContextHelp(QWidget* owner) : QObject(owner), owner_(owner)
 
 void TContextHelp::ControlHelpRequest(QWidget* control)
 {
+    if (fileTopics_) {
+        ShowFileTopic(owner_, control);
+        return;
+    }
     // The search stays inside the owner: beyond it lie other windows with other topics.
     for (QWidget* widget = control; widget; widget = widget->parentWidget()) {
         if (HelpContextOf(widget) != 0) {
@@ -159,7 +164,10 @@ bool TContextHelp::eventFilter(QObject* watched, QEvent* event)
                 if (!open->close())
                     break;
             }
-            MenuHelpRequest(item);
+            if (fileTopics_)
+                ShowFileTopic(owner_, menu);
+            else
+                MenuHelpRequest(item);
             return true;
         }
     }

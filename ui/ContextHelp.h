@@ -57,6 +57,11 @@ public:
     void SetTestMode(bool on) { testMode_ = on; }
     bool UsePrefix() const { return usePrefix_; }
     void SetUsePrefix(bool on) { usePrefix_ = on; }
+    // On: F1 and the menus' help open the topic the help file has for the control or its
+    // window, else the contents (FormHelp.h); the help contexts and the other settings
+    // are not used.
+    bool FileTopics() const { return fileTopics_; }
+    void SetFileTopics(bool on) { fileTopics_ = on; }
 
     // The help request for a control of the owner (what F1 on the focused control and the
     // title bar's help button lead to) and for a menu item.
@@ -84,6 +89,7 @@ private:
     TShowType showType_ = stDefault;
     bool testMode_ = false;
     bool usePrefix_ = true;
+    bool fileTopics_ = false;
 };
 
 } // namespace nuvex

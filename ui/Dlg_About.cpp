@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <algorithm>
 
 namespace nuvex {
 
@@ -67,13 +68,28 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     RxLabel4->setPalette(blue);
     RxLabel4->setCursor(Qt::PointingHandCursor);
     RxLabel4->installEventFilter(this);
-    // The two labels of the bottom line share it: the address goes on from the name.
-    if (RxLabel3->geometry().right() + 6 > RxLabel4->x())
-        RxLabel4->move(RxLabel3->geometry().right() + 6, RxLabel4->y());
+    // The two labels of the bottom line share it, centred: the address goes on from the
+    // name. A font wider than the one the layout was made for widens the window, so that
+    // the address is never cut at the panel's edge.
+    constexpr int kGap = 6;
+    constexpr int kMargin = 8;
+    const int line = RxLabel3->width() + kGap + RxLabel4->width();
+    const int grow = std::max(0, line + 2 * kMargin - panel->width());
+    if (grow > 0) {
+        setFixedSize(width() + grow, height());
+        panel->resize(panel->width() + grow, panel->height());
+        ProgramIcon->move(ProgramIcon->x() + grow / 2, ProgramIcon->y());
+        Image1->move(Image1->x() + grow / 2, Image1->y());
+        RxLabel1->move(RxLabel1->x() + grow / 2, RxLabel1->y());
+        RxLabel2->move(RxLabel2->x() + grow / 2, RxLabel2->y());
+    }
+    const int left = std::min(RxLabel3->x(), (panel->width() - line) / 2);
+    RxLabel3->move(left, RxLabel3->y());
+    RxLabel4->move(left + RxLabel3->width() + kGap, RxLabel4->y());
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(112, 130, 75, 25);
+    OKButton->setGeometry((width() - 75) / 2, 130, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, [this] { done(1); });
 

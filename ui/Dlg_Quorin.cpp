@@ -27,6 +27,8 @@ TDlg::TDlg(QWidget* parent) : QDialog(parent)
     ContextHelp1->SetShowType(stMain);
     ContextHelp1->SetTestMode(false);
     ContextHelp1->SetUsePrefix(false);
+    // F1 leads to the topic the help file has for the control or the dialog.
+    ContextHelp1->SetFileTopics(true);
 }
 
 TDlg::~TDlg() = default;

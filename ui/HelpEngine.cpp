@@ -234,6 +234,11 @@ QString ApplicationHelpFile()
     return Engine().applicationHelpFile;
 }
 
+QString ApplicationHelpFilePath()
+{
+    return ResolveHelpFile(ApplicationHelpFile());
+}
+
 void ApplicationHelpContext(int context)
 {
     WinHelp({QApplication::activeWindow(),

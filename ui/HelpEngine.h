@@ -18,6 +18,8 @@ class THelpViewer;
 // Context numbers of the help file's dialog topics.
 inline constexpr int kHelpContextSetup = 1000;
 inline constexpr int kHelpContextPwdManager = 1100;
+inline constexpr int kHelpContextMasterPassword = 1110;
+inline constexpr int kHelpContextPwdRecord = 1120;
 
 enum THelpCommand : unsigned
 {
@@ -45,6 +47,8 @@ bool WinHelp(const THelpRequest& request);
 // the program file.
 void SetApplicationHelpFile(const QString& fileName);
 QString ApplicationHelpFile();
+// Where the application's help file lies.
+QString ApplicationHelpFilePath();
 // The application's help calls: a topic by context number, and a command with its data.
 void ApplicationHelpContext(int context);
 void ApplicationHelpCommand(unsigned command, quint32 data);

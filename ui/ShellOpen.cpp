@@ -1,8 +1,9 @@
 #include "ui/ShellOpen.h"
 
+#include "ui/qnForms.h"
+
 #include <QDesktopServices>
 #include <QUrl>
-#include <cstdio>
 
 namespace nuvex {
 
@@ -29,13 +30,25 @@ QUrl ShellOpenUrl(const QString& file)
     return QUrl::fromLocalFile(file);
 }
 
+QString ShellOpenFailureText(const QUrl& url)
+{
+    if (url.scheme() == QStringLiteral("mailto"))
+        return QStringLiteral("Zprávu na adresu „%1“ se nepodařilo otevřít: v systému není nastaven žádný "
+                              "poštovní program, který by ji otevřel.")
+            .arg(url.path());
+    const QString address = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    return QStringLiteral("Adresu „%1“ se nepodařilo otevřít: v systému není nastaven žádný program "
+                          "(webový prohlížeč), který by ji otevřel.")
+        .arg(address);
+}
+
 void ShellOpen(const QString& file, const QString& /*parameters*/, const QString& /*directory*/,
                int /*showCommand*/)
 {
     const QUrl url = ShellOpenUrl(file);
     const bool opened = Handler() ? Handler()(url) : QDesktopServices::openUrl(url);
     if (!opened)
-        std::fprintf(stderr, "Nuvex: adresu %s se nepodařilo otevřít.\n", file.toLocal8Bit().constData());
+        ShowInformation(ShellOpenFailureText(url));
 }
 
 } // namespace nuvex

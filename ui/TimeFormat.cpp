@@ -4,9 +4,15 @@
 
 namespace nuvex {
 
+const QLocale& ProgramLocale()
+{
+    static const QLocale czech(QLocale::Czech, QLocale::Czechia);
+    return czech;
+}
+
 QString LongTimeFormat()
 {
-    return LongTimeFormat(QLocale::system());
+    return LongTimeFormat(ProgramLocale());
 }
 
 QString LongTimeFormat(const QLocale& locale)
@@ -34,7 +40,20 @@ QString LongTimeFormat(const QLocale& locale)
 
 QString FormatLongTime(const QTime& time)
 {
-    return QLocale::system().toString(time, LongTimeFormat());
+    return ProgramLocale().toString(time, LongTimeFormat());
+}
+
+QString ShortDateFormat(const QLocale& locale)
+{
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QStringLiteral("yyyy")))
+        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    return format;
+}
+
+QString FormatShortDate(const QDate& date, const QLocale& locale)
+{
+    return locale.toString(date, ShortDateFormat(locale));
 }
 
 } // namespace nuvex

@@ -1,5 +1,6 @@
 #include "watch/RasError.h"
 
+#include "platform/RasService.h"
 #include "platform/SysError.h"
 #include "ui/SysText.h"
 
@@ -27,9 +28,14 @@ QString RasErrorText(unsigned code)
 
 ras::DWORD RasCheck(ras::DWORD code)
 {
+    const std::string detail = ras::TakeLastErrorDetail();
     if (code == 0)
         return code;
-    throw ERasError(QStringLiteral("RAS Error code: %1.\n\"%2\"").arg(code).arg(RasErrorText(code)), code);
+    QString message = QStringLiteral("RAS Error code: %1.\n\"%2\"").arg(code).arg(RasErrorText(code));
+    // What the service adds (the file, the command that would do it) follows on its own line.
+    if (!detail.empty())
+        message += u'\n' + FromSys(detail);
+    throw ERasError(message, code);
 }
 
 } // namespace nuvex

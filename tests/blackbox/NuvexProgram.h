@@ -4,6 +4,7 @@
 // hand: starting a copy of the program, running the tool, and reading what the program
 // prints line by line.
 
+#include "NuvexProcess.h"
 #include "SeededOptions.h"
 #include "support/Sandbox.h"
 
@@ -100,20 +101,7 @@ protected:
     // Waits until a new line of standard error contains text; earlier output is consumed.
     bool WaitForLine(const QString& text, int milliseconds)
     {
-        const QDeadlineTimer deadline(milliseconds);
-        for (;;) {
-            pending += program.readAllStandardError();
-            for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-                const QString line = QString::fromUtf8(pending.left(end));
-                pending.remove(0, end + 1);
-                seen.append(line);
-                if (line.contains(text))
-                    return true;
-            }
-            if (deadline.hasExpired() || program.state() == QProcess::NotRunning)
-                return false;
-            program.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
-        }
+        return WaitForErrorLine(program, pending, seen, text, milliseconds);
     }
 
     std::string Seen() const { return seen.join(u'\n').toStdString(); }

@@ -1,4 +1,5 @@
 #include "passwords/MasterPassword.h"
+#include "passwords/PwdVault.h"
 #include "passwords/Windows1250.h"
 #include "passwords/qnHash.h"
 #include "settings/uOptions.h"
@@ -46,15 +47,20 @@ public:
             newPassword = input.newPassword1;
         return result;
     }
-    bool ShowPwdMh(QString& digest) override
+    bool ShowPwdMh(QString& password) override
     {
         shown.append(u"<prompt>"_s);
         const PromptInput input = Next(prompt);
         if (input.ok)
-            digest = PasswordDigest(input.password);
+            password = input.password;
         return input.ok;
     }
-    void ShowPwdManager() override { shown.append(u"<manager>"_s); }
+    void ShowPwdManager(const QString& password) override
+    {
+        shown.append(u"<manager>"_s);
+        managerPasswords.append(password);
+    }
+    QStringList managerPasswords;
 
 private:
     template <typename T> static T Next(std::deque<T>& queue)
@@ -71,6 +77,7 @@ class MasterPassword : public ::testing::Test
 {
 protected:
     QString Digest() { return options.ReadString(kDigestOption); }
+    QString Verifier() { return options.ReadString(kVerifierOption); }
 
     test::Sandbox sandbox;
     TIOptions options{kOptionsKeyPath, TOptions::TRootKey::CurrentUser};
@@ -121,8 +128,12 @@ TEST_F(MasterPassword, FirstUseStoresTheNewPasswordThenAsksForIt)
     RunPwdManagerGate(options, ui);
     EXPECT_EQ(ui.shown,
               (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdSaved, u"<prompt>"_s, u"<manager>"_s}));
-    EXPECT_EQ(Digest(), PasswordDigest(u"Heslo1"_s));
-    EXPECT_TRUE(IsDigestText(Digest()));
+    // A salted, slow verifier instead of the digest: the manager gets the password for
+    // its key.
+    EXPECT_TRUE(Digest().isEmpty());
+    EXPECT_TRUE(Verifier().startsWith(u"$argon2id$"_s)) << Verifier().toStdString();
+    EXPECT_TRUE(MasterPasswordMatches(u"Heslo1"_s, Verifier(), &PreparePassword));
+    EXPECT_EQ(ui.managerPasswords, QStringList{u"Heslo1"_s});
 
     // From now on only the prompt, and letter case matters.
     ui.shown.clear();
@@ -143,6 +154,7 @@ TEST_F(MasterPassword, CancelledOrFailedFirstUseStoresNothing)
     RunPwdManagerGate(options, ui);
     EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdMismatch}));
     EXPECT_TRUE(Digest().isEmpty());
+    EXPECT_TRUE(Verifier().isEmpty());
 }
 
 TEST_F(MasterPassword, EmptyMasterPasswordWithEmptyAutoPwdOpensWithoutAPrompt)
@@ -150,7 +162,7 @@ TEST_F(MasterPassword, EmptyMasterPasswordWithEmptyAutoPwdOpensWithoutAPrompt)
     ui.changePwd = {{true, {}, {}, {}}};
     RunPwdManagerGate(options, ui);
     EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdSaved, u"<manager>"_s}));
-    EXPECT_EQ(Digest().size(), 40);
+    EXPECT_TRUE(IsVerifierText(Verifier()));
 
     ui.shown.clear();
     RunPwdManagerGate(options, ui);
@@ -178,13 +190,43 @@ TEST_F(MasterPassword, AutomaticLoginAndThePrompt)
     }
 }
 
-TEST_F(MasterPassword, ANewPasswordThatCannotBeDigestedIsNeverAnnouncedAsSaved)
+TEST_F(MasterPassword, TheOldDigestIsAcceptedOnceAndReplacedByTheVerifier)
 {
-    const QString before = PasswordDigest(u"old"_s);
-    options.WriteString(kDigestOption, before);
-    EXPECT_THROW(
-        StoreNewMasterPassword(options, u"пароль"_s, [this](const QString& text) { ui.shown.append(text); }),
-        EWindows1250Error);
-    EXPECT_TRUE(ui.shown.isEmpty());
-    EXPECT_EQ(Digest(), before);
+    const QString old = PasswordDigest(u"Kůň"_s);
+    options.WriteString(kDigestOption, old);
+    // A wrong password changes nothing.
+    ui.prompt = {{true, u"kůň"_s}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
+    EXPECT_EQ(Digest(), old);
+    EXPECT_TRUE(Verifier().isEmpty());
+
+    ui.shown.clear();
+    ui.prompt = {{true, u"Kůň"_s}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, u"<manager>"_s}));
+    EXPECT_TRUE(Digest().isEmpty());
+    EXPECT_TRUE(CheckVerifier(Verifier(), TSecretBytes::FromText(u"Kůň"_s)));
+
+    // The digest put back by hand (or by an older copy) no longer counts.
+    options.WriteString(kDigestOption, PasswordDigest(u"jiné"_s));
+    ui.shown.clear();
+    ui.prompt = {{true, u"jiné"_s}};
+    RunPwdManagerGate(options, ui);
+    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
+    EXPECT_TRUE(CheckMasterPassword(options, u"Kůň"_s));
+}
+
+TEST_F(MasterPassword, VerifiersAreSaltedAndAnyCharacterWillDo)
+{
+    const auto secret = TSecretBytes::FromText(u"пароль"_s);
+    const QString a = MakeVerifier(secret), b = MakeVerifier(secret);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(CheckVerifier(a, secret));
+    EXPECT_TRUE(CheckVerifier(b, secret));
+    EXPECT_FALSE(CheckVerifier(a, TSecretBytes::FromText(u"ПАРОЛЬ"_s)));
+    EXPECT_FALSE(CheckVerifier(u"$argon2id$garbage"_s, secret));
+    // A verifier in place of the digest serves the change dialog the same way.
+    EXPECT_EQ(EvaluateChangePwd(u"пароль"_s, u"n"_s, u"n"_s, a, &PreparePassword), ChangePwdAccepted);
+    EXPECT_EQ(EvaluateChangePwd(u"x"_s, u"n"_s, u"n"_s, a, &PreparePassword), ChangePwdWrongOld);
 }

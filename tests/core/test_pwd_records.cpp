@@ -1,6 +1,7 @@
 #include "passwords/PwdFormat.h"
 #include "passwords/PwdRecords.h"
 #include "passwords/Windows1250.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
 
@@ -67,17 +68,8 @@ protected:
         return QString::fromStdString((sandbox.dir() / name.toStdString()).string());
     }
 
-    static QByteArray ReadBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    static void WriteBytes(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    static QByteArray ReadBytes(const QString& path) { return test::ReadBytes(path); }
+    static void WriteBytes(const QString& path, const QByteArray& bytes) { test::WriteBytes(path, bytes); }
     static mode_t ModeOf(const QString& path)
     {
         struct stat status
@@ -314,8 +306,6 @@ TEST_F(PwdFile, EverySavedRecordLoadsBackIdentical)
 TEST_F(PwdFile, ADamagedFileIsReportedByNameAndChangesNothing)
 {
     const QByteArray good = EncodePwdFile(Three());
-    QByteArray longName = PlainRecord("x", "", "", "");
-    longName[0] = 51;
     const std::pair<const char*, QByteArray> damaged[] = {
         {"empty", QByteArray()},
         {"three bytes", QByteArray("\xFF\xFF\xFF")},
@@ -323,8 +313,6 @@ TEST_F(PwdFile, ADamagedFileIsReportedByNameAndChangesNothing)
         {"count the file cannot hold", Header(1000) + good.mid(4)},
         {"huge count", Header(0x7FFFFFFF)},
         {"short record", good.left(good.size() - 1)},
-        {"records the header does not count", Header(0) + good.mid(4)},
-        {"value longer than its room", Header(0) + ScrambleAsEveryone(longName)},
     };
     const QString path = PathOf(u"import.pwd"_s);
     for (const auto& [what, bytes] : damaged) {
@@ -340,6 +328,62 @@ TEST_F(PwdFile, ADamagedFileIsReportedByNameAndChangesNothing)
         EXPECT_EQ(records, Three()) << what;
         EXPECT_EQ(ReadBytes(path), bytes) << what;
     }
+}
+
+TEST_F(PwdFile, TheHeaderIsTrustedAndLengthsAreCutToTheirRoom)
+{
+    // Stray bytes or whole records after the announced ones are not read.
+    const QString path = PathOf(u"import.pwd"_s);
+    const QByteArray good = EncodePwdFile(Three());
+    for (const QByteArray& tail : {QByteArray("\x0D\x0A"), good.mid(4, kPwdRecordSize)}) {
+        WriteBytes(path, good + tail);
+        TPwdRecords records;
+        ASSERT_NO_THROW(LoadRecords(records, path));
+        EXPECT_EQ(records, Three());
+    }
+    WriteBytes(path, Header(0) + good.mid(4));
+    TPwdRecords records;
+    ASSERT_NO_THROW(LoadRecords(records, path));
+    EXPECT_EQ(records, TPwdRecords{Three()[0]});
+
+    // A length byte beyond its room reads as the room's size.
+    QByteArray plain = PlainRecord(QByteArray(50, 'N'), "u", "h", QByteArray(255, 'p'));
+    plain[0] = char(51);
+    plain[153] = char(255); // the note's room is 255: fine as it is
+    plain[51] = char(200);
+    WriteBytes(path, Header(0) + ScrambleAsEveryone(plain));
+    ASSERT_NO_THROW(LoadRecords(records, path));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(GetField(records[0], TPwdField::Nazev), QString(50, u'N'));
+    EXPECT_EQ(GetField(records[0], TPwdField::UzName).size(), 50);
+    EXPECT_TRUE(GetField(records[0], TPwdField::UzName).startsWith(u'u'));
+    EXPECT_EQ(GetField(records[0], TPwdField::Heslo), u"h"_s);
+    EXPECT_EQ(records[0].Nazev.Length, 50);
+    EXPECT_EQ(records[0].UzName.Length, 50);
+}
+
+TEST_F(PwdFile, ANulWhereTheKeyIsZeroIsDroppedSoTheRecordCanBeSavedAgain)
+{
+    // Position 255 is the note's 102nd character; its scrambling key is 0, so a stored 0
+    // there can only mean NUL, which a damaged or foreign file may hold.
+    ASSERT_EQ(Key(255), 0);
+    QByteArray note(120, 'a');
+    QByteArray plain = PlainRecord("Mail", "jan", "heslo", note);
+    QByteArray stored = ScrambleAsEveryone(plain);
+    stored[255] = 0;
+    const QString path = PathOf(u"import.pwd"_s);
+    WriteBytes(path, Header(0) + stored);
+    TPwdRecords records;
+    ASSERT_NO_THROW(LoadRecords(records, path));
+    ASSERT_EQ(records.size(), 1u);
+    const QString read = GetField(records[0], TPwdField::Poznamka);
+    EXPECT_FALSE(read.contains(QChar(0)));
+    EXPECT_EQ(read, QString(119, u'a'));
+    EXPECT_EQ(GetField(records[0], TPwdField::Nazev), u"Mail"_s);
+    // What the record dialog does with the unchanged note: it must be accepted.
+    TPwdRecord again = records[0];
+    EXPECT_NO_THROW(SetField(again, TPwdField::Poznamka, read));
+    EXPECT_EQ(again, records[0]);
 }
 
 TEST_F(PwdFile, MissingOrUnreadableFiles)

@@ -284,12 +284,38 @@ TEST(SessionColumns, RowsShowDateTimesFiguresAndADurationWithoutItsDays)
     session.Speed = 28800;
 
     EXPECT_EQ(SessionColumnText(session, colName, kCzech), u"Internet"_s);
-    EXPECT_EQ(SessionColumnText(session, colDate, kCzech),
-              kCzech.toString(QDate(2002, 5, 4), QLocale::ShortFormat));
+    EXPECT_EQ(SessionColumnText(session, colDate, kCzech), u"04.05.2002"_s);
     EXPECT_EQ(SessionColumnText(session, colFrom, kCzech), u"13:05:00"_s);
     EXPECT_EQ(SessionColumnText(session, colTo, kCzech), u"14:35:00"_s);
     EXPECT_EQ(SessionColumnText(session, colDuration, kCzech), u"1:30:00"_s); // 25 h 30 min
     EXPECT_EQ(SessionColumnText(session, colBytes, kCzech), u"1234567"_s);
     EXPECT_EQ(SessionColumnText(session, colSpeed, kCzech), u"28800"_s);
     EXPECT_TRUE(SessionColumnText(session, colCount, kCzech).isEmpty());
+}
+
+TEST(SessionDuration, IsRoundedToWholeSecondsNotCut)
+{
+    const double start = Ole(QDate(2026, 12, 9), 2, 3) + 35 / 86400.0;
+    const double end = Ole(QDate(2026, 12, 9), 2, 3) + 37 / 86400.0;
+    ASSERT_LT((end - start) * 86400.0, 2.0); // the stamps subtract to a hair less
+    TSessionRecord session;
+    session.Start = start;
+    session.Finish = end;
+    session.Duration = end - start;
+    EXPECT_EQ(SessionColumnText(session, colDuration, kCzech), u"0:00:02"_s);
+    EXPECT_EQ(FormatDuration(end - start, kCzech), u"0:00:02"_s);
+    // Half a second and more goes up, less goes down; a day less 0.5 s is a whole day.
+    EXPECT_EQ(FormatDuration(1.5 / 86400.0, kCzech), u"0:00:02"_s);
+    EXPECT_EQ(FormatDuration(1.49 / 86400.0, kCzech), u"0:00:01"_s);
+    EXPECT_EQ(FormatDuration(1.0 - 0.5 / 86400.0, kCzech), u"1 den 0:00:00"_s);
+    EXPECT_EQ(FormatDuration(2.0 + 59.7 / 86400.0, kCzech), u"2 dny 0:01:00"_s);
+}
+
+TEST(SessionColumns, DatesHaveTheCzechFormWithAFourDigitYearInAnyLocale)
+{
+    TSessionRecord session;
+    session.Start = Ole(QDate(2026, 12, 9), 9, 5);
+    EXPECT_EQ(SessionColumnText(session, colDate), u"09.12.2026"_s);
+    EXPECT_EQ(SessionColumnText(session, colFrom), u"9:05:00"_s);
+    EXPECT_EQ(FormatShortDate(QDate(2002, 5, 4)), u"04.05.2002"_s);
 }

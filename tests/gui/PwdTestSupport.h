@@ -33,7 +33,7 @@ template <typename T> void WhenModal(std::function<void(T&)> act)
 {
     auto* timer = new QTimer(qApp);
     timer->setInterval(5);
-    const QDeadlineTimer deadline(5000);
+    const QDeadlineTimer deadline(30000); // key derivations take a while on a loaded machine
     QObject::connect(timer, &QTimer::timeout, qApp, [timer, deadline, act = std::move(act)] {
         auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
         if (!window && !deadline.hasExpired())
@@ -112,12 +112,25 @@ public:
             answers.pop_front();
             return answer;
         });
+        SetFileFilterAnswerer([this](const TFileDialog&) {
+            if (filters.empty())
+                return 0;
+            const int filter = filters.front();
+            filters.pop_front();
+            return filter;
+        });
     }
-    ~FileDialogRecorder() { SetFileDialogAnswerer({}); }
+    ~FileDialogRecorder()
+    {
+        SetFileDialogAnswerer({});
+        SetFileFilterAnswerer({});
+    }
     FileDialogRecorder(const FileDialogRecorder&) = delete;
     FileDialogRecorder& operator=(const FileDialogRecorder&) = delete;
 
     std::deque<std::optional<QString>> answers;
+    // The filter chosen in each answered dialog; the first one when none is left.
+    std::deque<int> filters;
     std::vector<TFileDialog> asked;
 };
 

@@ -121,12 +121,17 @@ TEST_F(Frekvence, TheWindowHasItsControlsColumnsAndOneButton)
     ASSERT_EQ(model->columnCount(), 7);
     for (int column = 0; column < 7; ++column) {
         EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(), captions[column]);
-        EXPECT_EQ(dialog.ConList->header()->sectionSize(column), widths[column]);
+        if (column > colDate)
+            EXPECT_EQ(dialog.ConList->header()->sectionSize(column), widths[column]);
         const auto alignment =
             model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
         EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, column == 0 ? Qt::AlignLeft : Qt::AlignRight)
             << column;
     }
+    // The date column is widened for its dates at the name column's cost.
+    EXPECT_GE(dialog.ConList->header()->sectionSize(colDate), 70);
+    EXPECT_EQ(dialog.ConList->header()->sectionSize(colName) + dialog.ConList->header()->sectionSize(colDate),
+              180);
     EXPECT_EQ(dialog.ConList->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(dialog.ConList->selectionBehavior(), QAbstractItemView::SelectRows);
 
@@ -254,4 +259,38 @@ TEST_F(Frekvence, AWindowDestroyedWhileShownDropsItsRowsFirst)
     ASSERT_EQ(dialog->ConList->model()->rowCount(), 5000);
     dialog->Prepocitej(); // leaves the list's layout pending
     dialog.reset();       // hiding the list on the way must not read the sessions
+}
+
+// The machine's locale is C.UTF-8 here (the tests' environment, and Debian's default);
+// the window reads Czech all the same.
+TEST_F(Frekvence, UnderTheCLocaleDatesTimesAndDurationsReadCzech)
+{
+    ASSERT_EQ(QLocale::system().language(), QLocale::C);
+    const QDate day(2026, 12, 9);
+    const auto at = [&](int h, int m, int s) {
+        return Ole(day, h, m) + s / 86400.0;
+    };
+    // Stamps two seconds apart, which subtract to 1.999... s, and a session of 1 h 0 min 0.6 s.
+    WriteLog(day,
+             {FloatToSafeStr(at(2, 3, 35)) + u'=' + FloatToSafeStr(at(2, 3, 37)) + u",28800,1000,Internet"_s,
+              FloatToSafeStr(at(14, 0, 0)) + u'=' + FloatToSafeStr(at(15, 0, 0) + 0.6 / 86400.0) +
+                  u",28800,1000,Práce"_s});
+    TDlgFrekvence dialog;
+    dialog.SetDate(day);
+
+    EXPECT_EQ(dialog.DateEdit->text(), u"09.12.2026"_s);
+    EXPECT_EQ(Column(dialog, colDate), (QStringList{u"09.12.2026"_s, u"09.12.2026"_s}));
+    EXPECT_EQ(Column(dialog, colFrom), (QStringList{u"2:03:35"_s, u"14:00:00"_s}));
+    EXPECT_EQ(Column(dialog, colTo), (QStringList{u"2:03:37"_s, u"15:00:01"_s})); // rounded too
+    EXPECT_EQ(Column(dialog, colDuration), (QStringList{u"0:00:02"_s, u"1:00:01"_s}));
+    // 1.999... s + 1 h 0.6 s: rounded once, as a whole.
+    EXPECT_EQ(dialog.TimeLabel->text(), u"Celková doba připojení 1:00:03"_s);
+
+    // Nothing is cut: the label holds its word, and the date column its date.
+    dialog.show();
+    const QFontMetrics label = dialog.Label1->fontMetrics();
+    EXPECT_GE(dialog.Label1->contentsRect().width(), label.horizontalAdvance(u"Datum"_s));
+    EXPECT_LT(dialog.Label1->geometry().right(), dialog.DateEdit->geometry().left());
+    const QFontMetrics cell = dialog.ConList->fontMetrics();
+    EXPECT_GT(dialog.ConList->header()->sectionSize(colDate), cell.horizontalAdvance(u"09.12.2026"_s) + 6);
 }

@@ -267,3 +267,11 @@ TEST_F(ConnectionGuard, AFailedWriteKeepsTheSessionOpen)
     EXPECT_EQ(GetSessionStart(), start);
     EXPECT_NE(GetSessionEnd(), 0.0);
 }
+
+TEST(ConnectionFigure, TimeConnectedIsRoundedToWholeSeconds)
+{
+    const double start = 46365.0 + (2 * 3600 + 3 * 60 + 35) / 86400.0;
+    const double end = 46365.0 + (2 * 3600 + 3 * 60 + 37) / 86400.0;
+    EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, start, end), u"0:00:02"_s);
+    EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, start, start + 3599.6 / 86400.0), u"1:00:00"_s);
+}

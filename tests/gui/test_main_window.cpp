@@ -387,3 +387,63 @@ TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
     EXPECT_TRUE(LogTexts().contains(u"Vše OK."_s)) << LogTexts().join(u'\n').toStdString();
     EXPECT_GE(LogTexts().size(), linesBefore);
 }
+
+// The keyboard's way along the menu bar reaches "Pomoc" at its right edge and comes back.
+TEST_F(MainWindow, ArrowKeysWalkEveryTopLevelMenuIncludingPomoc)
+{
+    MakeWindow();
+    window->show();
+    window->activateWindow();
+    window->ListView->setFocus();
+    QApplication::processEvents();
+    std::vector<THelpRequest> help;
+    SetHelpRequestObserver([&](const THelpRequest& request) { help.push_back(request); });
+
+    QMenuBar* bar = window->menuBar();
+    auto* corner = qobject_cast<QMenuBar*>(bar->cornerWidget(Qt::TopRightCorner));
+    ASSERT_NE(corner, nullptr);
+    // The highlighted item of either bar, by its caption.
+    const auto highlighted = [&] {
+        QAction* item = corner->activeAction() ? corner->activeAction() : bar->activeAction();
+        return item ? item->text() : QString();
+    };
+    // A key as the keyboard sends it: to the open menu when there is one, else to the bar
+    // that has the focus.
+    const auto press = [&](Qt::Key key) {
+        QWidget* target = QApplication::activePopupWidget();
+        if (!target)
+            target = corner->hasFocus() ? static_cast<QWidget*>(corner) : bar;
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+        QApplication::processEvents();
+    };
+
+    bar->setFocus(Qt::MenuBarFocusReason);
+    bar->setActiveAction(bar->actions().first());
+    QApplication::processEvents();
+    QStringList walked{highlighted()};
+    for (int step = 0; step < 6; ++step) {
+        press(Qt::Key_Right);
+        walked.append(highlighted());
+    }
+    EXPECT_EQ(walked, (QStringList{u"Př&ipojení"_s, u"&Statistika"_s, u"&Nástroje"_s, u"&Ostatní"_s,
+                                   u"&Konec"_s, u"&Pomoc"_s, u"Př&ipojení"_s}));
+
+    // Left from the first item wraps to the bar's last item, and on to "Pomoc"; Left from
+    // "Pomoc" returns to "Konec".
+    press(Qt::Key_Left);
+    press(Qt::Key_Right);
+    ASSERT_EQ(highlighted(), u"&Pomoc"_s);
+    press(Qt::Key_Left);
+    EXPECT_EQ(highlighted(), u"&Konec"_s);
+    press(Qt::Key_Right);
+    ASSERT_EQ(highlighted(), u"&Pomoc"_s);
+
+    // Enter on "Pomoc" opens the help's contents and gives the focus back.
+    press(Qt::Key_Return);
+    ASSERT_EQ(help.size(), 1u);
+    EXPECT_EQ(help[0].command, HELP_CONTENTS);
+    EXPECT_EQ(highlighted(), QString());
+    EXPECT_TRUE(window->ListView->hasFocus());
+    SetHelpRequestObserver({});
+}

@@ -4,13 +4,19 @@
 #include "passwords/Dlg_PwdMh.h"
 #include "passwords/Dlg_PwdRecord.h"
 #include "passwords/MasterPassword.h"
+#include "passwords/PwdFormat.h"
 #include "passwords/PwdManagerGate.h"
+#include "passwords/Windows1250.h"
 #include "passwords/Windows1250Input.h"
 #include "ui/qnDialogButtons.h"
 
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTextCursor>
+#include <QTimer>
+#include <QToolTip>
 
 using namespace nuvex;
 using namespace nuvex::test;
@@ -44,6 +50,43 @@ TEST(PwdRecordDialog, FieldsRefuseWhatWindows1250CannotHold)
 
     dialog.ClearFields();
     EXPECT_EQ(dialog.GetRecord(), TPwdRecord{});
+}
+
+// A refused letter does not vanish without a word: a note at the caret names it.
+TEST(PwdRecordDialog, ARefusedLetterIsNamedInANoteAtTheCaret)
+{
+    TDlgPwdRecord dialog;
+    dialog.show();
+    QToolTip::hideText();
+    dialog.NazevEdit->setFocus();
+    dialog.NazevEdit->insert(u"Banka Señor"_s);
+    EXPECT_EQ(dialog.NazevEdit->text(), u"Banka Seor"_s);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(),
+              u"Znak „ñ“ nelze uložit (záznamy mají kódování Windows-1250), proto byl vynechán."_s);
+
+    // Letters the code page holds bring no note of their own.
+    dialog.UzNameEdit->insert(u"Šťastný"_s);
+    EXPECT_FALSE(QToolTip::text().contains(u"Š"_s));
+
+    // In the password and the note as well.
+    dialog.HesloEdit->insert(u"tajnø"_s);
+    EXPECT_EQ(dialog.HesloEdit->text(), u"tajn"_s);
+    EXPECT_TRUE(QToolTip::text().contains(u"„ø“"_s));
+    QToolTip::hideText();
+    dialog.MemoEdit->setFocus();
+    dialog.MemoEdit->insertPlainText(u"Kód ñ a ø"_s);
+    EXPECT_EQ(TNoteLimiter::Text(dialog.MemoEdit), u"Kód  a "_s);
+    EXPECT_EQ(QToolTip::text(),
+              u"Znaky „ñ ø“ nelze uložit (záznamy mají kódování Windows-1250), proto byly vynechány."_s);
+    QToolTip::hideText();
+}
+
+TEST(RefusedCharactersNote, NamesEachCharacterOnceAnEmojiAsOne)
+{
+    EXPECT_TRUE(RefusedCharactersNote(u"😀"_s).startsWith(u"Znak „😀“"_s));
+    EXPECT_TRUE(RefusedCharactersNote(u"Жж"_s).startsWith(u"Znaky „Ж ж“"_s));
+    EXPECT_TRUE(RefusedCharactersNote(QString(QChar(0))).startsWith(u"Znak „NUL“"_s));
 }
 
 TEST(PwdRecordDialog, NoteCountsLineBreaksAsTwoAndKeepsWithinItsRoom)
@@ -239,8 +282,8 @@ TEST_F(Gate, FirstUseStoresThePasswordAndThenAsksForIt)
     ExpectManager();
     Run();
     EXPECT_EQ(Messages(), (QStringList{kMsgFirstUse, kMsgNewPwdSaved}));
-    EXPECT_EQ(Digest(), PasswordDigest(u"Heslo1"_s));
-    EXPECT_TRUE(IsDigestText(Digest()));
+    EXPECT_TRUE(Digest().isEmpty());
+    EXPECT_TRUE(CheckMasterPassword(*Options, u"Heslo1"_s));
     EXPECT_TRUE(managerOpened);
     for (const QString& text : Messages())
         EXPECT_FALSE(text.contains(u"Heslo1"_s));
@@ -251,12 +294,12 @@ TEST_F(Gate, CancelledFirstUseStoresNothingAndStartsOverNextTime)
     AnswerChangePwd(u"a"_s, u"a"_s, u"Storno"_s);
     Run();
     EXPECT_EQ(Messages(), (QStringList{kMsgFirstUse}));
-    EXPECT_TRUE(Digest().isEmpty());
+    EXPECT_TRUE(StoredMasterCheck(*Options).isEmpty());
 
     AnswerChangePwd(u"a"_s, u"b"_s);
     Run();
     EXPECT_EQ(Messages(), (QStringList{kMsgFirstUse, kMsgFirstUse, kMsgNewPwdMismatch}));
-    EXPECT_TRUE(Digest().isEmpty());
+    EXPECT_TRUE(StoredMasterCheck(*Options).isEmpty());
     EXPECT_FALSE(managerOpened);
 }
 
@@ -266,7 +309,7 @@ TEST_F(Gate, EmptyNewPasswordWithEmptyAutoPwdOpensWithoutAPrompt)
     ExpectManager();
     Run();
     EXPECT_EQ(Messages(), (QStringList{kMsgFirstUse, kMsgNewPwdSaved}));
-    EXPECT_EQ(Digest(), PasswordDigest(QString()));
+    EXPECT_TRUE(CheckMasterPassword(*Options, QString()));
     EXPECT_TRUE(managerOpened);
 
     // And so on every later use, as long as AutoPwd stays empty.
@@ -303,6 +346,55 @@ TEST_F(Gate, WrongPasswordAtThePromptIsRefused)
 
     AnswerPrompt(u"Tajné"_s);
     ExpectManager();
+    Run();
+    EXPECT_TRUE(managerOpened);
+}
+
+// Through the real dialogs: the records typed into the manager end up encrypted, and a
+// file of the old format is converted, leaving no copy of it anywhere in the folder.
+TEST_F(Gate, TheSavedFileHoldsNoneOfTheRecordTexts)
+{
+    SaveRecords({MakePwdRecord(u"Starý účet"_s, u"stary.uzivatel"_s, u"StaréHeslo1"_s, u"z dřívějška"_s)},
+                PwdFile());
+    AnswerChangePwd(u"Mistr-Kód"_s, u"Mistr-Kód"_s);
+    AnswerPrompt(u"Mistr-Kód"_s);
+    WhenModal<TDlgPwdManager>([this](TDlgPwdManager& window) {
+        managerOpened = true;
+        EXPECT_EQ(window.GetRecords().size(), 1U);
+        WhenModal<TDlgPwdRecord>([](TDlgPwdRecord& dialog) {
+            Type(dialog, "NazevEdit", u"Poštovní schránka"_s);
+            Type(dialog, "UzNameEdit", u"jana.dvorakova"_s);
+            Type(dialog, "HesloEdit", u"Žirafa-Velbloud-42"_s);
+            Press(dialog, u"OK"_s);
+        });
+        window.PridatZaznam->trigger();
+        window.close();
+    });
+    Run();
+    ASSERT_TRUE(managerOpened);
+
+    QFile file(PwdFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("NVXVAULT"));
+    for (const QString& text : {u"Poštovní"_s, u"jana.dvorakova"_s, u"Žirafa-Velbloud-42"_s, u"Velbloud"_s,
+                                u"Starý účet"_s, u"stary.uzivatel"_s, u"StaréHeslo1"_s, u"dřívějška"_s}) {
+        EXPECT_FALSE(bytes.contains(text.toUtf8())) << text.toStdString();
+        EXPECT_FALSE(bytes.contains(ToWindows1250(text))) << text.toStdString();
+        // Nor scrambled the old way.
+        EXPECT_FALSE(bytes.contains(EncodePwdFile({MakePwdRecord(text, {}, {}, {})}).mid(5, text.size())))
+            << text.toStdString();
+    }
+    EXPECT_EQ(QDir(ProgramDir()).entryList(QDir::Files | QDir::Hidden), QStringList{kPwdFileName});
+
+    // The next opening through the prompt shows both records.
+    managerOpened = false;
+    AnswerPrompt(u"Mistr-Kód"_s);
+    WhenModal<TDlgPwdManager>([this](TDlgPwdManager& window) {
+        managerOpened = true;
+        EXPECT_EQ(window.GetRecords().size(), 2U);
+        window.close();
+    });
     Run();
     EXPECT_TRUE(managerOpened);
 }

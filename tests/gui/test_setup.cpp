@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -176,6 +177,42 @@ TEST(ShellOpening, PassesALongAddressWhole)
     EXPECT_EQ(opened[1].path(), u"nuvex@example.org"_s);
 }
 
+// With no browser or mail program set up, the user learns it, in Czech, with the address.
+TEST(ShellOpening, AnAddressNothingCouldOpenIsNamedInAMessageBox)
+{
+    test::MessageBoxRecorder boxes;
+    SetShellOpenHandler([](const QUrl&) { return false; });
+    ShellOpen(u"https://nuvex.example.org/"_s, QString(), QString(), SW_SHOW);
+    TAboutBox about;
+    about.RxLabel4Click();
+    SetShellOpenHandler({});
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[0].caption, u"Informace..."_s);
+    EXPECT_EQ(boxes.calls[0].text,
+              u"Adresu „https://nuvex.example.org/“ se nepodařilo otevřít: v systému není "
+              u"nastaven žádný program (webový prohlížeč), který by ji otevřel."_s);
+    EXPECT_EQ(boxes.calls[1].text,
+              u"Zprávu na adresu „nuvex@example.org“ se nepodařilo otevřít: v systému není "
+              u"nastaven žádný poštovní program, který by ji otevřel."_s);
+
+    // An address that opens brings no box.
+    SetShellOpenHandler([](const QUrl&) { return true; });
+    ShellOpen(u"https://nuvex.example.org/"_s, QString(), QString(), SW_SHOW);
+    SetShellOpenHandler({});
+    EXPECT_EQ(boxes.calls.size(), 2u);
+}
+
+TEST(AboutWindow, TheMailAddressHasRoomInsideThePanel)
+{
+    TAboutBox box;
+    const QWidget* panel = box.RxLabel4->parentWidget();
+    const QRect address = box.RxLabel4->geometry();
+    EXPECT_GE(address.width(), box.RxLabel4->fontMetrics().horizontalAdvance(u"nuvex@example.org"_s));
+    EXPECT_LE(address.right(), panel->contentsRect().right());
+    EXPECT_LT(box.RxLabel3->geometry().right(), address.left());
+    EXPECT_LE(panel->geometry().right(), box.width());
+}
+
 TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
 {
     std::vector<QUrl> opened;
@@ -228,12 +265,12 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     dialog.Button1->click();
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].text, u"Nové heslo bylo uloženo."_s);
-    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
     dialog.done(mrCancel);
-    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
     EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), u"staré"_s); // untouched
     QStringList after = ValueLines();
-    after.removeIf([](const QString& line) { return line.startsWith(u"\"Diggest\""_s); });
+    after.removeIf([](const QString& line) { return line.startsWith(u"\"PwdVerifier\""_s); });
     EXPECT_EQ(after, before);
 
     // A wrong old password and mismatched new entries give their messages and store nothing.
@@ -253,7 +290,49 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     });
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);
-    EXPECT_EQ(Options->ReadString(u"Diggest"_s), PasswordDigest(u"nové heslo"_s));
+    EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
+}
+
+TEST_F(SettingsDialog, TheAutomaticLoginPasswordStaysInThePerUserFileAndTheDialogSaysSo)
+{
+    // The options live in the machine-wide file, which every user may read.
+    const std::string machine = platform::registry::RootFile(platform::registry::Root::LocalMachine);
+    const std::string user = platform::registry::RootFile(platform::registry::Root::CurrentUser);
+    DestroyOptions();
+    std::filesystem::create_directories(std::filesystem::path(machine).parent_path());
+    {
+        QFile file(QString::fromStdString(machine));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Windows Registry Editor Version 5.00\r\n\r\n"
+                   "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
+    }
+    ASSERT_TRUE(CreateOptions().isEmpty());
+    ASSERT_EQ(Options->RootKey, platform::registry::Root::LocalMachine);
+    {
+        TDlgSetup dialog;
+        dialog.show();
+        auto* note = dialog.findChild<QLabel*>(u"AutoPwdNote"_s);
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->isVisible());
+        EXPECT_TRUE(note->text().contains(u"soubor"_s));
+        // One line, inside its page.
+        EXPECT_LE(note->sizeHint().height(), 2 * note->fontMetrics().height());
+        EXPECT_LE(note->sizeHint().width(), dialog.Tab95Sheet2->width());
+        dialog.CheckBox1->setChecked(true);
+        dialog.AutoPwdEdit->setText(u"Tajné heslo"_s);
+        dialog.done(mrOk);
+    }
+    const auto bytes = [](const std::string& path) {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_FALSE(bytes(machine).contains("Tajn")) << bytes(machine).toStdString();
+    EXPECT_TRUE(bytes(user).contains("Tajné heslo"));
+    EXPECT_EQ(std::filesystem::status(user).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    TDlgSetup again;
+    EXPECT_EQ(again.AutoPwdEdit->text(), u"Tajné heslo"_s);
+    EXPECT_TRUE(again.CheckBox1->isChecked());
 }
 
 TEST_F(SettingsDialog, TheAutostartBoxWritesAndRemovesTheFileThatStartsThisProgram)

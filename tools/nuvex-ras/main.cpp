@@ -3,6 +3,8 @@
 
 #include "news/VersionInfo.h"
 #include "platform/Decimal.h"
+#include "platform/HostConnections.h"
+#include "platform/HostPhonebook.h"
 #include "platform/RasStandin.h"
 #include "watch/EntryNumber.h"
 
@@ -66,6 +68,14 @@ Adaptér:
 
   help, -h, --help        vypíše tuto nápovědu
   --version               vypíše verzi programu
+
+Tento počítač (pppd a wvdial), jak jej čte Nuvex:
+  --host list             vypíše položky, na každém řádku název, tabulátor,
+                          vytáčené číslo, tabulátor a soubor, odkud číslo je
+  --host connections      vypíše běžící spojení pppd: popisovač (PID), název
+                          položky, stav (connected, dialling) a rozhraní
+  --host set NÁZEV ČÍSLO  přepíše vytáčené číslo v souboru, odkud pochází
+                          (soubory v /etc smí měnit jen správce: sudo)
 
 ČÍSLO se píše jako země-(předvolba)-místní číslo, např. 420-(2)-123456, nebo
 jako samotné místní číslo, např. 555. Předvolba může mít nejvýše 10 bajtů,
@@ -189,6 +199,36 @@ template <typename T> T ParseCount(const std::string& text, const char* what)
     return *value;
 }
 
+namespace host = nuvex::platform::host;
+
+int RunHost(const CommandLine& line)
+{
+    const std::string& command = line.Command();
+    if (command == "list") {
+        line.Expect(0);
+        const host::Phonebook book = host::ReadPhonebook();
+        std::string out;
+        for (const host::Entry& entry : book.entries)
+            out += entry.name + '\t' + entry.number + '\t' + entry.sourceFile + '\n';
+        Write(stdout, out);
+        for (const std::string& problem : book.problems)
+            Write(stderr, "nuvex-ras: " + problem + '\n');
+    } else if (command == "connections") {
+        line.Expect(0);
+        std::string out;
+        for (const host::Link& link : host::RunningLinks())
+            out += std::to_string(link.pid) + '\t' + link.entry + '\t' +
+                   (link.interfaceUp ? "connected" : "dialling") + '\t' + link.interface + '\n';
+        Write(stdout, out);
+    } else if (command == "set") {
+        const auto& args = line.Expect(2);
+        host::WriteNumber(args[1], args[2]);
+    } else {
+        throw UsageError("Neznámý příkaz " + Quoted(command) + " pro tento počítač (--host).");
+    }
+    return 0;
+}
+
 int Run(const CommandLine& line)
 {
     const std::string& command = line.Command();
@@ -261,9 +301,12 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     int status = 0;
     try {
+        const bool onHost = !args.empty() && args.front() == "--host";
+        if (onHost)
+            args.erase(args.begin());
         if (args.empty())
             throw UsageError("Chybí příkaz.");
-        status = Run(CommandLine(std::move(args)));
+        status = onHost ? RunHost(CommandLine(std::move(args))) : Run(CommandLine(std::move(args)));
     } catch (const UsageError& e) {
         Write(stderr, std::string("nuvex-ras: ") + e.what() + "\nNápovědu vypíše „nuvex-ras --help“.\n");
         return kExitUsage;

@@ -1,0 +1,245 @@
+// The real nuvex guarding "this computer": a host root (NUVEX_HOST_ROOT) with Debian's own
+// pppd and chat files, numbers changed by nuvex-ras --host, and a stand-in pppd as the
+// link. Only what the programs print and write is looked at.
+
+#include "NuvexProcess.h"
+#include "support/HostRoot.h"
+
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+using nuvex::test::HostRoot;
+
+namespace {
+
+const QString kChangeWarning = u"POZOR !!! - Některé číslo telefonického připojení bylo změněno!!!."_s;
+const QString kUnregisteredWarning =
+    u"POZOR !!! - Bylo objeveno dosud neregistrované telefonické připojení!!!."_s;
+const QString kHangUpLine = u":Z bezpečnostních důvodů zavěšuji spojení."_s;
+
+class HostMachine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (nuvex::test::ReadText("/etc/chatscripts/pap").empty())
+            GTEST_SKIP() << "Debian's ppp package is not installed (tools/install-deps.sh installs it)";
+        // Debian's provider peer over its pap script, its number after -T.
+        ASSERT_TRUE(root.CopyDebian("/etc/ppp/peers/provider", "-T ********", "-T 0212345678"));
+        ASSERT_TRUE(root.CopyDebian("/etc/chatscripts/pap"));
+        // A peer over Debian's provider script, which holds the number itself.
+        ASSERT_TRUE(
+            root.CopyDebian("/etc/chatscripts/provider", "ATDT<put phone number here>", "ATDT0987654321"));
+        root.Write("etc/ppp/peers/isp",
+                   "/dev/ttyS0\n57600\nconnect \"/usr/sbin/chat -v -f /etc/chatscripts/provider\"\n");
+        Trust("[provider]\r\nTn=0212345678\r\n[isp]\r\nTn=0987654321\r\n");
+        SeedOptions();
+    }
+
+    // The per-user folders of this computer's guard.
+    std::filesystem::path DataDir() const { return sandbox.dir() / "home/.local/share/nuvex"; }
+    std::filesystem::path ConfigDir() const { return sandbox.dir() / "home/.config/nuvex"; }
+
+    void Trust(const std::string& store) const { nuvex::test::WriteText(DataDir() / "Nuvex.val", store); }
+
+    void SeedOptions() const
+    {
+        nuvex::test::WriteText(ConfigDir() / "user.reg",
+                               "Windows Registry Editor Version 5.00\r\n\r\n"
+                               "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                               "\"Installed\"=dword:00000001\r\n\"ShowNews\"=dword:00000000\r\n"
+                               "\"AppHideAfterStart\"=dword:00000001\r\n\"HostTrustAsked\"=dword:00000001\r\n"
+                               "\"LastWhatsNew\"=\"" NUVEX_VERSION "\"\r\n");
+    }
+
+    static QProcessEnvironment Environment()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        environment.remove(u"NUVEX_SYSTEM_ROOT"_s); // this computer, not the emulated machine
+        return environment; // NUVEX_HOST_ROOT, HOME and the XDG folders come from the sandbox
+    }
+
+    // The stand-in pppd, copied into the test's folder under pppd's name.
+    void StartPppd(QProcess& pppd, const QStringList& arguments)
+    {
+        const auto file = sandbox.dir() / "sbin/pppd";
+        if (!std::filesystem::exists(file)) {
+            std::filesystem::create_directories(file.parent_path());
+            std::filesystem::copy_file(NUVEX_STANDIN_PPPD, file);
+        }
+        pppd.setProcessEnvironment(Environment());
+        pppd.start(QString::fromStdString(file.string()), arguments);
+        ASSERT_TRUE(pppd.waitForStarted(10000));
+        ASSERT_TRUE(pppd.waitForReadyRead(10000)); // "ready": its signals are set up
+    }
+
+    void StartNuvex()
+    {
+        nuvex.Start(sandbox.dir() / "program");
+        ASSERT_TRUE(nuvex.WaitForLine(u"Aplikace hlídá."_s, 10000)) << nuvex.Seen();
+    }
+
+    QString MonthLog() const
+    {
+        const QDate today = QDate::currentDate();
+        return QFileInfo(nuvex.programFile).absolutePath() + u'/' + QString::number(today.year()) +
+               QString::number(today.month()) + u".txt"_s;
+    }
+
+    nuvex::test::Sandbox sandbox;
+    HostRoot root{sandbox};
+    nuvex::test::NuvexProcess nuvex{Environment()};
+};
+
+} // namespace
+
+TEST_F(HostMachine, ANumberChangedInAChatScriptRaisesTheChangeWarningAndANewPeerTheOther)
+{
+    StartNuvex();
+    EXPECT_TRUE(nuvex.WaitForLine(u"Hlídaný počítač: tento počítač"_s, 2000)) << nuvex.Seen();
+    ASSERT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 5000)) << nuvex.Seen();
+
+    ASSERT_EQ(nuvex.Ras({u"--host"_s, u"set"_s, u"isp"_s, u"0900123456"_s}), 0);
+    EXPECT_TRUE(nuvex.WaitForLine(kChangeWarning, 2500)) << nuvex.Seen();
+    ASSERT_EQ(nuvex.Ras({u"--host"_s, u"set"_s, u"isp"_s, u"0987654321"_s}), 0);
+    EXPECT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 2500)) << nuvex.Seen();
+
+    root.Write("etc/ppp/peers/premium", "connect \"chat '' ATZ OK ATDT0906111222\"\n");
+    EXPECT_TRUE(nuvex.WaitForLine(kUnregisteredWarning, 2500)) << nuvex.Seen();
+}
+
+TEST_F(HostMachine, UnderTheAlarmTheLinksPppdGetsSigtermAndTheHangUpIsLogged)
+{
+    QProcess pppd;
+    StartPppd(pppd, {u"call"_s, u"provider"_s, u"--up"_s});
+    StartNuvex();
+    ASSERT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 5000)) << nuvex.Seen();
+    QString connections;
+    ASSERT_EQ(nuvex.Ras({u"--host"_s, u"connections"_s}, &connections), 0);
+    EXPECT_EQ(connections, QString::number(pppd.processId()) + u"\tprovider\tconnected\tppp0\n"_s);
+
+    ASSERT_EQ(nuvex.Ras({u"--host"_s, u"set"_s, u"provider"_s, u"0906999"_s}), 0);
+    EXPECT_TRUE(nuvex.WaitForLine(kChangeWarning, 2500)) << nuvex.Seen();
+    EXPECT_TRUE(nuvex.WaitForLine(kHangUpLine, 3000)) << nuvex.Seen();
+    ASSERT_TRUE(pppd.waitForFinished(3000)) << "pppd was not ended";
+    EXPECT_EQ(pppd.exitStatus(), QProcess::NormalExit); // it ended on its SIGTERM, as pppd does
+    EXPECT_FALSE(std::filesystem::exists(root / "sys/class/net/ppp0"));
+}
+
+TEST_F(HostMachine, ASessionEndedByPppdEndingIsLoggedWithItsBytesAndSpeed)
+{
+    QProcess pppd;
+    StartPppd(pppd, {u"call"_s, u"isp"_s, u"--unit"_s, u"3"_s, u"--up"_s});
+    root.Write("sys/class/net/ppp3/statistics/rx_bytes", "1000\n");
+    StartNuvex();
+    ASSERT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 5000)) << nuvex.Seen();
+    QThread::msleep(1500); // seen connected: the session starts with the counter at 1000
+    root.Write("sys/class/net/ppp3/statistics/rx_bytes", "124456\n");
+    QThread::msleep(1500); // and is extended
+
+    ::kill(static_cast<pid_t>(pppd.processId()), SIGTERM); // poff
+    ASSERT_TRUE(pppd.waitForFinished(3000));
+    QDeadlineTimer deadline(4000);
+    while (!QFile::exists(MonthLog()) && !deadline.hasExpired())
+        QThread::msleep(100);
+    QFile file(MonthLog());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << MonthLog().toStdString();
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(QRegularExpression(u"^\\d+\\?\\d+=\\d+\\?\\d+,57600,123456,isp\r$"_s)
+                    .match(QString::fromUtf8(lines[1]))
+                    .hasMatch())
+        << lines[1].toStdString();
+}
+
+TEST_F(HostMachine, ToolListsTheEntriesAsNuvexReadsThem)
+{
+    root.Write("etc/wvdial.conf", "[Dialer Defaults]\nPhone = 5551234\nPhone1 = 5554321\n");
+    QString out;
+    ASSERT_EQ(nuvex.Ras({u"--host"_s, u"list"_s}, &out), 0);
+    const QString etc = QString::fromStdString((root / "etc").string());
+    EXPECT_EQ(out, u"isp\t0987654321\t"_s + etc + u"/chatscripts/provider\n"_s + u"provider\t0212345678\t"_s +
+                       etc + u"/ppp/peers/provider\n"_s + u"wvdial Defaults\t5551234; 5554321\t"_s + etc +
+                       u"/wvdial.conf\n"_s);
+    QString err;
+    EXPECT_EQ(nuvex.Ras({u"--host"_s, u"set"_s, u"isp"_s, u"12\n3"_s}, nullptr, &err), 1);
+    EXPECT_TRUE(err.contains(u"smí obsahovat jen číslice"_s)) << err.toStdString();
+}
+
+// The time from a change of the phonebook (the moment the tool that made it returns) to
+// the warning on nuvex's standard error, on both machines: median and maximum of 20.
+class DetectionLatency : public HostMachine
+{};
+
+namespace {
+
+struct Figures
+{
+    double median = 0; // from the tool's return
+    double max = 0;
+    double medianFromStart = 0; // from the tool's start, which includes its own run
+    double maxFromStart = 0;
+};
+
+Figures Measure(nuvex::test::NuvexProcess& nuvex, const QStringList& change, const QStringList& back)
+{
+    std::vector<double> times;
+    std::vector<double> fromStart;
+    for (int i = 0; i < 20; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(nuvex.Ras(change), 0);
+        const auto returned = std::chrono::steady_clock::now();
+        EXPECT_TRUE(nuvex.WaitForLine(kChangeWarning, 3000)) << nuvex.Seen();
+        const auto seen = std::chrono::steady_clock::now();
+        times.push_back(std::chrono::duration<double, std::milli>(seen - returned).count());
+        fromStart.push_back(std::chrono::duration<double, std::milli>(seen - start).count());
+        EXPECT_EQ(nuvex.Ras(back), 0);
+        EXPECT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 3000)) << nuvex.Seen();
+    }
+    std::sort(times.begin(), times.end());
+    std::sort(fromStart.begin(), fromStart.end());
+    return {(times[9] + times[10]) / 2, times.back(), (fromStart[9] + fromStart[10]) / 2, fromStart.back()};
+}
+
+} // namespace
+
+TEST_F(DetectionLatency, TheWarningFollowsAChangeWellBeforeTheNextTickOnThisComputer)
+{
+    StartNuvex();
+    ASSERT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 5000)) << nuvex.Seen();
+    const Figures f = Measure(nuvex, {u"--host"_s, u"set"_s, u"isp"_s, u"0900111"_s},
+                              {u"--host"_s, u"set"_s, u"isp"_s, u"0987654321"_s});
+    std::printf("detection latency, this computer: median %.1f ms, max %.1f ms over 20 changes "
+                "(from the tool's start: median %.1f ms, max %.1f ms)\n",
+                f.median, f.max, f.medianFromStart, f.maxFromStart);
+    EXPECT_LT(f.median, 250.0); // a tick alone would take 500 ms on average
+}
+
+TEST_F(DetectionLatency, TheWarningFollowsAChangeWellBeforeTheNextTickOnTheEmulatedMachine)
+{
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    const auto machine = sandbox.machine();
+    nuvex::test::WriteText(machine / "windows/Nuvex.val", "[Internet]\r\nTn=420-(2)-123456\r\n");
+    nuvex::test::WriteText(machine / "home/user.reg", nuvex::test::ReadText(ConfigDir() / "user.reg"));
+    nuvex::test::NuvexProcess emulated(environment);
+    ASSERT_EQ(emulated.Ras({u"add"_s, u"Internet"_s, u"420-(2)-123456"_s}), 0);
+    emulated.Start(sandbox.dir() / "program");
+    ASSERT_TRUE(emulated.WaitForLine(u":Vše OK."_s, 10000)) << emulated.Seen();
+    const Figures f = Measure(emulated, {u"set"_s, u"Internet"_s, u"420-(906)-123456"_s},
+                              {u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
+    std::printf("detection latency, emulated machine: median %.1f ms, max %.1f ms over 20 changes "
+                "(from the tool's start: median %.1f ms, max %.1f ms)\n",
+                f.median, f.max, f.medianFromStart, f.maxFromStart);
+    EXPECT_LT(f.median, 250.0);
+}
