@@ -4,6 +4,7 @@
 #include "news/NewsText.h"
 #include "settings/uOptions.h"
 #include "status/ConnectionStatus.h"
+#include "status/SessionLog.h"
 #include "ui/ExceptionReport.h"
 #include "ui/TimeFormat.h"
 #include "watch/NumberWatch.h"
@@ -147,7 +148,7 @@ void TFrmNuvex::FormCreate()
     VypisPripojeni->setEnabled(!IsWinNT());
     // A session that an earlier run left open is logged now.
     try {
-        WriteSessionLog();
+        WriteSessionLeftOpen({ConnSpeed, BytesAtStart, ConnName});
     } catch (const std::exception& error) {
         ReportException(this, error);
     }

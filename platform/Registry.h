@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -87,5 +88,22 @@ private:
 
 // Where a root is kept (its file on Linux).
 std::string RootFile(Root root);
+
+// The export text itself, without a file: what the tools and the robustness checks use.
+struct TextValue
+{
+    std::string key;  // path below the root, components as the text spells them
+    std::string name; // empty for the default value "@"
+    Value value;
+};
+// The values the text defines, in the order of their first definition; a later definition
+// of the same key and name (ignoring letter case) replaces the value, as an import would.
+// Throws RegistryError naming `file` and the line for a damaged text.
+std::vector<TextValue> ParseText(Root root, std::string_view bytes, const std::string& file);
+// A new text holding the values, as the writes would create it.
+std::string RenderText(Root root, const std::vector<TextValue>& values);
+// The text after writing one value, as Key::Write leaves the file; throws RegistryError
+// for a damaged text or a value that could not be read back as written.
+std::string WriteText(Root root, std::string_view bytes, const std::string& file, const TextValue& value);
 
 } // namespace nuvex::platform::registry

@@ -656,6 +656,28 @@ template <typename Edit> void Update(Root root, Edit edit)
     ForgetCached(file);
 }
 
+// Refused before the file is touched: none of these could be read back as written.
+void ValidateWrite(const std::string& file, const std::string& name, const Value& value)
+{
+    if (HasLineBreakOrNul(name))
+        throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
+                            ": název nesmí obsahovat konec řádku ani nulový znak.");
+    if (value.type == ValueType::String && HasLineBreakOrNul(value.AsString()))
+        throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
+                            ": text nesmí obsahovat konec řádku ani nulový znak.");
+    if (value.type == ValueType::DWord && value.data.size() != 4)
+        throw RegistryError("Hodnota „" + name + "“ typu REG_DWORD nemá 4 bajty.");
+    RenderValue(name, value); // refuses an unknown type
+}
+
+std::vector<std::string> KeyComponents(const std::string& path)
+{
+    auto components = SplitPath(path);
+    if (!components)
+        throw InvalidPath(path);
+    return std::move(*components);
+}
+
 bool Exists(const std::string& path, int& code)
 {
     if (::access(path.c_str(), F_OK) == 0)
@@ -767,18 +789,9 @@ void Key::Write(const std::vector<std::pair<std::string, Value>>& values)
     if (!components)
         throw InvalidPath(path_);
     const std::string file = RootFile(root_);
-    for (const auto& [name, value] : values) {
-        // Refused before the file is touched: neither could be read back as written.
-        if (HasLineBreakOrNul(name))
-            throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
-                                ": název nesmí obsahovat konec řádku ani nulový znak.");
-        if (value.type == ValueType::String && HasLineBreakOrNul(value.AsString()))
-            throw RegistryError("Hodnotu „" + name + "“ nelze uložit do souboru " + file +
-                                ": text nesmí obsahovat konec řádku ani nulový znak.");
-        if (value.type == ValueType::DWord && value.data.size() != 4)
-            throw RegistryError("Hodnota „" + name + "“ typu REG_DWORD nemá 4 bajty.");
-        RenderValue(name, value); // refuses an unknown type
-    }
+    // Refused before the file is touched: none could be read back as written.
+    for (const auto& [name, value] : values)
+        ValidateWrite(file, name, value);
 
     Update(root_, [&](Document& doc) {
         bool changed = false;
@@ -786,6 +799,46 @@ void Key::Write(const std::vector<std::pair<std::string, Value>>& values)
             changed = SetValue(doc, root_, *components, name, value) || changed;
         return changed;
     });
+}
+
+std::vector<TextValue> ParseText(Root root, std::string_view bytes, const std::string& file)
+{
+    const Document doc = Parser(file, root).Parse(bytes);
+    std::vector<TextValue> values;
+    std::vector<std::pair<std::vector<std::string>, std::string>> folded; // of values[i]
+    for (const Section& section : doc.sections) {
+        for (const Entry& entry : section.entries) {
+            std::size_t k = 0;
+            while (k < values.size() &&
+                   !(folded[k].first == section.folded && folded[k].second == entry.foldedName))
+                ++k;
+            if (k < values.size()) {
+                values[k].value = entry.value;
+                continue;
+            }
+            values.push_back({JoinPath(section.components), entry.name, entry.value});
+            folded.emplace_back(section.folded, entry.foldedName);
+        }
+    }
+    return values;
+}
+
+std::string RenderText(Root root, const std::vector<TextValue>& values)
+{
+    Document doc;
+    for (const TextValue& value : values) {
+        ValidateWrite(RootFile(root), value.name, value.value);
+        SetValue(doc, root, KeyComponents(value.key), value.name, value.value);
+    }
+    return doc.Serialize();
+}
+
+std::string WriteText(Root root, std::string_view bytes, const std::string& file, const TextValue& value)
+{
+    ValidateWrite(file, value.name, value.value);
+    Document doc = Parser(file, root).Parse(bytes);
+    SetValue(doc, root, KeyComponents(value.key), value.name, value.value);
+    return doc.Serialize();
 }
 
 } // namespace nuvex::platform::registry

@@ -4,6 +4,7 @@
 #include "ui/SysText.h"
 
 #include <QFileInfo>
+#include <cmath>
 #include <cstring>
 
 namespace nuvex {
@@ -191,16 +192,59 @@ void TOptions::WriteString(const QString& key, const QString& value)
     WriteValue(key, registry::Value::FromString(ToSys(stored)));
 }
 
+// The text is written with ASCII digits, "-" and "e" whatever the locale: several locales
+// write a minus sign with bidirectional marks, their own digits or an exponent that their
+// own reader refuses, and a stored date must read back under any locale.
 QString FloatToSafeStr(double value, const QLocale& locale)
 {
-    QLocale plain = locale;
-    plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = plain.toString(value, 'g', 15);
-    const QString separator = plain.decimalPoint();
-    if (const qsizetype at = text.indexOf(separator); at >= 0)
-        text.replace(at, separator.size(), QStringLiteral("?"));
+    Q_UNUSED(locale);
+    QString text = QLocale::c().toString(value, 'g', 15);
+    // Rounded to 15 digits, the largest numbers would pass the range and never read back.
+    bool ok = false;
+    QLocale::c().toDouble(text, &ok);
+    if (!ok && std::isfinite(value))
+        text = QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+    if (const qsizetype at = text.indexOf(u'.'); at >= 0)
+        text[at] = u'?';
     return text;
 }
+
+namespace {
+
+// A text in the locale's own symbols (as earlier versions wrote it) in ASCII ones.
+QString PlainNumberText(const QString& text, const QLocale& locale)
+{
+    QString plain = text;
+    // Marks that only steer the direction of a right-to-left text.
+    for (const char16_t mark : {u'\u200E', u'\u200F', u'\u061C'})
+        plain.remove(QChar(mark));
+    const QString minus = locale.negativeSign();
+    const QString plus = locale.positiveSign();
+    const QString exponent = locale.exponential();
+    for (const QString& sign : {minus, plus, exponent}) {
+        QString bare = sign;
+        for (const char16_t mark : {u'\u200E', u'\u200F', u'\u061C'})
+            bare.remove(QChar(mark));
+        if (bare.isEmpty())
+            continue;
+        const QString ascii = sign == minus  ? QStringLiteral("-")
+                              : sign == plus ? QStringLiteral("+")
+                                             : QStringLiteral("e");
+        plain.replace(bare, ascii, Qt::CaseInsensitive);
+    }
+    plain.replace(QChar(0x2212), u'-'); // the typographic minus of many locales
+    const QString zero = locale.zeroDigit();
+    if (zero.size() == 1 && zero != u"0") {
+        const char16_t first = zero.at(0).unicode();
+        for (QChar& c : plain) {
+            if (c.unicode() >= first && c.unicode() <= first + 9)
+                c = QChar(u'0' + (c.unicode() - first));
+        }
+    }
+    return plain;
+}
+
+} // namespace
 
 double SafeStrToFloat(const QString& text, const QLocale& locale)
 {
@@ -210,7 +254,20 @@ double SafeStrToFloat(const QString& text, const QLocale& locale)
     if (const qsizetype at = number.indexOf(u'?'); at >= 0)
         number.replace(at, 1, plain.decimalPoint());
     bool ok = false;
-    const double value = plain.toDouble(number, &ok);
+    double value = plain.toDouble(number, &ok);
+    // Then what this version writes, and what a version that wrote the locale's own signs,
+    // digits and exponent left behind. A "." was never written: it stays a fault.
+    if (!ok && !text.contains(u'.')) {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        for (QString ascii : {text, PlainNumberText(text, locale)}) {
+            if (const qsizetype at = ascii.indexOf(u'?'); at >= 0)
+                ascii[at] = u'.';
+            value = c.toDouble(ascii, &ok);
+            if (ok)
+                break;
+        }
+    }
     if (!ok)
         throw EConvertError(QStringLiteral("„%1“ není platné číslo.").arg(text).toStdString());
     return value;

@@ -21,7 +21,9 @@ QString SessionLogFile(const QDate& date)
     return GetDataDir() + QString::number(date.year()) + QString::number(date.month()) + u".txt";
 }
 
-void WriteSessionLog(const TSessionFields& fields)
+namespace {
+
+void LogSession(const TSessionFields& fields, bool keepLogged)
 {
     if (IsWinNT())
         return;
@@ -38,17 +40,36 @@ void WriteSessionLog(const TSessionFields& fields)
             const QString value = end + u',' + QString::number(fields.ConnSpeed) + u',' +
                                   QString::number(SessionBytes(GetBytesReceived(), fields.BytesAtStart)) +
                                   u',' + fields.ConnName;
+            TIniFile log(SessionLogFile(QDate::currentDate()));
+            // A run killed after logging its session but before closing it left the line
+            // already there: keep it. No value holds a line break, so this default means
+            // "no line yet".
+            const QString none = QStringLiteral("\n");
+            if (keepLogged && log.ReadString(kSessionSection, start, none) != none) {
+                ClearSession();
+                return;
+            }
             // Another copy of the program (another user sharing the folder) may have logged
             // a session that began in the same millisecond: the next free millisecond then
             // keeps both.
-            TIniFile(SessionLogFile(QDate::currentDate()))
-                .AddString(
-                    kSessionSection,
-                    [&](int k) { return k == 0 ? start : FloatToSafeStr(startStamp + k / kMsPerDay); },
-                    value);
+            log.AddString(
+                kSessionSection,
+                [&](int k) { return k == 0 ? start : FloatToSafeStr(startStamp + k / kMsPerDay); }, value);
         }
     }
     ClearSession();
+}
+
+} // namespace
+
+void WriteSessionLog(const TSessionFields& fields)
+{
+    LogSession(fields, false);
+}
+
+void WriteSessionLeftOpen(const TSessionFields& fields)
+{
+    LogSession(fields, true);
 }
 
 } // namespace nuvex

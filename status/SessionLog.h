@@ -28,4 +28,9 @@ struct TSessionFields
 // counters.
 void WriteSessionLog(const TSessionFields& fields);
 
+// The same for a session that an earlier run left open, except that a line already logged
+// under its start stays: a run ended between logging and closing its session (SIGKILL, a
+// power cut) wrote that line with the session's real figures, which this run no longer has.
+void WriteSessionLeftOpen(const TSessionFields& fields);
+
 } // namespace nuvex

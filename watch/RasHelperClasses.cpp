@@ -36,6 +36,8 @@ template <typename Record, typename Enumerate> std::vector<Record> EnumerateReco
     ras::DWORD count = 0;
     buffer[0].dwSize = sizeof(Record);
     ras::DWORD result = enumerate(buffer.data(), &bytes, &count);
+    // The list may grow between asking for its size and reading it (a dialer adds an
+    // entry meanwhile): ask again with the new size, a few times.
     for (int attempt = 0; result == ras::ERROR_BUFFER_TOO_SMALL && attempt < kEnumerationAttempts;
          ++attempt) {
         buffer.assign((bytes + sizeof(Record) - 1) / sizeof(Record), Record{});

@@ -281,6 +281,26 @@ TEST_F(ConnectionGuard, SessionLeftOpenByAnEarlierRunIsLoggedAtCreation)
     EXPECT_EQ(GetSessionStart(), 0.0);
 }
 
+// A run killed after logging its session but before closing it leaves the session open:
+// the next start must not replace the line that has the session's figures.
+TEST_F(ConnectionGuard, SessionLoggedByAKilledRunKeepsItsLineAtTheNextStart)
+{
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-600);
+    const QDateTime end = QDateTime::currentDateTime().addSecs(-60);
+    MakeWindow();
+    SetStamps(start, end);
+    window->ConnSpeed = 57600;
+    window->ConnName = u"Internet"_s;
+    window->WriteSessionLog();
+    window.reset();
+    SetStamps(start, end.addSecs(30)); // what the killed run never cleared
+    MakeWindow();
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(u",57600,0,Internet"_s)) << lines[0].toStdString();
+    EXPECT_EQ(GetSessionStart(), 0.0);
+}
+
 TEST_F(ConnectionGuard, SessionOpenAtTheEndIsLoggedWithItsFields)
 {
     standin::SetConnectSpeed(28800);
