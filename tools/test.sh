@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, builds and checks the Debian package, and
-# runs every test (headless). Then builds the unit and window tests and the fuzz corpora's
-# replay with AddressSanitizer and UndefinedBehaviorSanitizer in build-sanitize/ (or
-# $NUVEX_SANITIZE_BUILD_DIR) and runs them there; NUVEX_SKIP_SANITIZE=1 leaves that out.
+# runs every test (headless). With NUVEX_SANITIZE_RUN=1 it then builds the unit and window
+# tests and the fuzz corpora's replay with AddressSanitizer and UndefinedBehaviorSanitizer
+# in build-sanitize/ (or $NUVEX_SANITIZE_BUILD_DIR) and runs them there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${NUVEX_BUILD_DIR:-$root/build}
@@ -12,7 +12,7 @@ build=${NUVEX_BUILD_DIR:-$root/build}
 "$root/tools/check-package.sh"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300)
 
-[ -n "${NUVEX_SKIP_SANITIZE:-}" ] && exit 0
+[ "${NUVEX_SANITIZE_RUN:-0}" = 1 ] || exit 0
 sanitize=${NUVEX_SANITIZE_BUILD_DIR:-$root/build-sanitize}
 NUVEX_BUILD_DIR=$sanitize \
     NUVEX_CMAKE_ARGS="-DNUVEX_SANITIZE=address;undefined -DNUVEX_BUILD_BENCHMARKS=OFF ${NUVEX_CMAKE_ARGS:-}" \

@@ -238,10 +238,9 @@ TEST_F(CrashLoop, ToolKilledAtRandomLeavesThePhonebookWhole)
     KillWritesAtRandom(false);
 }
 
-// Waits for the atomic writes to leave no temporary file behind a killed writer (an
-// anonymous O_TMPFILE, or stale temporary files cleaned up): today a kill between the
-// temporary file's creation and its rename leaves ".rasphone.pbk.XXXXXX" in the folder.
-TEST_F(CrashLoop, DISABLED_ToolKilledAtRandomLeavesNoTemporaryFile)
+// A killed writer leaves no temporary file behind (an anonymous O_TMPFILE, or stale
+// temporary files cleaned up under the folder lock).
+TEST_F(CrashLoop, ToolKilledAtRandomLeavesNoTemporaryFile)
 {
     KillWritesAtRandom(true);
 }
