@@ -121,8 +121,9 @@ TEST_F(Frekvence, TheWindowHasItsControlsColumnsAndOneButton)
     ASSERT_EQ(model->columnCount(), 7);
     for (int column = 0; column < 7; ++column) {
         EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(), captions[column]);
-        if (column > colDate)
+        if (column > colDate) {
             EXPECT_EQ(dialog.ConList->header()->sectionSize(column), widths[column]);
+        }
         const auto alignment =
             model->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>();
         EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, column == 0 ? Qt::AlignLeft : Qt::AlignRight)

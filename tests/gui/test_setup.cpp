@@ -387,7 +387,8 @@ TEST_F(SettingsDialog, TheBehaviourPageKeepsItsOptionsInOrderAndEveryOneFits)
         const QRect inPage(widget->mapTo(dialog.Tab95Sheet2, QPoint()), widget->size());
         EXPECT_TRUE(dialog.Tab95Sheet2->rect().contains(inPage)) << widget->objectName().toStdString();
         EXPECT_GE(widget->width(), widget->sizeHint().width()) << widget->objectName().toStdString();
-        if (index > 0)
+        if (index > 0) {
             EXPECT_GT(widget->y(), order[index - 1]->y()) << widget->objectName().toStdString();
+        }
     }
 }
