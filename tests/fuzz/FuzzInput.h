@@ -57,8 +57,10 @@ public:
     // Everything up to the first NUL byte (which is consumed) or to the end.
     std::string_view UpToNul()
     {
-        const auto* begin = reinterpret_cast<const char*>(data_) + pos_;
         const std::size_t left = size_ - std::min(pos_, size_);
+        if (left == 0)
+            return {}; // an empty input may come with no buffer at all
+        const auto* begin = reinterpret_cast<const char*>(data_) + pos_;
         const auto* nul = static_cast<const char*>(std::memchr(begin, 0, left));
         const std::size_t length = nul ? static_cast<std::size_t>(nul - begin) : left;
         pos_ += nul ? length + 1 : length;
