@@ -21,15 +21,17 @@ namespace {
 // Runs action on the next modal message box the program opens.
 void OnNextBox(std::function<void(QMessageBox&)> action)
 {
+    // The timers hold the poll; it holds itself only weakly, so nothing outlives it.
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [poll, action] {
+    *poll = [weak = std::weak_ptr(poll), action] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             action(*box);
             return;
         }
-        QTimer::singleShot(10, *poll);
+        if (auto self = weak.lock())
+            QTimer::singleShot(10, [self] { (*self)(); });
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
 }
 
 void PressEnter(QWidget& widget)

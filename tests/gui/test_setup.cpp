@@ -41,15 +41,17 @@ protected:
     // Runs action on the next modal window the program opens, once it is shown.
     static void OnNextModal(std::function<void(QWidget&)> action)
     {
+        // The timers hold the poll; it holds itself only weakly, so nothing outlives it.
         auto poll = std::make_shared<std::function<void()>>();
-        *poll = [poll, action] {
+        *poll = [weak = std::weak_ptr(poll), action] {
             if (QWidget* window = QApplication::activeModalWidget()) {
                 action(*window);
                 return;
             }
-            QTimer::singleShot(10, *poll);
+            if (auto self = weak.lock())
+                QTimer::singleShot(10, [self] { (*self)(); });
         };
-        QTimer::singleShot(0, *poll);
+        QTimer::singleShot(0, [poll] { (*poll)(); });
     }
 };
 
