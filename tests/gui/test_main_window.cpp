@@ -301,6 +301,7 @@ TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
     };
     QTimer::singleShot(0, *answer);
     window->Novinky->trigger();
+    *answer = nullptr; // it held itself
     EXPECT_EQ(shown, u"DlgNovinky"_s);
     QFile file(QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -247,6 +247,7 @@ TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
     };
     QTimer::singleShot(0, *poll);
     ShowAboutBox();
+    *poll = nullptr; // it held itself
     SetShellOpenHandler({});
     EXPECT_TRUE(checked);
     ASSERT_EQ(opened.size(), 1u);
