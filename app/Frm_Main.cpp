@@ -4,7 +4,6 @@
 #include "news/NewsText.h"
 #include "settings/uOptions.h"
 #include "status/ConnectionStatus.h"
-#include "status/SessionLog.h"
 #include "ui/ExceptionReport.h"
 #include "ui/TimeFormat.h"
 #include "watch/NumberWatch.h"
@@ -117,9 +116,7 @@ void TFrmNuvex::FormCreate()
 {
     AlarmRaised = false;
     ForceClose = false;
-    BytesAtStart = 0;
-    ConnSpeed = 0;
-    ConnName.clear();
+    session_ = TConnectionSession();
 
     // The watch needs both lists before the timer runs; when the service fails right
     // now, keep an empty list, report the error, and let the first tick try again.
@@ -148,7 +145,7 @@ void TFrmNuvex::FormCreate()
     VypisPripojeni->setEnabled(!IsWinNT());
     // A session that an earlier run left open is logged now.
     try {
-        WriteSessionLeftOpen({ConnSpeed, BytesAtStart, ConnName});
+        session_.WriteLeftOpen();
     } catch (const std::exception& error) {
         ReportException(this, error);
     }

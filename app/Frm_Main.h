@@ -6,8 +6,10 @@
 // Frm_Main.cpp (creation, the timer and the log), Frm_Main_Actions.cpp (action table and
 // menus), Frm_Main_Shell.cpp (tray, hiding and showing, quitting, hints),
 // Frm_Main_Watch.cpp (the number watch and its actions) and Frm_Main_Guard.cpp (the
-// connection guard, live status and session log).
+// connection guard and the status bar; the session itself is TConnectionSession's). Its
+// members are its own: tests reach them through TFrmNuvexTestAccess.
 
+#include "status/ConnectionSession.h"
 #include "watch/NumberWatch.h"
 #include "watch/PendingHangUps.h"
 #include "watch/RasHelperClasses.h"
@@ -18,7 +20,6 @@
 #include <array>
 #include <memory>
 #include <optional>
-#include <set>
 #include <vector>
 
 class QAction;
@@ -95,13 +96,47 @@ public:
     void ZmenitExecute();
     void VratitExecute();
 
-    // Live status and the session log.
-    void ShowConnectionStatus();
-    void SetConnName(const QString& name);
+    // The session log of the session under way (the program's end, and tests).
     void WriteSessionLog();
 
     // The image index of a row of ListView (-1 for no such row).
     int RowImage(int row) const;
+
+    // The watch's one-second tick: start-up starts it, and the phonebook watcher follows it.
+    QTimer* WatchTimer() const { return Timer1; }
+    // The program's change history, newest first (the news window shows it).
+    const QStringList& NewsLines() const { return News; }
+
+signals:
+    // The quit was confirmed; the application's event loop ends next.
+    void QuitConfirmed();
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The tests' one way in (tests/support/FrmNuvexTestAccess.h).
+    friend class TFrmNuvexTestAccess;
+
+    void FormCreate();
+    void CreateTray();
+    void CreateMenus();
+    void FormDestroy();
+    void CreateControls();
+    void CreateActions();
+    void PhonebookChange(TRasBaseList& sender);
+    void ConnectionsChange(TRasBaseList& sender);
+    void ListViewSelectItem();
+    void SetRowImage(QTreeWidgetItem* item, int image);
+    QTreeWidgetItem* SelectedRow() const;
+    // Runs an action's handler; an error ends it with the error box.
+    void RunAction(void (TFrmNuvex::*handler)());
+    QAction* MakeAction(const char* name, const QString& caption, const QString& hint, int image,
+                        void (TFrmNuvex::*handler)() = nullptr);
+
+    void RefreshConnections();
 
     QTreeWidget* ListView = nullptr;
     QPlainTextEdit* LogMemo = nullptr;
@@ -110,7 +145,6 @@ public:
     QTimer* Timer1 = nullptr;
     QTimer* HangUpPoll = nullptr;
     std::vector<QIcon> ImageList1;
-    // The program's change history, newest first (the news window shows it).
     QStringList News;
 
     QMenu* PripojeniMenu = nullptr;
@@ -135,46 +169,14 @@ public:
     bool ForceClose = false;
     TDamageNotices DamageNotices; // damaged store or phonebook, each logged once
     QString LastLogText;
-    QString ConnName;
-    quint32 BytesAtStart = 0;
-    qint32 ConnSpeed = 0;
 
     std::unique_ptr<TRasConnectionsList> Connections;
     std::unique_ptr<TRasPhonebook> Phonebook;
 
-signals:
-    // The quit was confirmed; the application's event loop ends next.
-    void QuitConfirmed();
-
-protected:
-    bool event(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void FormCreate();
-    void CreateTray();
-    void CreateMenus();
-    void FormDestroy();
-    void CreateControls();
-    void CreateActions();
-    void PhonebookChange(TRasBaseList& sender);
-    void ConnectionsChange(TRasBaseList& sender);
-    void CloseSessionOfEndedConnections();
-    void ListViewSelectItem();
-    void SetRowImage(QTreeWidgetItem* item, int image);
-    QTreeWidgetItem* SelectedRow() const;
-    // Runs an action's handler; an error ends it with the error box.
-    void RunAction(void (TFrmNuvex::*handler)());
-    QAction* MakeAction(const char* name, const QString& caption, const QString& hint, int image,
-                        void (TFrmNuvex::*handler)() = nullptr);
-
-    void RefreshConnections();
-
     bool closeAllowed_ = false;
     bool noTrayLogged_ = false;
-    // Connections seen connected and still listed at the last refresh.
-    std::set<platform::ras::HRASCONN> connectedHandles_;
+    // The session of the connections seen connected; the window shows its figure.
+    TConnectionSession session_;
     TUnreadableEntries unreadable_;
     TPendingHangUps hangUps_{kHangUpWaitLimit, kHangUpRetryInterval};
 };

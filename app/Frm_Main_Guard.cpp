@@ -1,10 +1,8 @@
 // The connection guard: while the alarm stands every connection is hung up; otherwise the
-// connections feed the live status and, when they end, the session log.
+// connections feed the session (TConnectionSession), whose figure the status bar shows.
 
 #include "app/Frm_Main.h"
 #include "status/ConnectionStatus.h"
-#include "status/SessionLog.h"
-#include "status/qnRasUtils.h"
 #include "ui/ExceptionReport.h"
 
 #include <QLabel>
@@ -16,13 +14,15 @@ namespace ras = platform::ras;
 
 void TFrmNuvex::ConnectionsChange(TRasBaseList&)
 {
-    CloseSessionOfEndedConnections();
+    std::vector<ras::HRASCONN> listed;
+    for (int i = 0; i < Connections->Count(); ++i)
+        listed.push_back(Connections->Items(i).Handle());
+    // A link usually ends without ever being seen disconnected (pppd ends, a hang-up).
+    if (session_.EndUnlisted(listed))
+        HintBarPanels[1]->setText(kNotConnected);
 
     // A line that would not hang up and has now left the list: said once.
-    std::vector<ras::HRASCONN> present;
-    for (int i = 0; i < Connections->Count(); ++i)
-        present.push_back(Connections->Items(i).Handle());
-    for (const QString& name : hangUps_.Gone(present))
+    for (const QString& name : hangUps_.Gone(listed))
         AddLogLine(QStringLiteral("Spojení „%1“ bylo nakonec zavěšeno.").arg(name));
 
     const auto now = TPendingHangUps::Clock::now();
@@ -46,44 +46,12 @@ void TFrmNuvex::ConnectionsChange(TRasBaseList&)
             return;
         }
         if (connection.GetConnectStatus().rasconnstate == ras::RASCS_Connected) {
-            connectedHandles_.insert(connection.Handle());
-            ShowConnectionStatus();
-            SetConnName(connection.EntryName());
-            if (BytesAtStart == 0)
-                BytesAtStart = GetBytesReceived();
-            ConnSpeed = static_cast<qint32>(GetConnectSpeed());
+            HintBarPanels[1]->setText(session_.Connected(connection.Handle(), connection.EntryName()));
         } else if (connection.GetConnectStatus().rasconnstate == ras::RASCS_Disconnected) {
-            connectedHandles_.erase(connection.Handle());
-            WriteSessionLog();
-            BytesAtStart = 0;
-            SetConnName(QString());
+            session_.Disconnected(connection.Handle());
             HintBarPanels[1]->setText(kNotConnected);
         }
     }
-}
-
-void TFrmNuvex::CloseSessionOfEndedConnections()
-{
-    // A link usually ends without ever being seen disconnected (pppd ends, a hang-up):
-    // its session ends with it, at the last time it was seen connected.
-    bool ended = false;
-    for (auto handle = connectedHandles_.begin(); handle != connectedHandles_.end();) {
-        bool listed = false;
-        for (int i = 0; i < Connections->Count() && !listed; ++i)
-            listed = Connections->Items(i).Handle() == *handle;
-        if (listed) {
-            ++handle;
-        } else {
-            handle = connectedHandles_.erase(handle);
-            ended = true;
-        }
-    }
-    if (!ended)
-        return;
-    WriteSessionLog();
-    BytesAtStart = 0;
-    SetConnName(QString());
-    HintBarPanels[1]->setText(kNotConnected);
 }
 
 void TFrmNuvex::HangUpPollTimer()
@@ -126,19 +94,9 @@ void TFrmNuvex::SetHangUpLimits(std::chrono::milliseconds waitLimit, std::chrono
     hangUps_ = TPendingHangUps(waitLimit, retryInterval);
 }
 
-void TFrmNuvex::ShowConnectionStatus()
-{
-    HintBarPanels[1]->setText(RefreshConnectionStatus(BytesAtStart));
-}
-
-void TFrmNuvex::SetConnName(const QString& name)
-{
-    ConnName = name;
-}
-
 void TFrmNuvex::WriteSessionLog()
 {
-    nuvex::WriteSessionLog({ConnSpeed, BytesAtStart, ConnName});
+    session_.WriteLog();
 }
 
 } // namespace nuvex

@@ -21,7 +21,7 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
         AddLogLine(FromSys(notice));
 
     const QTreeWidgetItem* selected = SelectedRow();
-    TWatchPass pass(selected ? selected->text(0) : QString(), ConnName);
+    TWatchPass pass(selected ? selected->text(0) : QString(), session_.Fields().ConnName);
 
     unreadable_.BeginCheck();
     {

@@ -76,13 +76,13 @@ bool StartWatching(TFrmNuvex& window, const TStartupReport& report, const TShowN
     window.AddLogLine(GuardedMachineLine());
     if (!report.LockProblem.isEmpty())
         window.AddLogLine(report.LockProblem);
-    window.Timer1->start();
+    window.WatchTimer()->start();
     // Reported at once, in a box that holds up nothing, not behind the news window.
     if (!report.OptionProblems.isEmpty())
         ReportException(&window, report.OptionProblems.join(QStringLiteral("\n\n")));
 
     QStringList problems;
-    StartupNews(VersionText(), window.News, showNews, &problems);
+    StartupNews(VersionText(), window.NewsLines(), showNews, &problems);
     if (window.QuitRequested())
         return false;
 
@@ -176,7 +176,7 @@ int RunNuvex(int argc, char** argv)
         window.Timer1Timer();
         watcher.Sync();
     });
-    QObject::connect(window.Timer1, &QTimer::timeout, &watcher, &TPhonebookWatcher::Sync);
+    QObject::connect(window.WatchTimer(), &QTimer::timeout, &watcher, &TPhonebookWatcher::Sync);
 
     if (!StartWatching(window, report, ShowNewsWindow))
         return 0;

@@ -9,6 +9,7 @@
 #include "platform/RasStandin.h"
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
+#include "support/FrmNuvexTestAccess.h"
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
 #include "watch/NumberWatch.h"
@@ -173,7 +174,7 @@ void WatchTickWindowUnchanged(benchmark::State& state)
     window.Timer1Timer();
     for (auto _ : state)
         window.Timer1Timer();
-    if (window.AlarmRaised || window.RowImage(n - 1) != imgInOrder)
+    if (TFrmNuvexTestAccess(window).AlarmRaised() || window.RowImage(n - 1) != imgInOrder)
         state.SkipWithError("the watch did not see every entry in order");
 }
 
@@ -203,7 +204,8 @@ void WatchTickWindow(benchmark::State& state)
     window.show();
     for (auto _ : state)
         window.Timer1Timer();
-    if (window.AlarmRaised || window.RowImage(static_cast<int>(state.range(0)) - 1) != imgInOrder)
+    if (TFrmNuvexTestAccess(window).AlarmRaised() ||
+        window.RowImage(static_cast<int>(state.range(0)) - 1) != imgInOrder)
         state.SkipWithError("the watch did not see every entry in order");
     state.SetComplexityN(state.range(0));
 }

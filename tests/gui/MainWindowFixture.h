@@ -7,6 +7,7 @@
 #include "platform/RasStandin.h"
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
+#include "support/FrmNuvexTestAccess.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
@@ -61,18 +62,18 @@ protected:
     QStringList LogTexts() const
     {
         QStringList texts;
-        for (const QString& line : window->LogMemo->toPlainText().split(u'\n', Qt::SkipEmptyParts))
+        for (const QString& line : Access().LogMemo()->toPlainText().split(u'\n', Qt::SkipEmptyParts))
             texts.append(line.section(u':', 3));
         return texts;
     }
-    QString Cell(int row, int column) const { return window->ListView->topLevelItem(row)->text(column); }
+    QString Cell(int row, int column) const { return Access().ListView()->topLevelItem(row)->text(column); }
     int SelectedRow() const
     {
-        const auto selected = window->ListView->selectedItems();
-        return selected.isEmpty() ? -1 : window->ListView->indexOfTopLevelItem(selected.first());
+        const auto selected = Access().ListView()->selectedItems();
+        return selected.isEmpty() ? -1 : Access().ListView()->indexOfTopLevelItem(selected.first());
     }
-    void Select(int row) { window->ListView->setCurrentItem(window->ListView->topLevelItem(row)); }
-    void Tick() { window->Phonebook->Refresh(); }
+    void Select(int row) { Access().ListView()->setCurrentItem(Access().ListView()->topLevelItem(row)); }
+    void Tick() { Access().Phonebook().Refresh(); }
     // Runs the event loop (timers, an awaited hang-up) until done() or the deadline.
     static bool WaitFor(const std::function<bool()>& done, int milliseconds)
     {
@@ -86,6 +87,7 @@ protected:
         return true;
     }
     void MakeWindow() { window = std::make_unique<TFrmNuvex>(); }
+    TFrmNuvexTestAccess Access() const { return TFrmNuvexTestAccess(*window); }
 
     Sandbox sandbox;
     MessageBoxRecorder boxes;

@@ -96,9 +96,9 @@ TEST_F(FormHelp, F1InTheSettingsOpensTheFocusedControlsTopicElseTheDialogs)
 TEST_F(FormHelp, F1InTheMainWindowAndItsMenus)
 {
     MakeWindow();
-    PressF1(window->LogMemo);
+    PressF1(Access().LogMemo());
     EXPECT_EQ(OpenedTopic(), "FrmNuvex.LogMemo");
-    PressF1(window->ListView);
+    PressF1(Access().ListView());
     EXPECT_EQ(OpenedTopic(), "FrmNuvex.ListView");
 
     // F1 on an open menu closes it and opens the menus' topic.

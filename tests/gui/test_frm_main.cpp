@@ -31,31 +31,31 @@ TEST_F(MainWindowWatch, EmptyPhonebookIsAllOkWithoutRows)
 {
     MakeWindow();
     Tick();
-    EXPECT_EQ(window->ListView->topLevelItemCount(), 0);
-    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_EQ(Access().ListView()->topLevelItemCount(), 0);
+    EXPECT_FALSE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts(), QStringList{u"Vše OK."_s});
     // time, colon, text: 14:03:25:Vše OK.
     static const QRegularExpression lineShape(u"^\\d{1,2}:\\d\\d:\\d\\d:Vše OK\\.$"_s);
-    EXPECT_TRUE(lineShape.match(window->LogMemo->toPlainText()).hasMatch())
-        << window->LogMemo->toPlainText().toStdString();
+    EXPECT_TRUE(lineShape.match(Access().LogMemo()->toPlainText()).hasMatch())
+        << Access().LogMemo()->toPlainText().toStdString();
 }
 
 TEST_F(MainWindowWatch, ListHasTheThreeColumnsAndKeepsSelectionVisible)
 {
     MakeWindow();
-    const QTreeWidgetItem* header = window->ListView->headerItem();
+    const QTreeWidgetItem* header = Access().ListView()->headerItem();
     EXPECT_EQ(header->text(0), u"Připojení"_s);
     EXPECT_EQ(header->text(1), u"Aktivní číslo"_s);
     EXPECT_EQ(header->text(2), u"Kontrolní číslo"_s);
     for (int column = 0; column < 3; ++column)
-        EXPECT_EQ(window->ListView->columnWidth(column), 140);
-    EXPECT_EQ(window->ListView->selectionBehavior(), QAbstractItemView::SelectRows);
-    EXPECT_EQ(window->ListView->editTriggers(), QAbstractItemView::NoEditTriggers);
-    const QPalette palette = window->ListView->palette();
+        EXPECT_EQ(Access().ListView()->columnWidth(column), 140);
+    EXPECT_EQ(Access().ListView()->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(Access().ListView()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    const QPalette palette = Access().ListView()->palette();
     EXPECT_EQ(palette.color(QPalette::Inactive, QPalette::Highlight),
               palette.color(QPalette::Active, QPalette::Highlight));
-    EXPECT_EQ(window->Timer1->interval(), 1000);
-    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_EQ(Access().Timer1()->interval(), 1000);
+    EXPECT_FALSE(Access().Timer1()->isActive());
 }
 
 TEST_F(MainWindowWatch, UnregisteredEntryRaisesTheAlarmOnceAndIsSelected)
@@ -67,13 +67,13 @@ TEST_F(MainWindowWatch, UnregisteredEntryRaisesTheAlarmOnceAndIsSelected)
     for (int i = 0; i < 3; ++i)
         Tick();
 
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 2);
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 2);
     EXPECT_EQ(window->RowImage(0), imgInOrder);
     EXPECT_EQ(window->RowImage(1), imgUnregistered);
     EXPECT_EQ(Cell(1, 1), u"900-(9)-111"_s);
     EXPECT_EQ(Cell(1, 2), u"neznámé"_s);
     EXPECT_EQ(SelectedRow(), 1);
-    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_TRUE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts(), QStringList{kUnregisteredWarning});
     EXPECT_TRUE(window->isVisible()); // brought forward by the alarm
 }
@@ -92,24 +92,24 @@ TEST_F(MainWindowWatch, ChangedNumberOutranksAnUnregisteredEntryAndClearsWhenRes
     standin::AddEntry("Podvrh", {420, "906", "1"});
     Tick();
     Tick();
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 3);
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 3);
     EXPECT_EQ(window->RowImage(0), imgChanged);
     EXPECT_EQ(Cell(0, 1), u"420-(900)-123456"_s);
     EXPECT_EQ(Cell(0, 2), u"420-(2)-123456"_s);
     EXPECT_EQ(window->RowImage(2), imgUnregistered);
     EXPECT_EQ(SelectedRow(), 2); // the last problem entry in phonebook order
-    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_TRUE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts(), (QStringList{u"Vše OK."_s, kChangeWarning}));
 
     // Only the unregistered one is left: the alarm stands, nothing new is logged.
     standin::SetEntry("Internet", {420, "2", "123456"});
     Tick();
-    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_TRUE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts().size(), 2);
 
     standin::RemoveEntry("Podvrh");
     Tick();
-    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_FALSE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts(), (QStringList{u"Vše OK."_s, kChangeWarning, u"Vše OK."_s}));
 
     // A later problem logs its warning again.
@@ -149,13 +149,13 @@ TEST_F(MainWindowWatch, ConnectedEntryInOrderShowsItsOwnImageAndSelectionIsKept)
     Authorise(u"Internet"_s, u"420-(2)-123456"_s);
     Authorise(u"Záloha"_s, u"420-(2)-7"_s);
     MakeWindow();
-    window->ConnName = u"Internet"_s;
+    Access().SetSession({.ConnName = u"Internet"_s});
     Tick();
     EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
     EXPECT_EQ(window->RowImage(1), imgInOrder);
     EXPECT_EQ(SelectedRow(), -1);
 
-    window->ListView->setCurrentItem(window->ListView->topLevelItem(1));
+    Access().ListView()->setCurrentItem(Access().ListView()->topLevelItem(1));
     Tick();
     EXPECT_EQ(SelectedRow(), 1); // the user's choice survives the rebuild
 }
@@ -188,7 +188,7 @@ TEST_F(MainWindowWatch, AnErrorInATickIsReportedWithoutStackingBoxesOrStoppingTh
     window->Timer1Timer();
     EXPECT_EQ(window->RowImage(0), imgChanged);
     EXPECT_TRUE(LogTexts().contains(kChangeWarning));
-    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_TRUE(Access().AlarmRaised());
 
     box->accept();
     QApplication::processEvents();
@@ -215,15 +215,15 @@ TEST_F(MainWindowWatch, AnEntryThatCannotBeReadCountsAsChangedAndIsLoggedOncePer
     breakEntry();
     for (int i = 0; i < 3; ++i)
         Tick();
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 3);
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 3);
     EXPECT_EQ(window->RowImage(0), imgInOrder); // the others are judged as usual
     EXPECT_EQ(window->RowImage(1), imgInOrder);
     EXPECT_EQ(window->RowImage(2), imgChanged);
     EXPECT_EQ(Cell(2, 1), kUnreadableNumber);
     EXPECT_EQ(Cell(2, 2), kUnknownCheckNumber);
     EXPECT_EQ(SelectedRow(), 2);
-    EXPECT_TRUE(window->Vratit->isEnabled());
-    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_TRUE(Access().Vratit()->isEnabled());
+    EXPECT_TRUE(Access().AlarmRaised());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // no error box
     QStringList log = LogTexts();
     ASSERT_EQ(log.size(), 3) << log.join(u'\n').toStdString();
@@ -248,13 +248,13 @@ TEST_F(MainWindowWatch, AnEntryRemovedBetweenTheListingAndTheReadingIsSimplyGone
     Authorise(u"Internet"_s, u"420-(2)-1"_s);
     MakeWindow();
     // The dialer removes its entry just after the service listed it.
-    const auto check = window->Phonebook->OnChange;
-    window->Phonebook->OnChange = [&check](TRasBaseList& sender) {
+    const auto check = Access().Phonebook().OnChange;
+    Access().Phonebook().OnChange = [&check](TRasBaseList& sender) {
         standin::RemoveEntry("Podvrh");
         check(sender);
     };
     Tick();
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 1);
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 1);
     EXPECT_EQ(Cell(0, 0), u"Internet"_s);
     EXPECT_EQ(LogTexts(), QStringList{kAllOk});
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

@@ -33,7 +33,7 @@ protected:
         Authorise(u"Internet"_s, u"420-(2)-123456"_s);
         Authorise(u"Záloha"_s, u"420-(2)-7"_s);
     }
-    QString Panel() const { return window->HintBarPanels[1]->text(); }
+    QString Panel() const { return Access().StatusPanel(1)->text(); }
     QString MonthFile() const { return SessionLogFile(QDate::currentDate()); }
     QStringList SessionLines() const
     {
@@ -54,10 +54,10 @@ TEST_F(ConnectionGuard, NoConnectionNothingHappensWhateverTheAlarm)
 {
     MakeWindow();
     EXPECT_EQ(Panel(), u"Nepřipojen"_s);
-    window->AlarmRaised = true;
-    window->Connections->Refresh();
-    window->AlarmRaised = false;
-    window->Connections->Refresh();
+    Access().SetAlarmRaised(true);
+    Access().Connections().Refresh();
+    Access().SetAlarmRaised(false);
+    Access().Connections().Refresh();
     EXPECT_TRUE(LogTexts().isEmpty());
     EXPECT_EQ(Panel(), u"Nepřipojen"_s);
     EXPECT_FALSE(QFile::exists(MonthFile()));
@@ -70,14 +70,14 @@ TEST_F(ConnectionGuard, UnderAnAlarmEveryConnectionGoesInOneTickWithOneLogLine)
     MakeWindow();
     standin::SetEntry("Internet", {420, "906", "123456"}); // a dialer strikes
     window->Timer1Timer();                                 // the watch raises the alarm
-    ASSERT_TRUE(window->AlarmRaised);
+    ASSERT_TRUE(Access().AlarmRaised());
     EXPECT_EQ(standin::Connections().size(), 2u);
 
     window->Timer1Timer(); // the guard acts on it, and the second line takes its time
     EXPECT_EQ(standin::Connections().size(), 1u);
-    EXPECT_TRUE(WaitFor([this] { return window->Connections->Count() == 0; }, 5000));
+    EXPECT_TRUE(WaitFor([this] { return Access().Connections().Count() == 0; }, 5000));
     EXPECT_TRUE(standin::Connections().empty());
-    EXPECT_FALSE(window->HangUpPoll->isActive());
+    EXPECT_FALSE(Access().HangUpPoll()->isActive());
     EXPECT_EQ(LogTexts().filter(kHangUpLine).size(), 1);
 
     // A connection dialled again during the same episode goes too, with no new line.
@@ -94,9 +94,9 @@ TEST_F(ConnectionGuard, ConnectedAndDisconnectedConnectionsFeedStatusAndLog)
     standin::SetConnectSpeed(57600);
     standin::Dial("Internet");
     window->Timer1Timer();
-    EXPECT_EQ(window->ConnName, u"Internet"_s);
-    EXPECT_EQ(window->BytesAtStart, 1000u);
-    EXPECT_EQ(window->ConnSpeed, 57600);
+    EXPECT_EQ(Access().Session().ConnName, u"Internet"_s);
+    EXPECT_EQ(Access().Session().BytesAtStart, 1000u);
+    EXPECT_EQ(Access().Session().ConnSpeed, 57600);
     EXPECT_EQ(Panel(), u"1000 B"_s); // the first refresh shows the whole counter
     EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
     EXPECT_EQ(window->RowImage(1), imgInOrder);
@@ -111,8 +111,8 @@ TEST_F(ConnectionGuard, ConnectedAndDisconnectedConnectionsFeedStatusAndLog)
     standin::Drop("Internet");
     window->Timer1Timer();
     EXPECT_EQ(Panel(), u"Nepřipojen"_s);
-    EXPECT_EQ(window->ConnName, QString());
-    EXPECT_EQ(window->BytesAtStart, 0u);
+    EXPECT_EQ(Access().Session().ConnName, QString());
+    EXPECT_EQ(Access().Session().BytesAtStart, 0u);
     EXPECT_EQ(GetSessionStart(), 0.0);
     const QStringList lines = SessionLines();
     ASSERT_EQ(lines.size(), 1);
@@ -125,11 +125,11 @@ TEST_F(ConnectionGuard, CounterTakenOnlyOnceItIsNotZero)
     MakeWindow();
     standin::Dial("Internet");
     window->Timer1Timer();
-    EXPECT_EQ(window->BytesAtStart, 0u);
+    EXPECT_EQ(Access().Session().BytesAtStart, 0u);
     EXPECT_EQ(Panel(), u"0 B"_s);
     standin::AddReceivedBytes(500);
     window->Timer1Timer();
-    EXPECT_EQ(window->BytesAtStart, 500u);
+    EXPECT_EQ(Access().Session().BytesAtStart, 500u);
 }
 
 TEST_F(ConnectionGuard, StatusBarChoiceSelectsTheFigure)
@@ -171,9 +171,8 @@ TEST_F(ConnectionGuard, SessionLogLineHasTheKnownFormat)
 
     SetStamps(QDateTime(QDate(2002, 5, 4), QTime(13, 0)), QDateTime(QDate(2002, 5, 4), QTime(14, 0)));
     standin::AddReceivedBytes(4096);
-    window->ConnSpeed = 57600;
-    window->BytesAtStart = 1024;
-    window->ConnName = u"Internet, a další"_s; // commas stay after the third one
+    const QString name = u"Internet, a další"_s; // commas stay after the third one
+    Access().SetSession({.ConnSpeed = 57600, .BytesAtStart = 1024, .ConnName = name});
     window->WriteSessionLog();
     QFile file(MonthFile());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -209,7 +208,7 @@ TEST_F(ConnectionGuard, EqualStampsAreDroppedAndSessionsOfTheSameStartAreAllKept
     const double startStamp = DateTimeToOle(start);
     for (const QString& name : {u"První"_s, u"Druhé"_s, u"Třetí"_s}) {
         SetStamps(start, start.addSecs(60));
-        window->ConnName = name;
+        Access().SetSession({.ConnName = name});
         window->WriteSessionLog();
     }
     const QStringList lines = SessionLines();
@@ -222,7 +221,7 @@ TEST_F(ConnectionGuard, EqualStampsAreDroppedAndSessionsOfTheSameStartAreAllKept
                 lines[2].endsWith(u"Třetí"_s));
     // The very same line written again (a retry) stays one line.
     SetStamps(start, start.addSecs(60));
-    window->ConnName = u"První"_s;
+    Access().SetSession({.ConnName = u"První"_s});
     window->WriteSessionLog();
     EXPECT_EQ(SessionLines().size(), 3);
 }
@@ -289,8 +288,7 @@ TEST_F(ConnectionGuard, SessionLoggedByAKilledRunKeepsItsLineAtTheNextStart)
     const QDateTime end = QDateTime::currentDateTime().addSecs(-60);
     MakeWindow();
     SetStamps(start, end);
-    window->ConnSpeed = 57600;
-    window->ConnName = u"Internet"_s;
+    Access().SetSession({.ConnSpeed = 57600, .ConnName = u"Internet"_s});
     window->WriteSessionLog();
     window.reset();
     SetStamps(start, end.addSecs(30)); // what the killed run never cleared
@@ -346,13 +344,13 @@ TEST_F(ConnectionGuard, ALineThatWillNotGoIsReportedOnceSetAsideAndTriedAgainCal
     window->SetHangUpLimits(std::chrono::milliseconds(300), std::chrono::milliseconds(400));
     standin::SetEntry("Internet", {420, "906", "123456"});
     window->Timer1Timer();
-    ASSERT_TRUE(window->AlarmRaised);
+    ASSERT_TRUE(Access().AlarmRaised());
 
     QElapsedTimer tick;
     tick.start();
     window->Timer1Timer(); // the hang-up starts; the tick does not wait for it
     EXPECT_LT(tick.elapsed(), 250);
-    EXPECT_TRUE(window->HangUpPoll->isActive());
+    EXPECT_TRUE(Access().HangUpPoll()->isActive());
     const auto failed = [this] {
         return LogTexts().filter(u"se nepodařilo zavěsit"_s).size() == 1;
     };
@@ -371,7 +369,7 @@ TEST_F(ConnectionGuard, ALineThatWillNotGoIsReportedOnceSetAsideAndTriedAgainCal
         window->Timer1Timer();
         QApplication::processEvents();
     }
-    EXPECT_FALSE(window->HangUpPoll->isActive());
+    EXPECT_FALSE(Access().HangUpPoll()->isActive());
     EXPECT_EQ(LogTexts().filter(u"se nepodařilo zavěsit"_s).size(), 1); // reported once
 
     // It finally goes: said once.

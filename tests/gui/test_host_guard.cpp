@@ -53,8 +53,8 @@ TEST_F(EndedLinks, ALinkThatLeavesTheListClosesItsSessionAtTheLastTimeSeenConnec
 
     standin::HangUp("Internet"); // gone without ever being seen disconnected
     window->Timer1Timer();
-    EXPECT_EQ(window->HintBarPanels[1]->text(), u"Nepřipojen"_s);
-    EXPECT_EQ(window->ConnName, QString());
+    EXPECT_EQ(Access().StatusPanel(1)->text(), u"Nepřipojen"_s);
+    EXPECT_EQ(Access().Session().ConnName, QString());
     EXPECT_EQ(GetSessionStart(), 0.0);
     const QStringList lines = SessionLines();
     ASSERT_EQ(lines.size(), 1);
@@ -118,7 +118,7 @@ TEST_F(HostFirstStart, YesTrustsEveryPresentNumberAndTheQuestionComesOnce)
 
     MakeWindow();
     window->Timer1Timer();
-    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_FALSE(Access().AlarmRaised());
     EXPECT_FALSE(AskTrustOnFirstStart()); // the store is no longer empty
     EXPECT_EQ(boxes.calls.size(), 1u);
 }
@@ -130,7 +130,7 @@ TEST_F(HostFirstStart, NoLeavesTheAlarmAndIsNotAskedAgain)
     EXPECT_TRUE(TCheckNumberStore::SectionNames().isEmpty());
     MakeWindow();
     window->Timer1Timer();
-    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_TRUE(Access().AlarmRaised());
     EXPECT_FALSE(AskTrustOnFirstStart());
     EXPECT_EQ(boxes.calls.size(), 1u);
 }

@@ -60,9 +60,9 @@ TEST_F(MainWindow, MenusHoldEveryCommandInItsPlace)
               (QStringList{u"Př&ipojení"_s, u"&Statistika"_s, u"&Nástroje"_s, u"&Ostatní"_s, u"&Konec"_s}));
     auto* corner = qobject_cast<QMenuBar*>(window->menuBar()->cornerWidget(Qt::TopRightCorner));
     ASSERT_NE(corner, nullptr);
-    EXPECT_EQ(corner->actions(), QList<QAction*>{window->Napoveda}); // "&Pomoc" at the right edge
+    EXPECT_EQ(corner->actions(), QList<QAction*>{Access().Napoveda()}); // "&Pomoc" at the right edge
     int quitsFromMenu = 0;
-    QObject::connect(window->CloseApp, &QAction::triggered, window.get(), [&] { ++quitsFromMenu; });
+    QObject::connect(Access().CloseApp(), &QAction::triggered, window.get(), [&] { ++quitsFromMenu; });
     Options->WriteBool(u"AskBeforeQuit"_s, true);
     window->menuBar()->actions().at(4)->trigger(); // "&Konec" runs the quit action
     EXPECT_EQ(quitsFromMenu, 1);
@@ -74,12 +74,12 @@ TEST_F(MainWindow, MenusHoldEveryCommandInItsPlace)
     EXPECT_EQ(Texts(TopMenu(3)->actions()), (QStringList{u"&Novinky"_s, u"&WWW"_s, u"&Internet update"_s,
                                                          u"Na&stavení"_s, u"-"_s, u"&O programu..."_s}));
 
-    EXPECT_EQ(Texts(window->PopupMenu->actions()),
+    EXPECT_EQ(Texts(Access().PopupMenu()->actions()),
               (QStringList{u"&Ukázat okno"_s, u"&WWW"_s, u"&Internet update"_s, u"&Manažer hesel"_s, u"-"_s,
                            u"&O programu..."_s, u"-"_s, u"&Konec"_s}));
-    EXPECT_EQ(window->RxTrayIcon1->contextMenu(), window->PopupMenu);
-    EXPECT_FALSE(window->RxTrayIcon1->icon().isNull());
-    EXPECT_FALSE(window->RxTrayIcon1->toolTip().isEmpty());
+    EXPECT_EQ(Access().RxTrayIcon1()->contextMenu(), Access().PopupMenu());
+    EXPECT_FALSE(Access().RxTrayIcon1()->icon().isNull());
+    EXPECT_FALSE(Access().RxTrayIcon1()->toolTip().isEmpty());
 }
 
 TEST_F(MainWindow, ActionTableHasItsHintsAndPictures)
@@ -91,25 +91,25 @@ TEST_F(MainWindow, ActionTableHasItsHintsAndPictures)
         QString hint;
         bool picture;
     } table[] = {
-        {window->UkazApp, u"Zobrazí okno aplikace"_s, true},
-        {window->CloseApp, u"Konec sledování, aplikace se vypne"_s, true},
-        {window->GoHomePage, u"Otevře domovskou stránku programu na WWW"_s, true},
-        {window->About, u"Informace o autorech"_s, true},
-        {window->IUpdate, u"Podívá se na WWW, zda není nová verze a popř. provede aktulizaci"_s, true},
-        {window->Napoveda, QString(), false},
-        {window->Novinky, QString(), false},
-        {window->VypisPripojeni, u"Výpis připojení v daném období"_s, false},
-        {window->Nastaveni, QString(), false},
-        {window->PwdManager, u"Manažer hesel"_s, true},
-        {window->Pridej, u"Autorizuje nové připojení"_s, false},
+        {Access().UkazApp(), u"Zobrazí okno aplikace"_s, true},
+        {Access().CloseApp(), u"Konec sledování, aplikace se vypne"_s, true},
+        {Access().GoHomePage(), u"Otevře domovskou stránku programu na WWW"_s, true},
+        {Access().About(), u"Informace o autorech"_s, true},
+        {Access().IUpdate(), u"Podívá se na WWW, zda není nová verze a popř. provede aktulizaci"_s, true},
+        {Access().Napoveda(), QString(), false},
+        {Access().Novinky(), QString(), false},
+        {Access().VypisPripojeni(), u"Výpis připojení v daném období"_s, false},
+        {Access().Nastaveni(), QString(), false},
+        {Access().PwdManager(), u"Manažer hesel"_s, true},
+        {Access().Pridej(), u"Autorizuje nové připojení"_s, false},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.action->objectName().toStdString());
         EXPECT_EQ(row.action->statusTip(), row.hint);
         EXPECT_EQ(!row.action->icon().isNull(), row.picture);
     }
-    EXPECT_TRUE(window->VypisPripojeni->isEnabled()); // this system publishes the counters
-    EXPECT_EQ(window->HintBarPanels[0]->width() >= 350, true);
+    EXPECT_TRUE(Access().VypisPripojeni()->isEnabled()); // this system publishes the counters
+    EXPECT_EQ(Access().StatusPanel(0)->width() >= 350, true);
 }
 
 TEST_F(MainWindow, HintOfTheItemUnderTheMouseGoesToTheFirstPanel)
@@ -117,10 +117,10 @@ TEST_F(MainWindow, HintOfTheItemUnderTheMouseGoesToTheFirstPanel)
     MakeWindow();
     QStatusTipEvent tip(u"Zobrazí okno aplikace"_s);
     QApplication::sendEvent(window.get(), &tip);
-    EXPECT_EQ(window->HintBarPanels[0]->text(), u"Zobrazí okno aplikace"_s);
-    EXPECT_EQ(window->HintBarPanels[1]->text(), u"Nepřipojen"_s); // the status panel is left alone
-    emit window->PopupMenu->hovered(window->CloseApp);
-    EXPECT_EQ(window->HintBarPanels[0]->text(), u"Konec sledování, aplikace se vypne"_s);
+    EXPECT_EQ(Access().StatusPanel(0)->text(), u"Zobrazí okno aplikace"_s);
+    EXPECT_EQ(Access().StatusPanel(1)->text(), u"Nepřipojen"_s); // the status panel is left alone
+    emit Access().PopupMenu()->hovered(Access().CloseApp());
+    EXPECT_EQ(Access().StatusPanel(0)->text(), u"Konec sledování, aplikace se vypne"_s);
 }
 
 TEST_F(MainWindow, CloseBoxHidesIntoTheTrayAndShowingBringsItBack)
@@ -136,20 +136,20 @@ TEST_F(MainWindow, CloseBoxHidesIntoTheTrayAndShowingBringsItBack)
     EXPECT_EQ(quits, 0);
     EXPECT_TRUE(LogTexts().isEmpty());
 
-    window->UkazApp->trigger();
+    Access().UkazApp()->trigger();
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isMinimized());
     ASSERT_NE(window->windowHandle(), nullptr);
     const WId native = window->winId();
     EXPECT_FALSE(
         window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint)); // lifted, not left on top
-    window->UkazApp->trigger();
+    Access().UkazApp()->trigger();
     EXPECT_EQ(window->winId(), native); // the same window: no re-creation every second of an alarm
 
     window->showMinimized();
     QApplication::processEvents();
     EXPECT_FALSE(window->isVisible());
-    emit window->RxTrayIcon1->activated(QSystemTrayIcon::DoubleClick);
+    emit Access().RxTrayIcon1()->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(window->isVisible());
 }
 
@@ -177,7 +177,7 @@ TEST_F(MainWindow, QuitAsksUnlessTheOptionSaysNot)
     CountQuits();
     window->show();
     boxes.Answer(false);
-    window->CloseApp->trigger();
+    Access().CloseApp()->trigger();
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].text, u"Opravdu chcete ukončit sledování ?"_s);
     EXPECT_FALSE(boxes.calls[0].defaultNo);
@@ -185,7 +185,7 @@ TEST_F(MainWindow, QuitAsksUnlessTheOptionSaysNot)
     EXPECT_TRUE(window->isVisible());
 
     boxes.Answer(true);
-    window->CloseApp->trigger();
+    Access().CloseApp()->trigger();
     EXPECT_EQ(quits, 1);
     EXPECT_FALSE(window->isVisible());
 }
@@ -195,7 +195,7 @@ TEST_F(MainWindow, QuitWithoutQuestionWhenTheOptionIsSet)
     Options->WriteBool(u"AskBeforeQuit"_s, true);
     MakeWindow();
     CountQuits();
-    window->CloseApp->trigger();
+    Access().CloseApp()->trigger();
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(quits, 1);
 }
@@ -209,7 +209,7 @@ TEST_F(MainWindow, EndOfTheSessionQuitsWithoutTheQuestionAndLogsTheSession)
     window->QueryEndSession();
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(quits, 1);
-    EXPECT_TRUE(window->ForceClose);
+    EXPECT_TRUE(Access().ForceClose());
     window.reset(); // the window's destruction writes the session
     QStringList lines;
     TIniFile(SessionLogFile(QDate::currentDate())).ReadSectionValues(kSessionSection, lines);
@@ -222,7 +222,7 @@ TEST_F(MainWindow, HelpCommandOpensTheContents)
     MakeWindow();
     std::vector<THelpRequest> requests;
     SetHelpRequestObserver([&](const THelpRequest& request) { requests.push_back(request); });
-    window->Napoveda->trigger();
+    Access().Napoveda()->trigger();
     SetHelpRequestObserver({});
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].command, HELP_CONTENTS);
@@ -285,7 +285,7 @@ TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
             QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
-    ASSERT_FALSE(window->News.isEmpty());
+    ASSERT_FALSE(Access().News().isEmpty());
     QString shown;
     auto answer = std::make_shared<std::function<void()>>();
     *answer = [&shown, answer] {
@@ -300,7 +300,7 @@ TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
         dialog->close();
     };
     QTimer::singleShot(0, *answer);
-    window->Novinky->trigger();
+    Access().Novinky()->trigger();
     *answer = nullptr; // it held itself
     EXPECT_EQ(shown, u"DlgNovinky"_s);
     QFile file(QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
@@ -312,19 +312,19 @@ TEST_F(MainWindow, InternetUpdateChangesAndShowsNothing)
 {
     MakeWindow();
     TDm dm;
-    const QString log = window->LogMemo->toPlainText();
+    const QString log = Access().LogMemo()->toPlainText();
     for (int i = 0; i < 3; ++i)
-        window->IUpdate->trigger();
+        Access().IUpdate()->trigger();
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(window->LogMemo->toPlainText(), log);
+    EXPECT_EQ(Access().LogMemo()->toPlainText(), log);
 }
 
 TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
 {
     MakeWindow();
     window->show();
-    window->Timer1->start();
+    Access().Timer1()->start();
     std::vector<QUrl> opened;
     SetShellOpenHandler([&](const QUrl& url) {
         opened.push_back(url);
@@ -357,11 +357,11 @@ TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
         }
     };
     collect(window->menuBar()->actions());
-    commands.push_back(window->Napoveda);
-    collect(window->PopupMenu->actions());
+    commands.push_back(Access().Napoveda());
+    collect(Access().PopupMenu()->actions());
     for (QAction* command : commands) {
         SCOPED_TRACE(command->text().toStdString());
-        if (command == window->CloseApp || command->objectName() == u"Konec1"_s)
+        if (command == Access().CloseApp() || command->objectName() == u"Konec1"_s)
             boxes.Answer(false); // asked, and the user stays
         command->trigger();
         QApplication::processEvents();
@@ -384,7 +384,7 @@ TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
     waited.start();
     while (waited.elapsed() < 1300)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_TRUE(Access().Timer1()->isActive());
     EXPECT_TRUE(LogTexts().contains(u"Vše OK."_s)) << LogTexts().join(u'\n').toStdString();
     EXPECT_GE(LogTexts().size(), linesBefore);
 }
@@ -395,7 +395,7 @@ TEST_F(MainWindow, ArrowKeysWalkEveryTopLevelMenuIncludingPomoc)
     MakeWindow();
     window->show();
     window->activateWindow();
-    window->ListView->setFocus();
+    Access().ListView()->setFocus();
     QApplication::processEvents();
     std::vector<THelpRequest> help;
     SetHelpRequestObserver([&](const THelpRequest& request) { help.push_back(request); });
@@ -445,6 +445,6 @@ TEST_F(MainWindow, ArrowKeysWalkEveryTopLevelMenuIncludingPomoc)
     ASSERT_EQ(help.size(), 1u);
     EXPECT_EQ(help[0].command, HELP_CONTENTS);
     EXPECT_EQ(highlighted(), QString());
-    EXPECT_TRUE(window->ListView->hasFocus());
+    EXPECT_TRUE(Access().ListView()->hasFocus());
     SetHelpRequestObserver({});
 }

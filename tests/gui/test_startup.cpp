@@ -153,7 +153,7 @@ TEST_F(StartupRoutine, DamagedOptionsGiveDefaultsAreReportedOnceAndAreNeverWritt
     MakeWindow();
     bool timerRanAtNews = false;
     ASSERT_TRUE(Start([&](bool& show, const QString&, const QStringList&) {
-        timerRanAtNews = window->Timer1->isActive();
+        timerRanAtNews = Access().Timer1()->isActive();
         EXPECT_TRUE(show); // LastWhatsNew reads empty: the news as on a first start
     }));
     EXPECT_TRUE(timerRanAtNews);
@@ -178,9 +178,9 @@ TEST_F(StartupRoutine, DamagedOptionsGiveDefaultsAreReportedOnceAndAreNeverWritt
     bool quit = false;
     QObject::connect(window.get(), &TFrmNuvex::QuitConfirmed, window.get(), [&quit] { quit = true; });
     boxes.Answer(true);
-    window->CloseApp->trigger();
+    Access().CloseApp()->trigger();
     EXPECT_TRUE(quit);
-    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_FALSE(Access().Timer1()->isActive());
     window.reset(); // its destruction logs the session and writes nothing
     EXPECT_EQ(FileBytes(), damaged);
 }
@@ -199,12 +199,12 @@ TEST_F(StartupRoutine, WrongTypesOfTheStartUpValuesGiveDefaultsAndOneReportAfter
     bool timerRanAtNews = false;
     ASSERT_TRUE(Start([&](bool& show, const QString&, const QStringList&) {
         newsShownWith.push_back(show);
-        timerRanAtNews = window->Timer1->isActive();
+        timerRanAtNews = Access().Timer1()->isActive();
         show = false; // acknowledged
     }));
     EXPECT_EQ(newsShownWith, std::vector<bool>{true}); // LastWhatsNew as if missing: a new version
     EXPECT_TRUE(timerRanAtNews);
-    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_TRUE(Access().Timer1()->isActive());
     const QString report = TakeErrorBox();
     for (const QString& name : {u"ShowNews"_s, u"LastWhatsNew"_s, u"AppHideAfterStart"_s})
         EXPECT_TRUE(report.contains(name)) << report.toStdString();
@@ -227,7 +227,7 @@ TEST_F(StartupRoutine, AQuitWhileTheNewsWindowIsOpenEndsTheStartUpAndStopsTheWat
         if (QWidget* modal = QApplication::activeModalWidget()) {
             seenOpen = modal->objectName();
             quitter.stop();
-            window->CloseApp->trigger(); // "Konec" in the tray menu
+            Access().CloseApp()->trigger(); // "Konec" in the tray menu
         }
     });
     quitter.start();
@@ -235,7 +235,7 @@ TEST_F(StartupRoutine, AQuitWhileTheNewsWindowIsOpenEndsTheStartUpAndStopsTheWat
     quitter.stop();
     EXPECT_EQ(seenOpen, u"DlgNovinky"_s);
     EXPECT_TRUE(window->QuitRequested());
-    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_FALSE(Access().Timer1()->isActive());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(window->isVisible());
 }
@@ -270,7 +270,7 @@ TEST_F(StartupRoutine, ANumberChangeWhileTheNewsWindowIsOpenIsWarnedAbout)
     EXPECT_TRUE(changed);
     EXPECT_TRUE(warnedWhileOpen) << LogTexts().join(u'\n').toStdString();
     EXPECT_EQ(LogTexts().value(0), kStartLine);
-    EXPECT_TRUE(window->AlarmRaised);
+    EXPECT_TRUE(Access().AlarmRaised());
 }
 
 TEST_F(StartupRoutine, WithoutANotificationAreaTheStartLineIsStillTheFirst)
@@ -305,7 +305,7 @@ TEST_F(StartupRoutine, ALockThatCannotBeMadeLetsItRunAsTheOnlyCopyAndSaysWhy)
     ASSERT_EQ(log.size(), 3) << log.join(u'\n').toStdString();
     EXPECT_EQ(log[0], kStartLine);
     EXPECT_EQ(log[2], instance.LockProblem());
-    EXPECT_TRUE(window->Timer1->isActive());
+    EXPECT_TRUE(Access().Timer1()->isActive());
 
     // Once the folder can be made, the lock works as before.
     QFile::remove(lockFolder);

@@ -19,15 +19,15 @@ class WatchActions : public test::MainWindowFixture
 protected:
     void ExpectAvailable(bool add, bool update, bool revert)
     {
-        EXPECT_EQ(window->Pridej->isEnabled(), add);
-        EXPECT_EQ(window->Zmenit->isEnabled(), update);
-        EXPECT_EQ(window->Vratit->isEnabled(), revert);
+        EXPECT_EQ(Access().Pridej()->isEnabled(), add);
+        EXPECT_EQ(Access().Zmenit()->isEnabled(), update);
+        EXPECT_EQ(Access().Vratit()->isEnabled(), revert);
     }
     // Revert on the changed entry "Internet" (420-(906)-999) refused: the entry as it was,
     // and one box that is not the success text but mentions `mentioning`.
     void ExpectRevertRefused(const QString& mentioning)
     {
-        window->Vratit->trigger();
+        Access().Vratit()->trigger();
         const auto entry = standin::GetEntry("Internet");
         EXPECT_EQ(entry->countryCode, 420u);
         EXPECT_EQ(entry->areaCode, "906");
@@ -49,18 +49,18 @@ protected:
 TEST_F(WatchActions, MenuOffersTheThreeActionsWithTheirCaptionsAndHints)
 {
     MakeWindow();
-    const QList<QAction*> items = window->PripojeniMenu->actions();
+    const QList<QAction*> items = Access().PripojeniMenu()->actions();
     ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0], window->Pridej);
-    EXPECT_EQ(items[1], window->Zmenit);
-    EXPECT_EQ(items[2], window->Vratit);
-    EXPECT_EQ(window->PripojeniMenu->title(), u"Př&ipojení"_s);
-    EXPECT_EQ(window->Pridej->text(), u"Př&idej"_s);
-    EXPECT_EQ(window->Pridej->statusTip(), u"Autorizuje nové připojení"_s);
-    EXPECT_EQ(window->Zmenit->text(), u"&Aktualizuj"_s);
-    EXPECT_EQ(window->Zmenit->statusTip(), u"Nastaví změněné číslo jako bezpečné"_s);
-    EXPECT_EQ(window->Vratit->text(), u"&Vrať"_s);
-    EXPECT_EQ(window->Vratit->statusTip(), u"Přepíše aktivní číslo zpět kontrolním"_s);
+    EXPECT_EQ(items[0], Access().Pridej());
+    EXPECT_EQ(items[1], Access().Zmenit());
+    EXPECT_EQ(items[2], Access().Vratit());
+    EXPECT_EQ(Access().PripojeniMenu()->title(), u"Př&ipojení"_s);
+    EXPECT_EQ(Access().Pridej()->text(), u"Př&idej"_s);
+    EXPECT_EQ(Access().Pridej()->statusTip(), u"Autorizuje nové připojení"_s);
+    EXPECT_EQ(Access().Zmenit()->text(), u"&Aktualizuj"_s);
+    EXPECT_EQ(Access().Zmenit()->statusTip(), u"Nastaví změněné číslo jako bezpečné"_s);
+    EXPECT_EQ(Access().Vratit()->text(), u"&Vrať"_s);
+    EXPECT_EQ(Access().Vratit()->statusTip(), u"Přepíše aktivní číslo zpět kontrolním"_s);
     ExpectAvailable(false, false, false); // nothing to act on yet
 }
 
@@ -78,7 +78,7 @@ TEST_F(WatchActions, AvailabilityFollowsTheSelectedRowsImage)
     ExpectAvailable(true, false, false);
     Select(0);
     ExpectAvailable(false, false, false);
-    window->ListView->clearSelection();
+    Access().ListView()->clearSelection();
     ExpectAvailable(false, false, false);
 
     // With no row selected none of them does anything.
@@ -95,13 +95,13 @@ TEST_F(WatchActions, AddAuthorisesTheEntryAndTheNextCheckIsAllOk)
     MakeWindow();
     Tick();
     ASSERT_EQ(SelectedRow(), 0);
-    window->Pridej->trigger();
+    Access().Pridej()->trigger();
     EXPECT_EQ(StoreBytes(), QByteArray("[Nové]\r\nTn=420-(2)-7\r\n"));
     EXPECT_EQ(Cell(0, 2), u"420-(2)-7"_s); // at once, before the next check
     EXPECT_EQ(window->RowImage(0), imgInOrder);
     EXPECT_EQ(LogTexts(), QStringList{kUnregisteredWarning}); // Add itself logs nothing
     Tick();
-    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_FALSE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
 }
 
@@ -114,7 +114,7 @@ TEST_F(WatchActions, UpdateAsksFirstAndOnlyYesAcceptsTheNewNumber)
     const QByteArray before = StoreBytes();
 
     boxes.Answer(false);
-    window->Zmenit->trigger();
+    Access().Zmenit()->trigger();
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].caption, u"Otázka..."_s);
     EXPECT_EQ(boxes.calls[0].text, kUpdateQuestion);
@@ -123,11 +123,11 @@ TEST_F(WatchActions, UpdateAsksFirstAndOnlyYesAcceptsTheNewNumber)
     EXPECT_EQ(window->RowImage(0), imgChanged);
 
     boxes.Answer(true);
-    window->Zmenit->trigger();
+    Access().Zmenit()->trigger();
     EXPECT_EQ(StoreBytes(), QByteArray("[Internet]\r\nTn=420-(906)-123456\r\n"));
     EXPECT_EQ(Cell(0, 2), u"420-(906)-123456"_s);
     Tick();
-    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_FALSE(Access().AlarmRaised());
 }
 
 TEST_F(WatchActions, RevertWritesTheCheckNumberBackIntoTheEntry)
@@ -141,7 +141,7 @@ TEST_F(WatchActions, RevertWritesTheCheckNumberBackIntoTheEntry)
     const QByteArray store = StoreBytes();
 
     Select(0);
-    window->Vratit->trigger();
+    Access().Vratit()->trigger();
     auto entry = standin::GetEntry("Internet");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->countryCode, 420u);
@@ -155,7 +155,7 @@ TEST_F(WatchActions, RevertWritesTheCheckNumberBackIntoTheEntry)
     EXPECT_EQ(boxes.calls[0].text, u"Číslo bylo obnoveno na původní."_s);
 
     Select(1);
-    window->Vratit->trigger();
+    Access().Vratit()->trigger();
     entry = standin::GetEntry("Domů");
     EXPECT_EQ(entry->countryCode, 0u);
     EXPECT_EQ(entry->areaCode, "");
@@ -163,7 +163,7 @@ TEST_F(WatchActions, RevertWritesTheCheckNumberBackIntoTheEntry)
 
     EXPECT_EQ(StoreBytes(), store); // Revert leaves the store as it was
     Tick();
-    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_FALSE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
 }
 
@@ -180,12 +180,12 @@ TEST_F(WatchActions, RevertRefusesAnOverlongCheckNumberAndChangesNothing)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("[Internet]\r\nTn=" + QByteArray(129, '7') + "\r\n");
     file.close();
-    window->Vratit->trigger();
+    Access().Vratit()->trigger();
     EXPECT_EQ(standin::GetEntry("Internet")->localNumber, "999");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("[Internet]\r\nTn=" + QByteArray(128, '7') + "\r\n");
     file.close();
-    window->Vratit->trigger();
+    Access().Vratit()->trigger();
     EXPECT_EQ(standin::GetEntry("Internet")->localNumber, std::string(128, '7'));
     EXPECT_EQ(boxes.calls.back().text, kRevertDone);
 }
@@ -205,17 +205,17 @@ TEST_F(WatchActions, EveryActionFindsTheSectionTheWatchMatchedWhateverTheScript)
     EXPECT_EQ(window->RowImage(1), imgChanged);
 
     Select(0);
-    window->Vratit->trigger();
+    Access().Vratit()->trigger();
     EXPECT_EQ(standin::GetEntry("Άlfa")->areaCode, "2");
     EXPECT_EQ(boxes.calls.back().text, kRevertDone);
 
     boxes.Answer(true);
     Select(1);
-    window->Zmenit->trigger();
+    Access().Zmenit()->trigger();
     EXPECT_EQ(StoreBytes(), QByteArray("[\xCE\xAC"
                                        "lfa]\r\nTn=420-(2)-1\r\n[karel]\r\nTn=420-(906)-2\r\n"));
     Tick();
-    EXPECT_FALSE(window->AlarmRaised);
+    EXPECT_FALSE(Access().AlarmRaised());
     EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
 }
 

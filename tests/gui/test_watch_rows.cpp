@@ -34,18 +34,19 @@ TEST_F(WatchRows, AnIdleCheckKeepsEveryItemAndChangesNothingInTheModel)
     Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
     MakeWindow();
     Tick();
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 3);
-    const auto items = Items(*window->ListView);
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 3);
+    const auto items = Items(*Access().ListView());
     EXPECT_EQ(SelectedRow(), 2);
 
-    QAbstractItemModel* model = window->ListView->model();
+    QAbstractItemModel* model = Access().ListView()->model();
     int changed = 0, inserted = 0, removed = 0, selection = 0;
     QObject::connect(model, &QAbstractItemModel::dataChanged, [&] { ++changed; });
     QObject::connect(model, &QAbstractItemModel::rowsInserted, [&] { ++inserted; });
     QObject::connect(model, &QAbstractItemModel::rowsRemoved, [&] { ++removed; });
-    QObject::connect(window->ListView, &QTreeWidget::itemSelectionChanged, [&] { ++selection; });
+    QObject::connect(Access().ListView(), &QTreeWidget::itemSelectionChanged, [&] { ++selection; });
     int events = 0;
-    window->Phonebook->OnChange = [this, &events, handler = window->Phonebook->OnChange](TRasBaseList& list) {
+    Access().Phonebook().OnChange = [this, &events,
+                                     handler = Access().Phonebook().OnChange](TRasBaseList& list) {
         ++events;
         handler(list);
     };
@@ -53,13 +54,13 @@ TEST_F(WatchRows, AnIdleCheckKeepsEveryItemAndChangesNothingInTheModel)
         Tick();
 
     EXPECT_EQ(events, 3); // the list's event still fires on every refresh
-    EXPECT_EQ(Items(*window->ListView), items);
+    EXPECT_EQ(Items(*Access().ListView()), items);
     EXPECT_EQ(changed, 0);
     EXPECT_EQ(inserted, 0);
     EXPECT_EQ(removed, 0);
     EXPECT_EQ(selection, 0);
     EXPECT_EQ(SelectedRow(), 2);
-    EXPECT_TRUE(window->Pridej->isEnabled());
+    EXPECT_TRUE(Access().Pridej()->isEnabled());
 }
 
 TEST_F(WatchRows, AChangeTouchesOnlyItsRowAndTheListFollowsTheEntries)
@@ -70,18 +71,18 @@ TEST_F(WatchRows, AChangeTouchesOnlyItsRowAndTheListFollowsTheEntries)
     Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
     MakeWindow();
     Tick();
-    const auto items = Items(*window->ListView);
+    const auto items = Items(*Access().ListView());
     Select(0);
 
     QList<int> changedRows;
-    QObject::connect(window->ListView->model(), &QAbstractItemModel::dataChanged,
+    QObject::connect(Access().ListView()->model(), &QAbstractItemModel::dataChanged,
                      [&](const QModelIndex& first, const QModelIndex& last) {
                          for (int row = first.row(); row <= last.row(); ++row)
                              changedRows.append(row);
                      });
     standin::SetEntry("Práce", {420, "906", "123"});
     Tick();
-    EXPECT_EQ(Items(*window->ListView), items);
+    EXPECT_EQ(Items(*Access().ListView()), items);
     ASSERT_FALSE(changedRows.isEmpty());
     for (const int row : changedRows)
         EXPECT_EQ(row, 1);
@@ -89,13 +90,13 @@ TEST_F(WatchRows, AChangeTouchesOnlyItsRowAndTheListFollowsTheEntries)
     EXPECT_EQ(Cell(1, 2), u"420-(5)-41212121"_s);
     EXPECT_EQ(window->RowImage(1), imgChanged);
     EXPECT_EQ(SelectedRow(), 1); // the changed entry is selected, as before
-    EXPECT_TRUE(window->Vratit->isEnabled());
+    EXPECT_TRUE(Access().Vratit()->isEnabled());
 
     // An entry gone: its row goes, the others stay the same items.
     standin::RemoveEntry("Internet");
     Tick();
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 1);
-    EXPECT_EQ(window->ListView->topLevelItem(0), items.at(0)); // updated in place to "Práce"
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 1);
+    EXPECT_EQ(Access().ListView()->topLevelItem(0), items.at(0)); // updated in place to "Práce"
     EXPECT_EQ(Cell(0, 0), u"Práce"_s);
     EXPECT_EQ(window->RowImage(0), imgChanged);
     EXPECT_EQ(SelectedRow(), 0);
@@ -104,14 +105,14 @@ TEST_F(WatchRows, AChangeTouchesOnlyItsRowAndTheListFollowsTheEntries)
     standin::SetEntry("Práce", {420, "5", "41212121"});
     standin::AddEntry("Nové", {0, "", "1"});
     Tick();
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 2);
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 2);
     EXPECT_EQ(window->RowImage(0), imgInOrder);
     EXPECT_EQ(window->RowImage(1), imgUnregistered);
     EXPECT_EQ(Cell(1, 2), u"neznámé"_s);
-    EXPECT_EQ(window->ListView->topLevelItem(1)->textAlignment(1), int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_EQ(Access().ListView()->topLevelItem(1)->textAlignment(1), int(Qt::AlignRight | Qt::AlignVCenter));
     EXPECT_EQ(SelectedRow(), 1);
-    EXPECT_FALSE(window->Vratit->isEnabled());
-    EXPECT_TRUE(window->Pridej->isEnabled());
+    EXPECT_FALSE(Access().Vratit()->isEnabled());
+    EXPECT_TRUE(Access().Pridej()->isEnabled());
 }
 
 TEST_F(WatchRows, NoSelectionIsKeptWhenNothingAsksForOne)
@@ -121,7 +122,7 @@ TEST_F(WatchRows, NoSelectionIsKeptWhenNothingAsksForOne)
     MakeWindow();
     Tick();
     EXPECT_EQ(SelectedRow(), -1);
-    EXPECT_EQ(window->ListView->currentItem(), nullptr);
+    EXPECT_EQ(Access().ListView()->currentItem(), nullptr);
     Select(0);
     Tick();
     EXPECT_EQ(SelectedRow(), 0); // the user's choice survives the check
@@ -133,7 +134,7 @@ TEST_F(WatchRows, TheLogViewKeepsItsLastLinesOnly)
     const int total = TFrmNuvex::kLogViewLines + 25;
     for (int i = 0; i < total; ++i)
         window->AddLogLine(u"Řádek %1"_s.arg(i));
-    EXPECT_EQ(window->LogMemo->document()->blockCount(), TFrmNuvex::kLogViewLines);
+    EXPECT_EQ(Access().LogMemo()->document()->blockCount(), TFrmNuvex::kLogViewLines);
     const QStringList texts = LogTexts();
     EXPECT_EQ(texts.first(), u"Řádek 25"_s);
     EXPECT_EQ(texts.last(), u"Řádek %1"_s.arg(total - 1));
