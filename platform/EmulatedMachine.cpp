@@ -1,7 +1,7 @@
-#include "platform/RasStandin.h"
+#include "platform/EmulatedMachine.h"
 
 #include "platform/Decimal.h"
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 #include "platform/SystemPaths.h"
 #include "platform/TextFold.h"
 

@@ -1,10 +1,10 @@
 #include "platform/Decimal.h"
-#include "platform/IniFile.h"
+#include "platform/EmulatedMachine.h"
+#include "platform/IniFileAccess.h"
 #include "platform/PerfStats.h"
 #include "platform/Ras.h"
 #include "platform/RasFields.h"
 #include "platform/RasService.h"
-#include "platform/RasStandin.h"
 #include "platform/SystemPaths.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSignature.h"
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 
 #include <algorithm>
 #include <atomic>

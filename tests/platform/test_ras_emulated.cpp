@@ -1,5 +1,5 @@
+#include "platform/EmulatedMachine.h"
 #include "platform/Ras.h"
-#include "platform/RasStandin.h"
 #include "platform/SysError.h"
 #include "support/Sandbox.h"
 
