@@ -1,3 +1,6 @@
+// The emulated machine's dial-up files (rasphone.pbk, connections.ini) and their
+// administration: what nuvex-ras and the tests do as the user, the modem and a dialer.
+
 #include "platform/EmulatedMachine.h"
 
 #include "platform/Decimal.h"

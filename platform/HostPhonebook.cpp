@@ -1,3 +1,6 @@
+// This computer's dial-up phonebook gathered from pppd's peers and wvdial's dialers
+// (HostPhonebook.h), and the numbers written back into them.
+
 #include "platform/HostPhonebook.h"
 
 #include "platform/AtomicFile.h"

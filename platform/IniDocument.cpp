@@ -1,3 +1,5 @@
+// The INI text format: parsing, lookups and the line-preserving edits (IniDocument.h).
+
 #include "platform/IniDocument.h"
 
 #include "platform/Blanks.h"

@@ -1,3 +1,6 @@
+// INI files on disk (IniFileAccess.h): the parsed-file cache by stat signature, read spans
+// and the locked, atomic update.
+
 #include "platform/AtomicFile.h"
 #include "platform/FileSignature.h"
 #include "platform/IniFileAccess.h"

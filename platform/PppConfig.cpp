@@ -1,3 +1,6 @@
+// Reading pppd's options files, the shell command of `connect` and chat's scripts as
+// pppd and chat read them (PppConfig.h); pure functions over text.
+
 #include "platform/PppConfig.h"
 
 #include <cctype>

@@ -1,3 +1,6 @@
+// The dial-up calls served from the emulated machine's files (EmulatedMachine.h), the
+// dial-up service while NUVEX_SYSTEM_ROOT is set.
+
 #include "platform/Decimal.h"
 #include "platform/EmulatedMachine.h"
 #include "platform/IniFileAccess.h"
