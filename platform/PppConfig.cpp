@@ -3,6 +3,8 @@
 
 #include "platform/PppConfig.h"
 
+#include "platform/HexDigit.h"
+
 #include <cctype>
 
 namespace nuvex::platform::ppp {
@@ -22,17 +24,6 @@ char Upper(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 void Put(Word& word, char c, std::size_t offset)
@@ -139,8 +130,8 @@ std::vector<Word> SplitPppdOptions(std::string_view text)
                 case 'x': {
                     int value = 0;
                     int digits = 0;
-                    while (digits < 2 && i < n && HexValue(text[i]) >= 0) {
-                        value = value * 16 + HexValue(text[i]);
+                    while (digits < 2 && i < n && HexDigitValue(text[i]) >= 0) {
+                        value = value * 16 + HexDigitValue(text[i]);
                         ++i;
                         ++digits;
                     }
