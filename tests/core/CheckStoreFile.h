@@ -1,0 +1,36 @@
+#pragma once
+
+// The check-number store's file ("Nuvex.val" in the Windows directory) written and read
+// as bytes, for the tests of the store and of the watch that reads it.
+
+#include "platform/SystemPaths.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <gtest/gtest.h>
+
+namespace nuvex::test {
+
+using namespace Qt::StringLiterals;
+
+inline QString StorePath()
+{
+    return QString::fromStdString(nuvex::platform::WindowsDir()) + u"/Nuvex.val"_s;
+}
+
+inline QByteArray ReadStoreBytes()
+{
+    QFile file(StorePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void WriteStoreBytes(const QByteArray& bytes)
+{
+    nuvex::platform::MakeDirs(nuvex::platform::WindowsDir());
+    QFile file(StorePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace nuvex::test
