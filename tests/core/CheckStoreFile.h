@@ -1,9 +1,10 @@
 #pragma once
 
 // The check-number store's file ("Nuvex.val" in the Windows directory) written and read
-// as bytes, for the tests of the store and of the watch that reads it.
+// as bytes, and the fixture of the tests of the store and of the watch that reads it.
 
 #include "platform/SystemPaths.h"
+#include "support/Sandbox.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -32,5 +33,12 @@ inline void WriteStoreBytes(const QByteArray& bytes)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(bytes);
 }
+
+// A test of the store or the watch, in a machine of its own.
+class CheckStore : public ::testing::Test
+{
+protected:
+    Sandbox sandbox;
+};
 
 } // namespace nuvex::test

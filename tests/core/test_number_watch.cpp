@@ -1,5 +1,4 @@
 #include "core/CheckStoreFile.h"
-#include "support/Sandbox.h"
 #include "watch/NumberWatch.h"
 
 #include <gtest/gtest.h>
@@ -7,16 +6,6 @@
 using namespace nuvex;
 using namespace nuvex::test;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-class CheckStore : public ::testing::Test
-{
-protected:
-    test::Sandbox sandbox;
-};
-
-} // namespace
 
 TEST_F(CheckStore, WatchPassClassifiesEntriesAgainstTheStore)
 {
