@@ -1,4 +1,4 @@
-#include "platform/RasStandin.h"
+#include "platform/EmulatedMachine.h"
 #include "settings/uOptions.h"
 #include "status/ConnectionSession.h"
 #include "support/Sandbox.h"
