@@ -146,7 +146,7 @@ int RunNuvex(int argc, char** argv)
     TFrmNuvex window;
     TDm dm;
     window.adjustSize();
-    window.setFixedSize(window.size());
+    FixWindowSize(&window, window.size());
     CentreOnScreen(&window);
     window.show();
     QObject::connect(&instance, &TSingleInstance::ComeForwardRequested, &window, [&window] {

@@ -1,8 +1,8 @@
 #include "news/Dlg_Novinky.h"
 
-#include "ui/Pictures.h"
 #include "news/ShadowLabel.h"
 #include "news/VersionInfo.h"
+#include "ui/Pictures.h"
 #include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 
@@ -28,7 +28,6 @@ constexpr int kStripWidth = 41;
 constexpr int kSpacerHeight = 30;
 constexpr int kShapeHeight = 4;
 constexpr int kIconSize = 32;
-constexpr int kButtonBarHeight = 30;
 constexpr QRect kChxNoShowGeometry(9, 211, 168, 17);
 
 void FillWith(QWidget* widget, const QColor& color)
@@ -53,12 +52,12 @@ QFont ArialPixels(int pixels, bool bold)
 
 } // namespace
 
-TDlgNovinky::TDlgNovinky(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+TDlgNovinky::TDlgNovinky(QWidget* parent) : TFixedDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(u"DlgNovinky"_s);
     // Kept for the task bar and window lists, though the window shows no title bar.
     setWindowTitle(u"Novinky po posledním update"_s);
-    setFixedSize(kClientSize);
+    FixWindowSize(this, kClientSize);
 
     CreatePanels();
     CreateStrip();
@@ -132,13 +131,7 @@ void TDlgNovinky::CreateNewsArea()
 
 void TDlgNovinky::CreateButtons()
 {
-    qnDialogButtons1 = new TqnDialogButtons(this);
-    qnDialogButtons1->setObjectName(u"qnDialogButtons1"_s);
-    qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
-    qnDialogButtons1->SetButtons(ButtonSet({bkOK}));
-    qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(0);
-    qnDialogButtons1->Loaded();
+    qnDialogButtons1 = AddButtonBar(ButtonSet({bkOK}), 0);
 
     // Lies over the empty left part of the bar, so it is created after it.
     ChxNoShow = new QCheckBox(u"&Beru to na vědomí"_s, this);
@@ -168,16 +161,11 @@ void TDlgNovinky::SetNews(const QStringList& news)
     Memo1->setPlainText(news.join(u'\n'));
 }
 
-void TDlgNovinky::showEvent(QShowEvent* event)
+void TDlgNovinky::FirstShown()
 {
-    if (!centred_) {
-        centred_ = true;
-        CentreOnScreen(this);
-        // The button bar has the focus: Enter and the space bar both press "OK".
-        if (QPushButton* ok = qnDialogButtons1->Button(bkOK))
-            ok->setFocus();
-    }
-    QDialog::showEvent(event);
+    // The button bar has the focus: Enter and the space bar both press "OK".
+    if (QPushButton* ok = qnDialogButtons1->Button(bkOK))
+        ok->setFocus();
 }
 
 void TDlgNovinky::paintEvent(QPaintEvent* event)

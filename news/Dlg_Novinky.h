@@ -3,8 +3,8 @@
 // TDlgNovinky: the news window, and ShowNewsWindow, which opens it.
 
 #include "news/NewsStrip.h"
+#include "ui/FixedDialog.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +15,6 @@ class QPlainTextEdit;
 
 namespace nuvex {
 
-class TqnDialogButtons;
 class TShadowLabel;
 
 // Shows the news window modally when show is true on entry; afterwards show is true
@@ -24,7 +23,7 @@ void ShowNewsWindow(bool& show, const QString& title, const QStringList& news);
 
 // The window has no title bar; its client area is 391 × 236 pixels. The strip shows the
 // title and the running program's build text; the memo shows the news lines as they are.
-class TDlgNovinky : public QDialog
+class TDlgNovinky : public TFixedDialog
 {
     Q_OBJECT
 
@@ -48,7 +47,7 @@ public:
     QCheckBox* ChxNoShow = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FirstShown() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -56,8 +55,6 @@ private:
     void CreateStrip();
     void CreateNewsArea();
     void CreateButtons();
-
-    bool centred_ = false;
 };
 
 } // namespace nuvex

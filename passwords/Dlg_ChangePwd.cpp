@@ -1,8 +1,8 @@
 #include "passwords/Dlg_ChangePwd.h"
 
-#include "passwords/DialogPlacement.h"
 #include "passwords/Windows1250Input.h"
 #include "ui/Pictures.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QFrame>
@@ -61,7 +61,7 @@ TDlgChangePwd::TDlgChangePwd(QWidget* parent) : TDlg(parent)
         labelWidth = std::max(labelWidth, label->sizeHint().width());
     const int editLeft = kMargin + labelWidth + 6;
     const int width = std::max(kClientSize.width(), editLeft + kEditWidth + kMargin);
-    setFixedSize(width, kClientSize.height() + extra);
+    FixWindowSize(this, {width, kClientSize.height() + extra});
     Bevel1->setGeometry(0, band - 2, width, 2);
     int top = band + 7;
     const std::array<std::pair<QLabel*, QLineEdit*>, 3> rows{

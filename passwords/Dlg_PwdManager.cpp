@@ -1,7 +1,6 @@
 #include "passwords/Dlg_PwdManager.h"
 
 #include "news/Dm_ic.h"
-#include "passwords/DialogPlacement.h"
 #include "passwords/Dlg_PwdMh.h"
 #include "passwords/Dlg_PwdRecord.h"
 #include "passwords/PwdListModel.h"
@@ -9,6 +8,7 @@
 #include "ui/ExceptionReport.h"
 #include "ui/HelpEngine.h"
 #include "ui/Pictures.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 #include "ui/qnForms.h"
 
@@ -35,7 +35,6 @@ constexpr int kMargin = 8;
 constexpr QRect kListGeometry(kMargin, 48, 441, 249);
 constexpr int kButtonLeft = kMargin + 441 + 7;
 constexpr QSize kButtonSize(75, 25);
-constexpr int kButtonBarHeight = 30;
 
 const QString kImportFilter = u"Soubory hesel (*.pwd)|*.pwd|Všechny soubory|*.*"_s;
 const QString kExportFilter = u"Soubory hesel (*.pwd)|*.pwd"_s;
@@ -54,8 +53,8 @@ QFrame* MakeSeparator(QWidget* parent, const QString& name, int top)
 } // namespace
 
 TDlgPwdManager::TDlgPwdManager(QWidget* parent, std::unique_ptr<TVaultKey> key)
-    : QDialog(parent, kDialogBorder), OpenDialog1{TFileDialog::Kind::Open, u"Otevřít"_s, kImportFilter,
-                                                  QString()},
+    : TFixedDialog(parent, kDialogBorder), OpenDialog1{TFileDialog::Kind::Open, u"Otevřít"_s, kImportFilter,
+                                                       QString()},
       SaveDialog1{TFileDialog::Kind::Save, u"Uložit jako"_s, kExportFilter, u".pwd"_s}, key_(std::move(key))
 {
     // The scrambled format stays the default, since other programs read it.
@@ -63,7 +62,7 @@ TDlgPwdManager::TDlgPwdManager(QWidget* parent, std::unique_ptr<TVaultKey> key)
         SaveDialog1.filter += kExportVaultFilterText;
     setObjectName(u"DlgPwdManager"_s);
     setWindowTitle(u"Správce hesel"_s);
-    setFixedSize(kClientSize);
+    FixWindowSize(this, kClientSize);
 
     CreateHeader();
     CreateList();
@@ -168,13 +167,7 @@ void TDlgPwdManager::CreateButtons()
     BitBtn4 = MakeButton("BitBtn4", Exportovat, 192);
     BitBtn6 = MakeButton("BitBtn6", Importovat, 224);
 
-    qnDialogButtons1 = new TqnDialogButtons(this);
-    qnDialogButtons1->setObjectName(u"qnDialogButtons1"_s);
-    qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
-    qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkHelp}));
-    qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(kHelpContextPwdManager);
-    qnDialogButtons1->Loaded();
+    qnDialogButtons1 = AddButtonBar(ButtonSet({bkOK, bkHelp}), kHelpContextPwdManager);
 
     // The tab order of the window as it always was: export before copy.
     setTabOrder(PwdList, BitBtn1);
@@ -349,15 +342,6 @@ void TDlgPwdManager::ImportovatExecute()
     };
     if (file && LoadRecords(Records, *file, key_.get(), ask))
         ListReloaded();
-}
-
-void TDlgPwdManager::showEvent(QShowEvent* event)
-{
-    if (!centred_) {
-        centred_ = true;
-        CentreOnScreen(this);
-    }
-    QDialog::showEvent(event);
 }
 
 void ShowPwdManager()

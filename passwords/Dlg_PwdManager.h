@@ -8,8 +8,8 @@
 #include "passwords/FileDialogs.h"
 #include "passwords/PwdRecords.h"
 #include "passwords/PwdVault.h"
+#include "ui/FixedDialog.h"
 
-#include <QDialog>
 #include <memory>
 
 class QAction;
@@ -21,7 +21,6 @@ class QTreeView;
 namespace nuvex {
 
 class TPwdListModel;
-class TqnDialogButtons;
 struct TPwdListItem;
 
 // Creates the window, shows it modally and releases it (which saves the records).
@@ -37,7 +36,7 @@ inline constexpr int kExportVaultFilter = 1;
 inline const QString kMsgConfirmDeletePwd = QStringLiteral("Opravdu chcete odstranit položku \"%1\" ?");
 inline const QString kAskBeforeDeletePwdOption = QStringLiteral("AskBeforeDeletePwd");
 
-class TDlgPwdManager : public QDialog
+class TDlgPwdManager : public TFixedDialog
 {
     Q_OBJECT
 
@@ -86,9 +85,6 @@ public:
     TFileDialog SaveDialog1;
     TqnDialogButtons* qnDialogButtons1 = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void FormCreate();
     void FormDestroy();
@@ -108,7 +104,6 @@ private:
     bool vaultRefused_ = false;
     // The default file exists but could not be read: it must not be overwritten unseen.
     bool defaultFileFailed_ = false;
-    bool centred_ = false;
 };
 
 } // namespace nuvex

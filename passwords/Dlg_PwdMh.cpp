@@ -1,11 +1,11 @@
 #include "passwords/Dlg_PwdMh.h"
 
-#include "passwords/DialogPlacement.h"
 #include "passwords/MasterPassword.h"
 #include "passwords/Windows1250.h"
 #include "passwords/Windows1250Input.h"
 #include "ui/HelpEngine.h"
 #include "ui/Pictures.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QLabel>
@@ -21,11 +21,10 @@ constexpr QSize kClientSize(258, 96);
 constexpr int kIconSize = 32;
 constexpr int kEditWidth = 205;
 constexpr int kEditHeight = 22;
-constexpr int kButtonBarHeight = 30;
 
 } // namespace
 
-TDlgPwdMh::TDlgPwdMh(QWidget* parent) : QDialog(parent, kDialogBorder)
+TDlgPwdMh::TDlgPwdMh(QWidget* parent) : TFixedDialog(parent, kDialogBorder)
 {
     setObjectName(u"DlgPwdMh"_s);
     setWindowTitle(u"Heslo pro přístup"_s);
@@ -44,7 +43,7 @@ TDlgPwdMh::TDlgPwdMh(QWidget* parent) : QDialog(parent, kDialogBorder)
         u"Přístup chráněn heslem.Pro pokračování a přístup k údajům musíte zadat platné heslo."_s, this);
     Label1->setObjectName(u"Label1"_s);
     const int extra = PlaceWrappedLabel(Label1, 45, 4, 209, 30);
-    setFixedSize(kClientSize.width(), kClientSize.height() + extra);
+    FixWindowSize(this, {kClientSize.width(), kClientSize.height() + extra});
 
     const int top = 38 + extra;
     PwdEdit = new QLineEdit(this);
@@ -56,13 +55,7 @@ TDlgPwdMh::TDlgPwdMh(QWidget* parent) : QDialog(parent, kDialogBorder)
     Label2->setGeometry(6, top, PwdEdit->x() - 10, kEditHeight);
     Label2->setBuddy(PwdEdit);
 
-    qnDialogButtons1 = new TqnDialogButtons(this);
-    qnDialogButtons1->setObjectName(u"qnDialogButtons1"_s);
-    qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
-    qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkCancel, bkHelp}));
-    qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(kHelpContextMasterPassword);
-    qnDialogButtons1->Loaded();
+    qnDialogButtons1 = AddButtonBar(ButtonSet({bkOK, bkCancel, bkHelp}), kHelpContextMasterPassword);
 
     FormCreate();
     PwdEdit->setFocus();
@@ -73,15 +66,6 @@ TDlgPwdMh::~TDlgPwdMh() = default;
 void TDlgPwdMh::FormCreate()
 {
     PwdEdit->clear();
-}
-
-void TDlgPwdMh::showEvent(QShowEvent* event)
-{
-    if (!centred_) {
-        centred_ = true;
-        CentreOnScreen(this);
-    }
-    QDialog::showEvent(event);
 }
 
 bool ShowPwdMh(QString& digest)

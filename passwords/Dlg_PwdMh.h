@@ -3,14 +3,12 @@
 // TDlgPwdMh: the password prompt before the password manager ("Heslo pro přístup"), and
 // ShowPwdMh, which opens it.
 
-#include <QDialog>
+#include "ui/FixedDialog.h"
 
 class QLabel;
 class QLineEdit;
 
 namespace nuvex {
-
-class TqnDialogButtons;
 
 // True when OK closed the prompt; digest is then the digest of the prepared typed text,
 // as the option "Diggest" holds it. Otherwise false and digest stays as it was.
@@ -19,7 +17,7 @@ bool ShowPwdMh(QString& digest);
 // file; the caller wipes it (WipeText) once used.
 bool AskPwdMh(QString& password);
 
-class TDlgPwdMh : public QDialog
+class TDlgPwdMh : public TFixedDialog
 {
     Q_OBJECT
 
@@ -36,12 +34,6 @@ public:
     QLabel* Label2 = nullptr;
     QLineEdit* PwdEdit = nullptr;
     TqnDialogButtons* qnDialogButtons1 = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    bool centred_ = false;
 };
 
 } // namespace nuvex

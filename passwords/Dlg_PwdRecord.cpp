@@ -1,8 +1,8 @@
 #include "passwords/Dlg_PwdRecord.h"
 
-#include "passwords/DialogPlacement.h"
 #include "passwords/Windows1250Input.h"
 #include "ui/HelpEngine.h"
+#include "ui/Placement.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QLabel>
@@ -22,15 +22,14 @@ constexpr int kEditHeight = 22;
 constexpr int kLabelHeight = 16;
 constexpr int kMemoTop = 140;
 constexpr int kMemoHeight = 113;
-constexpr int kButtonBarHeight = 30;
 
 } // namespace
 
-TDlgPwdRecord::TDlgPwdRecord(QWidget* parent) : QDialog(parent, kDialogBorder)
+TDlgPwdRecord::TDlgPwdRecord(QWidget* parent) : TFixedDialog(parent, kDialogBorder)
 {
     setObjectName(u"DlgPwdRecord"_s);
     setWindowTitle(u"Záznam"_s);
-    setFixedSize(kClientSize);
+    FixWindowSize(this, kClientSize);
 
     NazevEdit = AddLineField(Label1, {u"Label1"_s, u"&Název"_s, u"NazevEdit"_s, 4}, TPwdField::Nazev);
     UzNameEdit =
@@ -46,13 +45,7 @@ TDlgPwdRecord::TDlgPwdRecord(QWidget* parent) : QDialog(parent, kDialogBorder)
     new TNoteLimiter(MemoEdit, FieldRoom(TPwdField::Poznamka));
     Label4->setBuddy(MemoEdit);
 
-    qnDialogButtons1 = new TqnDialogButtons(this);
-    qnDialogButtons1->setObjectName(u"qnDialogButtons1"_s);
-    qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
-    qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkCancel, bkHelp}));
-    qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(kHelpContextPwdRecord);
-    qnDialogButtons1->Loaded();
+    qnDialogButtons1 = AddButtonBar(ButtonSet({bkOK, bkCancel, bkHelp}), kHelpContextPwdRecord);
 
     setTabOrder(NazevEdit, UzNameEdit);
     setTabOrder(UzNameEdit, HesloEdit);
@@ -95,15 +88,6 @@ TPwdRecord TDlgPwdRecord::GetRecord() const
 {
     return MakePwdRecord(NazevEdit->text(), UzNameEdit->text(), HesloEdit->text(),
                          NoteToStored(TNoteLimiter::Text(MemoEdit)));
-}
-
-void TDlgPwdRecord::showEvent(QShowEvent* event)
-{
-    if (!centred_) {
-        centred_ = true;
-        CentreOnScreen(this);
-    }
-    QDialog::showEvent(event);
 }
 
 } // namespace nuvex

@@ -4,8 +4,7 @@
 // the record's four fields. The password is shown in clear while it is edited.
 
 #include "passwords/PwdRecords.h"
-
-#include <QDialog>
+#include "ui/FixedDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,9 +12,7 @@ class QPlainTextEdit;
 
 namespace nuvex {
 
-class TqnDialogButtons;
-
-class TDlgPwdRecord : public QDialog
+class TDlgPwdRecord : public TFixedDialog
 {
     Q_OBJECT
 
@@ -40,9 +37,6 @@ public:
     QPlainTextEdit* MemoEdit = nullptr;
     TqnDialogButtons* qnDialogButtons1 = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     struct FieldPlace
     {
@@ -52,8 +46,6 @@ private:
         int top;
     };
     QLineEdit* AddLineField(QLabel*& label, const FieldPlace& place, TPwdField field);
-
-    bool centred_ = false;
 };
 
 } // namespace nuvex

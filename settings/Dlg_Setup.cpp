@@ -36,11 +36,11 @@ template <typename T> T* Named(T* widget, const char* name)
 
 } // namespace
 
-TDlgSetup::TDlgSetup(QWidget* parent) : QDialog(parent)
+TDlgSetup::TDlgSetup(QWidget* parent) : TFixedDialog(parent)
 {
     setObjectName(QStringLiteral("DlgSetup"));
     setWindowTitle(QStringLiteral("Nastavení"));
-    setFixedSize(384, 289);
+    FixWindowSize(this, {384, 289});
     // The layout is in pixels for an 8-point font at 96 dpi: keep the text that size.
     QFont small = font();
     small.setPixelSize(11);
@@ -124,12 +124,10 @@ TDlgSetup::TDlgSetup(QWidget* parent) : QDialog(parent)
         }
     });
 
-    qnDialogButtons1 = Named(new TqnDialogButtons(this), "qnDialogButtons1");
-    qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkCancel, bkHelp}));
-    qnDialogButtons1->SetHelpContext(1000);
-    qnDialogButtons1->setGeometry(0, height() - 30, width(), 30);
-    qnDialogButtons1->Loaded();
+    qnDialogButtons1 = AddButtonBar(ButtonSet({bkOK, bkCancel, bkHelp}), 1000);
 
+    // Centred before the window exists, as it always was: the window manager then puts the
+    // frame's corner where the client area's would be.
     CentreOnScreen(this);
     FormCreate();
 }

@@ -3,7 +3,8 @@
 // TDlgSetup: the settings dialog. It edits the confirmation, autostart, tray, status-bar
 // and automatic-login options and offers the change of the master password.
 
-#include <QDialog>
+#include "ui/FixedDialog.h"
+
 #include <QString>
 
 class QCheckBox;
@@ -15,13 +16,10 @@ class QTabWidget;
 
 namespace nuvex {
 
-class TqnDialogButtons;
-
 // Where the automatic-login password goes, in one line under its field.
-inline const QString kAutoPwdNoteText =
-    QStringLiteral("Heslo se uloží čitelně do vašeho souboru nastavení.");
+inline const QString kAutoPwdNoteText = QStringLiteral("Heslo se uloží čitelně do vašeho souboru nastavení.");
 
-class TDlgSetup : public QDialog
+class TDlgSetup : public TFixedDialog
 {
     Q_OBJECT
 

@@ -23,7 +23,6 @@ namespace nuvex {
 namespace {
 
 constexpr QSize kClientSize(579, 319);
-constexpr int kButtonBarHeight = 30;
 
 struct TColumn
 {
@@ -108,11 +107,11 @@ private:
     int rows_ = 0;
 };
 
-TDlgFrekvence::TDlgFrekvence(QWidget* parent) : QDialog(parent)
+TDlgFrekvence::TDlgFrekvence(QWidget* parent) : TFixedDialog(parent)
 {
     setObjectName(u"DlgFrekvence"_s);
     setWindowTitle(u"Statistika časů a frekvence"_s);
-    setFixedSize(kClientSize);
+    FixWindowSize(this, kClientSize);
 
     CreateDateAndModes();
     CreateList();
@@ -204,13 +203,7 @@ void TDlgFrekvence::CreateTotalAndButtons()
     TimeLabel->setAutoFillBackground(true);
     TimeLabel->setBackgroundRole(QPalette::Base);
 
-    qnDialogButtons1 = new TqnDialogButtons(this);
-    qnDialogButtons1->setObjectName(u"qnDialogButtons1"_s);
-    qnDialogButtons1->resize(qnDialogButtons1->width(), kButtonBarHeight);
-    qnDialogButtons1->SetButtons(ButtonSet({bkOK}));
-    qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(0);
-    qnDialogButtons1->Loaded();
+    qnDialogButtons1 = AddButtonBar(ButtonSet({bkOK}), 0);
 }
 
 void TDlgFrekvence::SetDate(const QDate& date)
@@ -254,15 +247,6 @@ QString TDlgFrekvence::ConListData(int index, int column) const
     if (index < 0 || static_cast<std::size_t>(index) >= Sessions.size())
         return QString();
     return SessionColumnText(Sessions[static_cast<std::size_t>(index)], column);
-}
-
-void TDlgFrekvence::showEvent(QShowEvent* event)
-{
-    if (!centred_) {
-        centred_ = true;
-        CentreOnScreen(this);
-    }
-    QDialog::showEvent(event);
 }
 
 void ShowFrekvence()

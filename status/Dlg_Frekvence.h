@@ -4,8 +4,8 @@
 // and ShowFrekvence, which opens it.
 
 #include "status/SessionStats.h"
+#include "ui/FixedDialog.h"
 
-#include <QDialog>
 #include <vector>
 
 class QDateEdit;
@@ -15,7 +15,6 @@ class QTreeView;
 
 namespace nuvex {
 
-class TqnDialogButtons;
 class TConListModel;
 
 // Opens the window on today's sessions, modally, and releases it when it closes.
@@ -23,7 +22,7 @@ void ShowFrekvence();
 
 // Client area 579 × 319. Every change of the date or of the mode recalculates the list
 // from the log files; nothing is kept between recalculations.
-class TDlgFrekvence : public QDialog
+class TDlgFrekvence : public TFixedDialog
 {
     Q_OBJECT
 
@@ -49,9 +48,6 @@ public:
     QLabel* TimeLabel = nullptr;
     TqnDialogButtons* qnDialogButtons1 = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void CreateDateAndModes();
     void CreateList();
@@ -61,7 +57,6 @@ private:
 
     std::vector<TSessionRecord> Sessions;
     TConListModel* model_ = nullptr;
-    bool centred_ = false;
 };
 
 } // namespace nuvex

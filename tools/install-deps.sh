@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building and testing Nuvex needs, when missing.
 # Runs as root, or through sudo for a user who has it. The X server, window manager, tray
-# and xdotool serve the tray check under a real X server (tools/tray-check.sh).
+# and xdotool serve the checks under a real X server (tools/tray-check.sh, tools/window-check.sh).
 set -euo pipefail
 
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-translations-l10n libssl-dev libsodium-dev pkg-config
           libgtest-dev libbenchmark-dev fonts-dejavu-core
           # the case-folding table is generated from its CaseFolding.txt
           unicode-data
-          # the tray check under a real X server (tools/tray-check.sh), and the black-box
+          # the checks under a real X server (tools/tray-check.sh, window-check.sh), the black-box
           # tests that press keys in the real window
           xvfb openbox trayer xdotool x11-utils
           # Debian's own dial-up tools, whose files the tests of the host guard copy

@@ -25,12 +25,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QPoint
 
 } // namespace
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+TAboutBox::TAboutBox(QWidget* parent)
+    : TFixedDialog(parent,
+                   Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("O programu"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(298, 158);
+    FixWindowSize(this, {298, 158});
     // The layout is in pixels for an 8-point font at 96 dpi: keep the text that size.
     QFont small = font();
     small.setPixelSize(11);
@@ -76,7 +77,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     const int line = RxLabel3->width() + kGap + RxLabel4->width();
     const int grow = std::max(0, line + 2 * kMargin - panel->width());
     if (grow > 0) {
-        setFixedSize(width() + grow, height());
+        FixWindowSize(this, {width() + grow, height()});
         panel->resize(panel->width() + grow, panel->height());
         ProgramIcon->move(ProgramIcon->x() + grow / 2, ProgramIcon->y());
         Image1->move(Image1->x() + grow / 2, Image1->y());
@@ -93,6 +94,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, [this] { done(1); });
 
+    // Centred before the window exists, as it always was (see TDlgSetup).
     CentreOnScreen(this);
 }
 

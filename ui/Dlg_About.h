@@ -2,7 +2,7 @@
 
 // TAboutBox: who made the program and how to write to them.
 
-#include <QDialog>
+#include "ui/FixedDialog.h"
 
 class QLabel;
 class QPushButton;
@@ -12,7 +12,7 @@ namespace nuvex {
 inline const QString kHomePage = QStringLiteral("https://nuvex.example.org/");
 inline const QString kMakerMail = QStringLiteral("nuvex@example.org");
 
-class TAboutBox : public QDialog
+class TAboutBox : public TFixedDialog
 {
     Q_OBJECT
 

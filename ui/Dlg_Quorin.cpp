@@ -8,19 +8,13 @@ using namespace Qt::StringLiterals;
 
 namespace nuvex {
 
-TDlg::TDlg(QWidget* parent) : QDialog(parent)
+TDlg::TDlg(QWidget* parent) : TFixedDialog(parent)
 {
     setObjectName(u"Dlg"_s);
     setWindowTitle(u"Dlg"_s);
-    setFixedSize(364, 277);
+    FixWindowSize(this, {364, 277});
 
-    qnDialogButtons1 = new TqnDialogButtons(this);
-    qnDialogButtons1->setObjectName(u"qnDialogButtons1"_s);
-    qnDialogButtons1->resize(qnDialogButtons1->width(), 30);
-    qnDialogButtons1->SetButtons(ButtonSet({bkOK, bkCancel, bkHelp}));
-    qnDialogButtons1->SetShowSeparator(false);
-    qnDialogButtons1->SetHelpContext(0);
-    qnDialogButtons1->Loaded();
+    qnDialogButtons1 = AddButtonBar(ButtonSet({bkOK, bkCancel, bkHelp}), 0);
 
     ContextHelp1 = new TContextHelp(this);
     ContextHelp1->setObjectName(u"ContextHelp1"_s);
@@ -36,15 +30,6 @@ TDlg::~TDlg() = default;
 void TDlg::reject()
 {
     done(mrCancel);
-}
-
-void TDlg::showEvent(QShowEvent* event)
-{
-    if (!centred_) {
-        centred_ = true;
-        CentreOnScreen(this);
-    }
-    QDialog::showEvent(event);
 }
 
 } // namespace nuvex

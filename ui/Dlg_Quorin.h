@@ -2,16 +2,15 @@
 
 // TDlg: the base dialog. An empty dialog that already carries the button bar (OK, Storno,
 // Pomoc along the bottom) and the context help component; dialogs derived from it set
-// their own caption and size (setFixedSize) and fill the area above the bar.
+// their own caption and size (FixWindowSize) and fill the area above the bar.
 
-#include <QDialog>
+#include "ui/FixedDialog.h"
 
 namespace nuvex {
 
 class TContextHelp;
-class TqnDialogButtons;
 
-class TDlg : public QDialog
+class TDlg : public TFixedDialog
 {
     Q_OBJECT
 
@@ -25,12 +24,6 @@ public:
 public slots:
     // Closing the window without a button ends it as Storno would.
     void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    bool centred_ = false;
 };
 
 } // namespace nuvex
