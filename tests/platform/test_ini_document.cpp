@@ -213,7 +213,7 @@ TEST(IniDocumentEncoding, UnicodeTextStaysUnicode)
     EXPECT_EQ(oddDoc.Serialize(), odd);
     // Bytes that are no UTF-8 (a stray Windows-1250 letter, an overlong NUL) could only be
     // written as U+FFFD or another text: refused, and the document stays as it was.
-    for (const std::string bad : {"Se\xF1or"s, "\xC0\x80"s, "\xE0\x80\x80"s}) {
+    for (const std::string& bad : {"Se\xF1or"s, "\xC0\x80"s, "\xE0\x80\x80"s}) {
         EXPECT_THROW(doc.SetValue("Práce", "Tn", bad), ProfileError) << bad;
         EXPECT_THROW(doc.SetValue(bad, "Tn", "1"), ProfileError) << bad;
     }

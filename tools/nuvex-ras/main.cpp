@@ -3,10 +3,10 @@
 
 #include "news/VersionInfo.h"
 #include "platform/Decimal.h"
+#include "platform/EmulatedMachine.h"
 #include "platform/Error.h"
 #include "platform/HostConnections.h"
 #include "platform/HostPhonebook.h"
-#include "platform/RasStandin.h"
 #include "watch/EntryNumber.h"
 
 #include <QByteArray>
