@@ -120,21 +120,13 @@ void TFrmNuvex::FormCreate()
 
     // The watch needs both lists before the timer runs; when the service fails right
     // now, keep an empty list, report the error, and let the first tick try again.
-    try {
-        Connections = std::make_unique<TRasConnectionsList>();
-    } catch (const std::exception& error) {
+    if (!ReportFailure(this, [this] { Connections = std::make_unique<TRasConnectionsList>(); }))
         Connections = std::make_unique<TRasConnectionsList>(TNoInitialRefresh{});
-        ReportException(this, error);
-    }
     Connections->OnChange = [this](TRasBaseList& sender) {
         ConnectionsChange(sender);
     };
-    try {
-        Phonebook = std::make_unique<TRasPhonebook>();
-    } catch (const std::exception& error) {
+    if (!ReportFailure(this, [this] { Phonebook = std::make_unique<TRasPhonebook>(); }))
         Phonebook = std::make_unique<TRasPhonebook>(TNoInitialRefresh{});
-        ReportException(this, error);
-    }
     Phonebook->OnChange = [this](TRasBaseList& sender) {
         PhonebookChange(sender);
     };
@@ -144,11 +136,7 @@ void TFrmNuvex::FormCreate()
     // Systems of the NT family publish no counters: no session log to list.
     VypisPripojeni->setEnabled(!IsWinNT());
     // A session that an earlier run left open is logged now.
-    try {
-        session_.WriteLeftOpen();
-    } catch (const std::exception& error) {
-        ReportException(this, error);
-    }
+    ReportFailure(this, [this] { session_.WriteLeftOpen(); });
 }
 
 void TFrmNuvex::FormDestroy()
@@ -168,29 +156,17 @@ void TFrmNuvex::Timer1Timer()
 {
     // A failing guard must not blind the watch: the phonebook is checked either way.
     RefreshConnections();
-    try {
-        Phonebook->Refresh();
-    } catch (const std::exception& error) {
-        ReportException(this, error);
-    }
+    ReportFailure(this, [this] { Phonebook->Refresh(); });
 }
 
 void TFrmNuvex::RefreshConnections()
 {
-    try {
-        Connections->Refresh();
-    } catch (const std::exception& error) {
-        ReportException(this, error);
-    }
+    ReportFailure(this, [this] { Connections->Refresh(); });
 }
 
 void TFrmNuvex::RunAction(void (TFrmNuvex::*handler)())
 {
-    try {
-        (this->*handler)();
-    } catch (const std::exception& error) {
-        ShowException(this, error);
-    }
+    ShowFailure(this, [this, handler] { (this->*handler)(); });
 }
 
 void TFrmNuvex::AddLogLine(const QString& text)

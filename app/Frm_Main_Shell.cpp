@@ -155,13 +155,13 @@ void TFrmNuvex::CloseAppExecute()
 {
     if (!ForceClose) {
         // An option that cannot be read must not keep the program from ending: then ask.
-        bool askNot = false;
+        bool confirm = true;
         try {
-            askNot = Options->ReadBool(QStringLiteral("AskBeforeQuit"));
+            confirm = Options->ConfirmQuit();
         } catch (const std::exception& error) {
             std::fprintf(stderr, "Nuvex: chyba: %s\n", error.what());
         }
-        if (!askNot && !AskYesNo(QStringLiteral("Opravdu chcete ukončit sledování ?")))
+        if (confirm && !AskYesNo(QStringLiteral("Opravdu chcete ukončit sledování ?")))
             return;
     }
     closeAllowed_ = true;

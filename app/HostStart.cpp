@@ -9,12 +9,6 @@
 
 namespace nuvex {
 
-namespace {
-
-const QString kTrustAskedOption = QStringLiteral("HostTrustAsked");
-
-} // namespace
-
 QString GuardedMachineLine()
 {
     return QStringLiteral("Hlídaný počítač: %1.")
@@ -24,7 +18,7 @@ QString GuardedMachineLine()
 bool AskTrustOnFirstStart()
 {
     if (platform::ras::GuardedMachine() != platform::ras::Machine::Host ||
-        !TCheckNumberStore::SectionNames().isEmpty() || Options->ReadBool(kTrustAskedOption))
+        !TCheckNumberStore::SectionNames().isEmpty() || Options->HostTrustAsked())
         return false;
     TRasPhonebook phonebook;
     if (phonebook.Count() == 0)
@@ -43,7 +37,7 @@ bool AskTrustOnFirstStart()
             "čísla. Ne: Nuvex bude všechna připojení hlásit jako neregistrovaná a jejich spojení "
             "zavěšovat, dokud je nepřidáte (Připojení → Přidej).")
             .arg(list));
-    Options->WriteBool(kTrustAskedOption, true);
+    Options->SetHostTrustAsked(true);
     if (trust)
         for (int i = 0; i < phonebook.Count(); ++i)
             AuthoriseEntry(phonebook.Items(i));

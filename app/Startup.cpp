@@ -57,15 +57,13 @@ void WriteOrNote(const std::function<void()>& write, QStringList* problems)
 void StartupNews(const QString& versionText, const QStringList& news, const TShowNews& showNews,
                  QStringList* problems)
 {
-    const QString lastSeen = ReadOrDefault([] { return Options->ReadString(QStringLiteral("LastWhatsNew")); },
-                                           QString(), problems);
-    bool show = ReadOrDefault([] { return Options->ReadBool(QStringLiteral("ShowNews")); }, false, problems);
+    const QString lastSeen = ReadOrDefault([] { return Options->LastNewsVersion(); }, QString(), problems);
+    bool show = ReadOrDefault([] { return Options->NewsPending(); }, false, problems);
     if (versionText != lastSeen)
         show = true;
     showNews(show, kStartupNewsTitle, news);
-    WriteOrNote([show] { Options->WriteBool(QStringLiteral("ShowNews"), show); }, problems);
-    WriteOrNote([&versionText] { Options->WriteString(QStringLiteral("LastWhatsNew"), versionText); },
-                problems);
+    WriteOrNote([show] { Options->SetNewsPending(show); }, problems);
+    WriteOrNote([&versionText] { Options->SetLastNewsVersion(versionText); }, problems);
 }
 
 bool StartWatching(TFrmNuvex& window, const TStartupReport& report, const TShowNews& showNews)
@@ -86,8 +84,7 @@ bool StartWatching(TFrmNuvex& window, const TStartupReport& report, const TShowN
     if (window.QuitRequested())
         return false;
 
-    const bool hideIntoTray = !ReadOrDefault(
-        [] { return Options->ReadBool(QStringLiteral("AppHideAfterStart")); }, false, &problems);
+    const bool hideIntoTray = ReadOrDefault([] { return Options->HideAtStart(); }, true, &problems);
     if (hideIntoTray)
         window.HideAtStart();
 

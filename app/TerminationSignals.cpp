@@ -1,11 +1,12 @@
 #include "app/TerminationSignals.h"
 
+#include "platform/Error.h"
+
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <stdexcept>
 #include <unistd.h>
 
 namespace nuvex {
@@ -29,7 +30,7 @@ void OnSignal(int signal)
 TTerminationSignals::TTerminationSignals(QObject* parent) : QObject(parent)
 {
     if (::pipe2(pipeFds.data(), O_CLOEXEC | O_NONBLOCK) != 0)
-        throw std::runtime_error("Nelze vytvořit rouru pro signály ukončení.");
+        throw Error("Nelze vytvořit rouru pro signály ukončení.");
     notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TTerminationSignals::ReadPipe);
     for (std::size_t i = 0; i < kSignals.size(); ++i) {

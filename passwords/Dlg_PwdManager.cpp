@@ -298,9 +298,8 @@ void TDlgPwdManager::VymazatZaznamExecute()
     const int index = SelectedIndex();
     if (index < 0)
         return;
-    // True means: delete without asking.
-    const bool noQuestion = Options && Options->ReadBool(kAskBeforeDeletePwdOption);
-    if (!noQuestion) {
+    const bool confirm = !Options || Options->ConfirmPasswordDelete();
+    if (confirm) {
         const QString name = GetField(Records[static_cast<std::size_t>(index)], TPwdField::Nazev);
         if (!AskYesNo(kMsgConfirmDeletePwd.arg(name), false))
             return;

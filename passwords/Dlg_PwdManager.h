@@ -34,7 +34,6 @@ void ShowPwdManager(const QString& password);
 inline constexpr int kExportVaultFilter = 1;
 
 inline const QString kMsgConfirmDeletePwd = QStringLiteral("Opravdu chcete odstranit položku \"%1\" ?");
-inline const QString kAskBeforeDeletePwdOption = QStringLiteral("AskBeforeDeletePwd");
 
 class TDlgPwdManager : public TFixedDialog
 {

@@ -32,8 +32,8 @@ bool IsDigestText(QStringView text)
 
 QString StoredMasterCheck(TOptions& options)
 {
-    const QString verifier = options.ReadString(kVerifierOption);
-    return verifier.isEmpty() ? options.ReadString(kDigestOption) : verifier;
+    const QString verifier = options.PasswordVerifier();
+    return verifier.isEmpty() ? options.OlderPasswordDigest() : verifier;
 }
 
 bool MasterPasswordMatches(const QString& password, const QString& stored, const TPreparePassword& prepare)
@@ -71,10 +71,10 @@ namespace {
 
 void WriteVerifier(TOptions& options, const QString& verifier)
 {
-    options.WriteString(kVerifierOption, verifier);
+    options.SetPasswordVerifier(verifier);
     // The fast digest would undo what the slow verifier is for.
-    if (!options.ReadString(kDigestOption).isEmpty())
-        options.WriteString(kDigestOption, QString());
+    if (!options.OlderPasswordDigest().isEmpty())
+        options.SetOlderPasswordDigest(QString());
 }
 
 // The per-user store of the same key, when `options` live in the machine-wide one.
@@ -90,10 +90,10 @@ std::unique_ptr<TOptions> PerUserStore(const TOptions& options)
 
 bool CheckMasterPassword(TOptions& options, const QString& password)
 {
-    const QString verifier = options.ReadString(kVerifierOption);
+    const QString verifier = options.PasswordVerifier();
     if (!verifier.isEmpty())
         return MasterPasswordMatches(password, verifier, &PreparePassword);
-    const QString digest = options.ReadString(kDigestOption);
+    const QString digest = options.OlderPasswordDigest();
     if (digest.isEmpty() || !MasterPasswordMatches(password, digest, &PreparePassword))
         return false;
     WriteVerifier(options, MakeVerifier(TSecretBytes::FromText(password)));
@@ -133,23 +133,23 @@ void ChangeMasterPassword(TOptions& options, const std::optional<QString>& oldPa
 QString ReadAutoPwd(TOptions& options)
 {
     if (const auto perUser = PerUserStore(options)) {
-        const QString value = perUser->ReadString(kAutoPwdOption);
+        const QString value = perUser->AutoPassword();
         if (!value.isEmpty())
             return value;
     }
-    return options.ReadString(kAutoPwdOption);
+    return options.AutoPassword();
 }
 
 void WriteAutoPwd(TOptions& options, const QString& value)
 {
     const auto perUser = PerUserStore(options);
     if (!perUser) {
-        options.WriteString(kAutoPwdOption, value);
+        options.SetAutoPassword(value);
         return;
     }
-    perUser->WriteString(kAutoPwdOption, value);
-    if (!options.ReadString(kAutoPwdOption).isEmpty())
-        options.WriteString(kAutoPwdOption, QString());
+    perUser->SetAutoPassword(value);
+    if (!options.AutoPassword().isEmpty())
+        options.SetAutoPassword(QString());
 }
 
 void RunPwdManagerGate(TOptions& options, TPwdGateUi& ui)

@@ -16,10 +16,6 @@
 
 namespace nuvex {
 
-inline const QString kDigestOption = QStringLiteral("Diggest");
-inline const QString kAutoPwdOption = QStringLiteral("AutoPwd");
-inline const QString kVerifierOption = QStringLiteral("PwdVerifier");
-
 inline const QString kMsgFirstUse =
     QStringLiteral("Před prvním použitím manažeru hesel musíte zadat heslo, kterým se budete přihlašovat.");
 inline const QString kMsgWrongOldPwd = QStringLiteral("Chybné původní heslo. Nové heslo nebylo uloženo.");

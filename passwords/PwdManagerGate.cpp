@@ -36,7 +36,7 @@ void PwdManagerExecute()
 {
     try {
         if (!Options)
-            throw std::logic_error("Nastavení programu není k dispozici.");
+            throw Error("Nastavení programu není k dispozici.");
         TPwdManagerGateUi ui;
         RunPwdManagerGate(*Options, ui);
     } catch (const std::exception& error) {

@@ -5,10 +5,11 @@
 // between runs in "nuvex.pwd" beside the program file. Export and import files have the
 // same format (PwdFormat.h).
 
+#include "platform/Error.h"
+
 #include <QString>
 #include <array>
 #include <cstddef>
-#include <stdexcept>
 #include <type_traits>
 #include <vector>
 
@@ -55,18 +56,18 @@ enum class TPwdField
 };
 
 // Text that a record field cannot hold. what() is UTF-8 and names the field.
-class EPwdTextError : public std::runtime_error
+class EPwdTextError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // A password file that cannot be read or written, or is damaged. what() is UTF-8 and
 // names the file.
-class EPwdFileError : public std::runtime_error
+class EPwdFileError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The room of a field in characters (bytes): 50, or 255 for the note.

@@ -51,7 +51,7 @@ uchar ByteFor(char16_t c)
 } // namespace
 
 EWindows1250Error::EWindows1250Error(qsizetype position)
-    : std::runtime_error("Text obsahuje znak, který nelze zapsat v kódování Windows-1250."),
+    : Error("Text obsahuje znak, který nelze zapsat v kódování Windows-1250."),
       Position(position)
 {}
 

@@ -8,15 +8,16 @@
 // control characters of the same number, as Windows reads them, so that any byte a file
 // holds comes back unchanged when the record is written again.
 
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QString>
-#include <stdexcept>
 
 namespace nuvex {
 
 // A text that Windows-1250 cannot hold. The message never quotes the text: it may be a
 // password. what() is UTF-8.
-class EWindows1250Error : public std::runtime_error
+class EWindows1250Error : public Error
 {
 public:
     explicit EWindows1250Error(qsizetype position);

@@ -2,17 +2,18 @@
 
 // The digest of the master password: RIPEMD-160 through OpenSSL's libcrypto.
 
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QString>
-#include <stdexcept>
 
 namespace nuvex {
 
 // libcrypto offers no RIPEMD-160 (neither its default nor its legacy provider).
-class EHashError : public std::runtime_error
+class EHashError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The 20 bytes of the RIPEMD-160 digest of `bytes`.

@@ -11,21 +11,21 @@
 //                    DeviceType, DeviceName, State (connected, disconnected, dialling),
 //                    HangUpDelayMs and, while a delayed hang-up runs, HangUpAt.
 
+#include "platform/Error.h"
 #include "platform/Ras.h"
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace nuvex::platform::rasstandin {
 
 // A refused or failed administration command; the message is for the user.
-class StandinError : public std::runtime_error
+class StandinError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 std::string PhonebookPath();

@@ -8,18 +8,19 @@
 //
 // NUVEX_HOST_ROOT (tests only) is put before /etc, /run and /sys/class/net.
 
+#include "platform/Error.h"
+
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace nuvex::platform::host {
 
 // A refused or failed write; what() is Czech text for the user, naming the file.
-class HostError : public std::runtime_error
+class HostError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The path of a system file on this computer: NUVEX_HOST_ROOT + path while that is set.

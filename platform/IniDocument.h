@@ -18,10 +18,11 @@
 // document keeps the file's bytes once and each line as a place in them, so that its
 // memory stays within a small multiple of the file's size.
 
+#include "platform/Error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,10 +31,10 @@
 namespace nuvex::platform {
 
 // A profile write that was refused or failed. The message is for the user.
-class ProfileError : public std::runtime_error
+class ProfileError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 class IniDocument

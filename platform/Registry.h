@@ -7,9 +7,10 @@
 // Files (Linux): the per-user root in UserConfigDir()/user.reg (mode 0600: it may hold a
 // clear-text password), the machine-wide root in RegistryDir()/machine.reg.
 
+#include "platform/Error.h"
+
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -46,10 +47,10 @@ struct Value
 
 // A damaged file, a refused write, or a value read with the wrong type. The message is
 // for the user and names the file (and line) where it applies.
-class RegistryError : public std::runtime_error
+class RegistryError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 enum class Access

@@ -1,5 +1,6 @@
 #include "settings/AutoStart.h"
 
+#include "platform/Error.h"
 #include "settings/qnOptions.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
-#include <stdexcept>
 
 namespace nuvex {
 
@@ -24,7 +24,7 @@ QString ConfigHome()
 
 [[noreturn]] void Refuse(const QString& what, const QString& why)
 {
-    throw std::runtime_error(
+    throw Error(
         QStringLiteral("%1 %2: %3").arg(what, QDir::toNativeSeparators(AutoStartFile()), why).toStdString());
 }
 
@@ -131,10 +131,10 @@ QString ProgramToAutoStart(const QString& runningProgram)
 
 bool AutoStartOnFirstStart(TOptions& options, const QString& program)
 {
-    if (options.ReadBool(kAutoStartOfferedOption))
+    if (options.AutoStartOffered())
         return false;
     // Recorded first: a file that cannot be written is reported once, not at every start.
-    options.WriteBool(kAutoStartOfferedOption, true);
+    options.SetAutoStartOffered(true);
     SetAutoStart(true, program);
     return true;
 }

@@ -10,9 +10,6 @@ namespace nuvex {
 
 class TOptions;
 
-// The option that records that the first start has switched autostart on once.
-inline const QString kAutoStartOfferedOption = QStringLiteral("AutoStartOffered");
-
 // $XDG_CONFIG_HOME/autostart/nuvex.desktop.
 QString AutoStartFile();
 
@@ -21,7 +18,7 @@ QString AutoStartFile();
 bool IsAutoStartOn();
 
 // Writes the file (atomically) with an Exec line that starts the running program
-// (ProgramToAutoStart), or removes it. Throws std::runtime_error with a Czech message
+// (ProgramToAutoStart), or removes it. Throws Error with a Czech message
 // naming the file.
 void SetAutoStart(bool on, const QString& runningProgram);
 

@@ -135,8 +135,8 @@ TDlgSetup::TDlgSetup(QWidget* parent) : TFixedDialog(parent)
 void TDlgSetup::FormCreate()
 {
     ChxAutoStart->setChecked(IsAutoStartOn());
-    ChxAppHide->setChecked(Options->ReadBool(QStringLiteral("AppHideAfterStart")));
-    ChxAskClose->setChecked(Options->ReadBool(QStringLiteral("AskBeforeQuit")));
+    ChxAppHide->setChecked(!Options->HideAtStart());
+    ChxAskClose->setChecked(!Options->ConfirmQuit());
     switch (GetWhatShow()) {
     case 0:
         RbBytesRec->setChecked(true);
@@ -150,7 +150,7 @@ void TDlgSetup::FormCreate()
     default:
         break; // "Přenesené bajty" stays checked as built
     }
-    ChxAskDeleteRecords->setChecked(Options->ReadBool(QStringLiteral("AskBeforeDeletePwd")));
+    ChxAskDeleteRecords->setChecked(!Options->ConfirmPasswordDelete());
     AutoPwdEdit->setText(ReadAutoPwd(*Options));
     CheckBox1->setChecked(!AutoPwdEdit->text().isEmpty());
 }
@@ -169,15 +169,15 @@ void TDlgSetup::FormClose()
 {
     if (result() != mrOk)
         return;
-    Options->WriteBool(QStringLiteral("AppHideAfterStart"), ChxAppHide->isChecked());
-    Options->WriteBool(QStringLiteral("AskBeforeQuit"), ChxAskClose->isChecked());
+    Options->SetHideAtStart(!ChxAppHide->isChecked());
+    Options->SetConfirmQuit(!ChxAskClose->isChecked());
     if (RbBytesRec->isChecked())
         SetWhatShow(0);
     else if (RbConnSpeed->isChecked())
         SetWhatShow(1);
     else if (RbConnTime->isChecked())
         SetWhatShow(2);
-    Options->WriteBool(QStringLiteral("AskBeforeDeletePwd"), ChxAskDeleteRecords->isChecked());
+    Options->SetConfirmPasswordDelete(!ChxAskDeleteRecords->isChecked());
     WriteAutoPwd(*Options, CheckBox1->isChecked() ? AutoPwdEdit->text() : QString());
     // Written again when on, so that its Exec line follows a program that was moved.
     if (ChxAutoStart->isChecked() || QFileInfo::exists(AutoStartFile()))

@@ -34,37 +34,54 @@ TOptions::TOptions()
 
 void TOptions::CheckFirstRun()
 {
-    if (!ReadBool(QStringLiteral("Installed"))) {
+    if (!Read(option::Installed)) {
         InstallDefaults();
-        WriteBool(QStringLiteral("Installed"), true);
+        Write(option::Installed, true);
     }
 }
 
-void TOptions::SetDamaged(const QString& problem, const QStringList& keptKeys)
+void TOptions::SetDamaged(const QString& problem)
 {
     damaged_ = problem;
-    keptKeys_ = keptKeys;
     kept_.clear();
 }
 
-std::optional<registry::Value> TOptions::ReadValue(const QString& key, registry::ValueType type,
+namespace {
+
+QString NameText(std::string_view name)
+{
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+const OptionInfo& Entry(std::string_view name)
+{
+    for (const OptionInfo& entry : kOptionTable)
+        if (entry.name == name)
+            return entry;
+    // The names come from the table's own constants.
+    Q_UNREACHABLE();
+}
+
+} // namespace
+
+std::optional<registry::Value> TOptions::ReadValue(std::string_view name, registry::ValueType type,
                                                    const char* typeName)
 {
     try {
         std::optional<registry::Value> value;
         if (damaged_) {
-            if (const auto found = kept_.find(key.toCaseFolded()); found != kept_.end())
+            if (const auto found = kept_.find(name); found != kept_.end())
                 value = found->second;
         } else {
             const auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::Read, false);
             if (!opened)
                 return std::nullopt;
-            value = opened->Read(ToSys(key));
+            value = opened->Read(std::string(name));
         }
         if (value && value->type != type)
             throw ERegistryException(
                 QStringLiteral("Hodnota „%1“ v klíči %2\\%3 (soubor %4) má jiný typ, než je očekávaný %5.")
-                    .arg(key, RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)),
+                    .arg(NameText(name), RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)),
                          QString::fromLatin1(typeName))
                     .toStdString());
         return value;
@@ -73,30 +90,27 @@ std::optional<registry::Value> TOptions::ReadValue(const QString& key, registry:
     }
 }
 
-void TOptions::WriteValue(const QString& key, const registry::Value& value)
-{
-    WriteValues({{ToSys(key), value}});
-}
-
-void TOptions::WriteValues(const std::vector<std::pair<std::string, registry::Value>>& values)
+void TOptions::WriteValues(const std::vector<std::pair<std::string_view, registry::Value>>& values)
 {
     if (damaged_) {
         // All or nothing: a value that may not be kept refuses the whole update.
         for (const auto& written : values) {
-            const QString key = FromSys(written.first);
-            if (!keptKeys_.contains(key, Qt::CaseInsensitive))
+            if (Entry(written.first).role != OptionRole::Bookkeeping)
                 throw ERegistryException(
                     QStringLiteral(
                         "Změnu nastavení „%1“ nelze uložit: soubor s nastavením %2 je poškozený a Nuvex jej "
                         "nepřepíše, aby se neztratilo nic, co v něm lze opravit. Opravte jej, nebo jej "
                         "smažte, a spusťte Nuvex znovu.\n\n%3")
-                        .arg(key, FromSys(registry::RootFile(RootKey)), *damaged_)
+                        .arg(NameText(written.first), FromSys(registry::RootFile(RootKey)), *damaged_)
                         .toStdString());
         }
         for (const auto& written : values)
-            kept_[FromSys(written.first).toCaseFolded()] = written.second;
+            kept_[written.first] = written.second;
         return;
     }
+    std::vector<std::pair<std::string, registry::Value>> named;
+    for (const auto& [name, value] : values)
+        named.emplace_back(std::string(name), value);
     try {
         auto opened = registry::Key::Open(RootKey, ToSys(KeyPath), registry::Access::ReadWrite, true);
         if (!opened)
@@ -104,37 +118,44 @@ void TOptions::WriteValues(const std::vector<std::pair<std::string, registry::Va
                 QStringLiteral("Do klíče %1\\%2 (soubor %3) nelze zapisovat.")
                     .arg(RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)))
                     .toStdString());
-        opened->Write(values);
+        opened->Write(named);
     } catch (const registry::RegistryError& error) {
         throw ERegistryException(error.what());
     }
 }
 
-bool TOptions::ReadBool(const QString& key)
+bool TOptions::Read(const Option<bool>& option)
 {
-    return ReadInteger(key) != 0;
-}
-
-void TOptions::WriteBool(const QString& key, bool value)
-{
-    WriteValue(key, registry::Value::FromDWord(value ? 1 : 0));
-}
-
-double TOptions::ReadFloat(const QString& key)
-{
-    const auto value = ReadValue(key, registry::ValueType::Binary, "REG_BINARY");
+    const auto value = ReadValue(option.name, registry::ValueType::DWord, "REG_DWORD");
     if (!value)
-        return 0.0;
-    if (value->data.size() != sizeof(double))
-        throw ERegistryException(
-            QStringLiteral("Hodnota „%1“ v klíči %2\\%3 (soubor %4) má %5 bajtů místo 8 bajtů čísla.")
-                .arg(key, RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)))
-                .arg(value->data.size())
-                .toStdString());
-    // The stored bytes are little-endian, as on every machine this builds for.
-    double result = 0.0;
-    std::memcpy(&result, value->data.data(), sizeof result);
-    return result;
+        return option.missing;
+    try {
+        return value->AsDWord() != 0;
+    } catch (const registry::RegistryError& error) {
+        throw ERegistryException(error.what());
+    }
+}
+
+void TOptions::Write(const Option<bool>& option, bool value)
+{
+    WriteValues({{option.name, registry::Value::FromDWord(value ? 1 : 0)}});
+}
+
+qint32 TOptions::Read(const Option<qint32>& option)
+{
+    const auto value = ReadValue(option.name, registry::ValueType::DWord, "REG_DWORD");
+    if (!value)
+        return option.missing;
+    try {
+        return static_cast<qint32>(value->AsDWord());
+    } catch (const registry::RegistryError& error) {
+        throw ERegistryException(error.what());
+    }
+}
+
+void TOptions::Write(const Option<qint32>& option, qint32 value)
+{
+    WriteValues({{option.name, registry::Value::FromDWord(static_cast<std::uint32_t>(value))}});
 }
 
 namespace {
@@ -148,48 +169,183 @@ registry::Value FloatValue(double value)
 
 } // namespace
 
-void TOptions::WriteFloat(const QString& key, double value)
+double TOptions::Read(const Option<double>& option)
 {
-    WriteValue(key, FloatValue(value));
-}
-
-void TOptions::WriteFloats(const std::vector<std::pair<QString, double>>& values)
-{
-    std::vector<std::pair<std::string, registry::Value>> converted;
-    for (const auto& [key, value] : values)
-        converted.emplace_back(ToSys(key), FloatValue(value));
-    WriteValues(converted);
-}
-
-qint32 TOptions::ReadInteger(const QString& key)
-{
-    const auto value = ReadValue(key, registry::ValueType::DWord, "REG_DWORD");
+    const auto value = ReadValue(option.name, registry::ValueType::Binary, "REG_BINARY");
     if (!value)
-        return 0;
-    try {
-        return static_cast<qint32>(value->AsDWord());
-    } catch (const registry::RegistryError& error) {
-        throw ERegistryException(error.what());
-    }
+        return option.missing;
+    if (value->data.size() != sizeof(double))
+        throw ERegistryException(
+            QStringLiteral("Hodnota „%1“ v klíči %2\\%3 (soubor %4) má %5 bajtů místo 8 bajtů čísla.")
+                .arg(NameText(option.name), RootName(RootKey), KeyPath, FromSys(registry::RootFile(RootKey)))
+                .arg(value->data.size())
+                .toStdString());
+    // The stored bytes are little-endian, as on every machine this builds for.
+    double result = 0.0;
+    std::memcpy(&result, value->data.data(), sizeof result);
+    return result;
 }
 
-void TOptions::WriteInteger(const QString& key, qint32 value)
+void TOptions::Write(const Option<double>& option, double value)
 {
-    WriteValue(key, registry::Value::FromDWord(static_cast<std::uint32_t>(value)));
+    WriteValues({{option.name, FloatValue(value)}});
 }
 
-QString TOptions::ReadString(const QString& key)
+QString TOptions::Read(const Option<QString>& option)
 {
-    const auto value = ReadValue(key, registry::ValueType::String, "REG_SZ");
-    return value ? FromSys(value->AsString()) : QString();
+    const auto value = ReadValue(option.name, registry::ValueType::String, "REG_SZ");
+    return value ? FromSys(value->AsString())
+                 : QString::fromUtf16(option.missing.data(), option.missing.size());
 }
 
-void TOptions::WriteString(const QString& key, const QString& value)
+void TOptions::Write(const Option<QString>& option, const QString& value)
 {
-    QString stored = value;
-    if (key == u"UrlForUpdate" && !value.startsWith(u"http://"))
-        stored = u"http://" + value;
-    WriteValue(key, registry::Value::FromString(ToSys(stored)));
+    WriteValues({{option.name, registry::Value::FromString(ToSys(value))}});
+}
+
+bool TOptions::Installed()
+{
+    return Read(option::Installed);
+}
+
+bool TOptions::HideAtStart()
+{
+    return !Read(option::AppHideAfterStart);
+}
+
+void TOptions::SetHideAtStart(bool hide)
+{
+    Write(option::AppHideAfterStart, !hide);
+}
+
+bool TOptions::ConfirmQuit()
+{
+    return !Read(option::AskBeforeQuit);
+}
+
+void TOptions::SetConfirmQuit(bool confirm)
+{
+    Write(option::AskBeforeQuit, !confirm);
+}
+
+bool TOptions::ConfirmPasswordDelete()
+{
+    return !Read(option::AskBeforeDeletePwd);
+}
+
+void TOptions::SetConfirmPasswordDelete(bool confirm)
+{
+    Write(option::AskBeforeDeletePwd, !confirm);
+}
+
+qint32 TOptions::StatusBarFigure()
+{
+    return Read(option::WhatShowInStatusBar);
+}
+
+void TOptions::SetStatusBarFigure(qint32 figure)
+{
+    Write(option::WhatShowInStatusBar, figure);
+}
+
+bool TOptions::NewsPending()
+{
+    return Read(option::ShowNews);
+}
+
+void TOptions::SetNewsPending(bool pending)
+{
+    Write(option::ShowNews, pending);
+}
+
+QString TOptions::LastNewsVersion()
+{
+    return Read(option::LastWhatsNew);
+}
+
+void TOptions::SetLastNewsVersion(const QString& version)
+{
+    Write(option::LastWhatsNew, version);
+}
+
+QString TOptions::UpdateUrl()
+{
+    return Read(option::UrlForUpdate);
+}
+
+void TOptions::SetUpdateUrl(const QString& url)
+{
+    Write(option::UrlForUpdate, url.startsWith(u"http://") ? url : u"http://" + url);
+}
+
+double TOptions::SessionStartStamp()
+{
+    return Read(option::StartSession);
+}
+
+double TOptions::SessionEndStamp()
+{
+    return Read(option::EndSession);
+}
+
+void TOptions::SetSessionStamps(double start, double end)
+{
+    WriteValues({{option::StartSession.name, FloatValue(start)}, {option::EndSession.name, FloatValue(end)}});
+}
+
+void TOptions::SetSessionEndStamp(double end)
+{
+    Write(option::EndSession, end);
+}
+
+QString TOptions::AutoPassword()
+{
+    return Read(option::AutoPwd);
+}
+
+void TOptions::SetAutoPassword(const QString& password)
+{
+    Write(option::AutoPwd, password);
+}
+
+QString TOptions::OlderPasswordDigest()
+{
+    return Read(option::Diggest);
+}
+
+void TOptions::SetOlderPasswordDigest(const QString& digest)
+{
+    Write(option::Diggest, digest);
+}
+
+QString TOptions::PasswordVerifier()
+{
+    return Read(option::PwdVerifier);
+}
+
+void TOptions::SetPasswordVerifier(const QString& verifier)
+{
+    Write(option::PwdVerifier, verifier);
+}
+
+bool TOptions::HostTrustAsked()
+{
+    return Read(option::HostTrustAsked);
+}
+
+void TOptions::SetHostTrustAsked(bool asked)
+{
+    Write(option::HostTrustAsked, asked);
+}
+
+bool TOptions::AutoStartOffered()
+{
+    return Read(option::AutoStartOffered);
+}
+
+void TOptions::SetAutoStartOffered(bool offered)
+{
+    Write(option::AutoStartOffered, offered);
 }
 
 // The text is written with ASCII digits, "-" and "e" whatever the locale: several locales

@@ -13,12 +13,6 @@ std::unique_ptr<TIOptions> Options;
 
 namespace {
 
-// What the program keeps for itself, as opposed to the user's settings: with a damaged
-// options file these live in memory for the run.
-const QStringList kBookkeepingOptions{QStringLiteral("Installed"), QStringLiteral("ShowNews"),
-                                      QStringLiteral("LastWhatsNew"), QStringLiteral("StartSession"),
-                                      QStringLiteral("EndSession")};
-
 const QString kDefaultUsed = QStringLiteral(" Nuvex místo ní použije výchozí hodnotu.");
 
 const QDate kOleEpoch(1899, 12, 30);
@@ -73,7 +67,7 @@ QStringList CreateOptions()
                                        "změny nastavení se neuloží, dokud soubor neopravíte nebo "
                                        "nesmažete."));
         Options = std::make_unique<TIOptions>(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, root);
-        Options->SetDamaged(problem, kBookkeepingOptions);
+        Options->SetDamaged(problem);
         Options->WhatShow = 0;
         return problems;
     }
@@ -86,7 +80,7 @@ QStringList CreateOptions()
         Options = std::make_unique<TIOptions>(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, root);
     }
     try {
-        Options->WhatShow = Options->ReadInteger(QStringLiteral("WhatShowInStatusBar"));
+        Options->WhatShow = Options->StatusBarFigure();
     } catch (const std::exception& error) {
         problems.append(QString::fromUtf8(error.what()) + kDefaultUsed);
         Options->WhatShow = 0;
@@ -118,27 +112,27 @@ void SetSessionStart()
     // The end goes with the start in the same update: a process killed right after
     // must not leave a session that ends before it began.
     const double now = DateTimeToOle(QDateTime::currentDateTime());
-    Options->WriteFloats({{QStringLiteral("StartSession"), now}, {QStringLiteral("EndSession"), now}});
+    Options->SetSessionStamps(now, now);
 }
 
 void SetSessionEnd()
 {
-    Options->WriteFloat(QStringLiteral("EndSession"), DateTimeToOle(QDateTime::currentDateTime()));
+    Options->SetSessionEndStamp(DateTimeToOle(QDateTime::currentDateTime()));
 }
 
 double GetSessionStart()
 {
-    return Options->ReadFloat(QStringLiteral("StartSession"));
+    return Options->SessionStartStamp();
 }
 
 double GetSessionEnd()
 {
-    return Options->ReadFloat(QStringLiteral("EndSession"));
+    return Options->SessionEndStamp();
 }
 
 void ClearSession()
 {
-    Options->WriteFloats({{QStringLiteral("StartSession"), 0.0}, {QStringLiteral("EndSession"), 0.0}});
+    Options->SetSessionStamps(0.0, 0.0);
 }
 
 qint32 GetWhatShow()
@@ -148,7 +142,7 @@ qint32 GetWhatShow()
 
 void SetWhatShow(qint32 value)
 {
-    Options->WriteInteger(QStringLiteral("WhatShowInStatusBar"), value);
+    Options->SetStatusBarFigure(value);
     Options->WhatShow = value;
 }
 

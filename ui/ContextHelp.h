@@ -7,10 +7,11 @@
 // A control has help when it, or a parent up to the dialog, carries a non-zero help
 // context (SetHelpContext); the number only marks it, the topic is the control's name.
 
+#include "platform/Error.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <stdexcept>
 
 class QAction;
 class QWidget;
@@ -18,10 +19,10 @@ class QWidget;
 namespace nuvex {
 
 // Raised when a TContextHelp is given an owner that is not a form.
-class EOwnerError : public std::runtime_error
+class EOwnerError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 enum TShowType

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <cstdio>
+#include <typeinfo>
 
 namespace nuvex {
 
@@ -31,6 +32,15 @@ bool CountedInOpenBox(const QString& message)
     return true;
 }
 
+// An exception that is none of the program's errors is a fault to find: its type helps.
+void WriteForeignType(const std::exception& error)
+{
+    if (!dynamic_cast<const Error*>(&error)) {
+        std::fprintf(stderr, "Nuvex: výjimka typu %s\n", typeid(error).name());
+        std::fflush(stderr);
+    }
+}
+
 } // namespace
 
 void ShowException(QWidget* parent, const QString& message)
@@ -45,8 +55,14 @@ void ShowException(QWidget* parent, const QString& message)
     suppressed = 0;
 }
 
+void ShowException(QWidget* parent, const Error& error)
+{
+    ShowException(parent, QString::fromUtf8(error.what()));
+}
+
 void ShowException(QWidget* parent, const std::exception& error)
 {
+    WriteForeignType(error);
     ShowException(parent, QString::fromUtf8(error.what()));
 }
 
@@ -72,8 +88,14 @@ void ReportException(QWidget* parent, const QString& message)
     box->show();
 }
 
+void ReportException(QWidget* parent, const Error& error)
+{
+    ReportException(parent, QString::fromUtf8(error.what()));
+}
+
 void ReportException(QWidget* parent, const std::exception& error)
 {
+    WriteForeignType(error);
     ReportException(parent, QString::fromUtf8(error.what()));
 }
 

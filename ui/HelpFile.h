@@ -4,18 +4,19 @@
 // context string (id) and an optional context number (data-context); the format is
 // described at the top of help/Nuvex.hlp. Reading it needs no window.
 
+#include "platform/Error.h"
+
 #include <QHash>
 #include <QString>
-#include <stdexcept>
 #include <vector>
 
 namespace nuvex {
 
 // A help file that cannot be read or is not a help file; what() is Czech text for the user.
-class EHelpFileError : public std::runtime_error
+class EHelpFileError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 struct THelpTopic

@@ -4,18 +4,19 @@
 // Made on one file name, used for one operation and dropped; it caches nothing of its own
 // (the platform layer keeps a read of an unchanged file cheap).
 
+#include "platform/Error.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <stdexcept>
 
 namespace nuvex {
 
 // A profile write that was refused or failed; what() is UTF-8 text for the user.
-class EIniFileError : public std::runtime_error
+class EIniFileError : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 class TIniFile

@@ -11,7 +11,7 @@ namespace nuvex {
 namespace ras = platform::ras;
 
 ERasError::ERasError(const QString& message, unsigned errorCode)
-    : std::runtime_error(message.toStdString()), ErrorCode(errorCode)
+    : Error(message.toStdString()), ErrorCode(errorCode)
 {}
 
 QString RasErrorText(unsigned code)

@@ -2,14 +2,14 @@
 
 // The one exception type of the dial-up layer.
 
+#include "platform/Error.h"
 #include "platform/Ras.h"
 
 #include <QString>
-#include <stdexcept>
 
 namespace nuvex {
 
-class ERasError : public std::runtime_error
+class ERasError : public Error
 {
 public:
     // what() is UTF-8; ErrorCode is the RAS or system code (0 when none applies).

@@ -3,10 +3,10 @@
 // What the user's three answers to an alarm do to one phonebook entry: authorise its
 // current number (Add, Update) or write its check number back into it (Revert).
 
+#include "platform/Error.h"
 #include "watch/RasHelperClasses.h"
 
 #include <QString>
-#include <stdexcept>
 
 namespace nuvex {
 
@@ -16,10 +16,10 @@ inline const QString kUpdateQuestion = QStringLiteral(
 inline const QString kRevertDone = QStringLiteral("Číslo bylo obnoveno na původní.");
 
 // Revert refused without touching the entry; what() is UTF-8 text for the user.
-class ERevertRefused : public std::runtime_error
+class ERevertRefused : public Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // The entry's current number text becomes its check number; returns that text.

@@ -129,7 +129,7 @@ TEST_F(AutoStart, TheFirstStartSwitchesItOnOnceAndTheUsersChoiceStands)
     EXPECT_TRUE(AutoStartOnFirstStart(options, u"/usr/bin/nuvex"_s));
     EXPECT_TRUE(IsAutoStartOn());
     EXPECT_EQ(ExecLine(), u"/usr/bin/nuvex"_s);
-    EXPECT_TRUE(options.ReadBool(kAutoStartOfferedOption));
+    EXPECT_TRUE(options.AutoStartOffered());
 
     SetAutoStart(false, QString()); // the user switched it off
     EXPECT_FALSE(AutoStartOnFirstStart(options, u"/usr/bin/nuvex"_s));

@@ -76,8 +76,8 @@ private:
 class MasterPassword : public ::testing::Test
 {
 protected:
-    QString Digest() { return options.ReadString(kDigestOption); }
-    QString Verifier() { return options.ReadString(kVerifierOption); }
+    QString Digest() { return options.OlderPasswordDigest(); }
+    QString Verifier() { return options.PasswordVerifier(); }
 
     test::Sandbox sandbox;
     TIOptions options{kOptionsKeyPath, TOptions::TRootKey::CurrentUser};
@@ -171,14 +171,14 @@ TEST_F(MasterPassword, EmptyMasterPasswordWithEmptyAutoPwdOpensWithoutAPrompt)
 
 TEST_F(MasterPassword, AutomaticLoginAndThePrompt)
 {
-    options.WriteString(kDigestOption, PasswordDigest(u"Kůň"_s));
-    options.WriteString(kAutoPwdOption, u"Kůň"_s);
+    options.SetOlderPasswordDigest(PasswordDigest(u"Kůň"_s));
+    options.SetAutoPassword(u"Kůň"_s);
     RunPwdManagerGate(options, ui);
     EXPECT_EQ(ui.shown, QStringList{u"<manager>"_s});
 
     // A stale or unencodable AutoPwd just means the prompt, with no message of its own.
     for (const QString& autoPwd : {u"kůň"_s, u"Кон"_s}) {
-        options.WriteString(kAutoPwdOption, autoPwd);
+        options.SetAutoPassword(autoPwd);
         ui.shown.clear();
         ui.prompt = {{false, {}}};
         RunPwdManagerGate(options, ui);
@@ -193,7 +193,7 @@ TEST_F(MasterPassword, AutomaticLoginAndThePrompt)
 TEST_F(MasterPassword, TheOldDigestIsAcceptedOnceAndReplacedByTheVerifier)
 {
     const QString old = PasswordDigest(u"Kůň"_s);
-    options.WriteString(kDigestOption, old);
+    options.SetOlderPasswordDigest(old);
     // A wrong password changes nothing.
     ui.prompt = {{true, u"kůň"_s}};
     RunPwdManagerGate(options, ui);
@@ -209,7 +209,7 @@ TEST_F(MasterPassword, TheOldDigestIsAcceptedOnceAndReplacedByTheVerifier)
     EXPECT_TRUE(CheckVerifier(Verifier(), TSecretBytes::FromText(u"Kůň"_s)));
 
     // The digest put back by hand (or by an older copy) no longer counts.
-    options.WriteString(kDigestOption, PasswordDigest(u"jiné"_s));
+    options.SetOlderPasswordDigest(PasswordDigest(u"jiné"_s));
     ui.shown.clear();
     ui.prompt = {{true, u"jiné"_s}};
     RunPwdManagerGate(options, ui);

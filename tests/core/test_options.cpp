@@ -5,8 +5,12 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,6 +55,23 @@ QStringList ValueLines(const std::string& path)
     return lines;
 }
 
+// The value as it stands in the per-user file, past the options store.
+std::optional<registry::Value> RawUserValue(const std::string& name)
+{
+    const auto key = registry::Key::Open(registry::Root::CurrentUser, "Software\\Quorin Software\\Nuvex",
+                                         registry::Access::Read, false);
+    return key ? key->Read(name) : std::nullopt;
+}
+
+// A value as another version or a person's editor may have left it.
+void WriteRawUserValue(const std::string& name, const registry::Value& value)
+{
+    auto key = registry::Key::Open(registry::Root::CurrentUser, "Software\\Quorin Software\\Nuvex",
+                                   registry::Access::ReadWrite, true);
+    ASSERT_TRUE(key);
+    key->Write(name, value);
+}
+
 class OptionsStore : public ::testing::Test
 {
 protected:
@@ -66,18 +87,18 @@ TEST_F(OptionsStore, FreshProfileWritesOnlyTheFirstRunFlagAndReadsDefaults)
     EXPECT_EQ(ValueLines(UserFile()), QStringList{u"\"Installed\"=dword:00000001"_s});
     EXPECT_TRUE(FileBytes(UserFile()).contains("[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]"));
 
-    EXPECT_FALSE(store.ReadBool(u"AppHideAfterStart"_s)); // hides into the tray at start
-    EXPECT_FALSE(store.ReadBool(u"AskBeforeQuit"_s));     // asks before quitting
-    EXPECT_FALSE(store.ReadBool(u"AskBeforeDeletePwd"_s));
-    EXPECT_FALSE(store.ReadBool(u"ShowNews"_s));
-    EXPECT_EQ(store.ReadInteger(u"WhatShowInStatusBar"_s), 0);
-    EXPECT_EQ(store.ReadString(u"AutoPwd"_s), QString());
-    EXPECT_EQ(store.ReadString(u"Diggest"_s), QString());
-    EXPECT_EQ(store.ReadString(u"LastWhatsNew"_s), QString());
-    EXPECT_EQ(store.ReadString(u"UrlForUpdate"_s), QString());
-    EXPECT_EQ(store.ReadFloat(u"StartSession"_s), 0.0);
-    EXPECT_EQ(store.ReadFloat(u"EndSession"_s), 0.0);
-    EXPECT_TRUE(store.ReadBool(u"Installed"_s));
+    EXPECT_TRUE(store.HideAtStart());           // hides into the tray at start
+    EXPECT_TRUE(store.ConfirmQuit());           // asks before quitting
+    EXPECT_TRUE(store.ConfirmPasswordDelete()); // asks before deleting a record
+    EXPECT_FALSE(store.NewsPending());
+    EXPECT_EQ(store.StatusBarFigure(), 0);
+    EXPECT_EQ(store.AutoPassword(), QString());
+    EXPECT_EQ(store.OlderPasswordDigest(), QString());
+    EXPECT_EQ(store.LastNewsVersion(), QString());
+    EXPECT_EQ(store.UpdateUrl(), QString());
+    EXPECT_EQ(store.SessionStartStamp(), 0.0);
+    EXPECT_EQ(store.SessionEndStamp(), 0.0);
+    EXPECT_TRUE(store.Installed());
     // Reads write nothing.
     EXPECT_EQ(ValueLines(UserFile()).size(), 1);
 
@@ -102,19 +123,18 @@ TEST_F(OptionsStore, InstalledProfileIsNotWrittenAtConstruction)
 TEST_F(OptionsStore, FourTypesRoundTripThroughTheReadableFile)
 {
     TIOptions store = MakeStore();
-    store.WriteBool(u"AskBeforeQuit"_s, true);
-    store.WriteInteger(u"WhatShowInStatusBar"_s, 2);
-    store.WriteInteger(u"Negative"_s, -5);
-    store.WriteFloat(u"StartSession"_s, 37380.5);
-    store.WriteString(u"AutoPwd"_s, u"žluťoučký \"kůň\" \\"_s);
+    store.SetConfirmQuit(false);
+    store.SetStatusBarFigure(2);
+    store.SetSessionStamps(37380.5, 37380.5);
+    store.SetAutoPassword(u"žluťoučký \"kůň\" \\"_s);
 
     TIOptions again = MakeStore(); // nothing is cached: a new store reads the file
-    EXPECT_TRUE(again.ReadBool(u"AskBeforeQuit"_s));
-    EXPECT_EQ(again.ReadInteger(u"WhatShowInStatusBar"_s), 2);
-    EXPECT_EQ(again.ReadInteger(u"Negative"_s), -5);
-    EXPECT_EQ(again.ReadFloat(u"StartSession"_s), 37380.5);
-    EXPECT_EQ(again.ReadString(u"AutoPwd"_s), u"žluťoučký \"kůň\" \\"_s);
-    EXPECT_EQ(again.ReadString(u"autopwd"_s), u"žluťoučký \"kůň\" \\"_s); // names ignore case
+    EXPECT_FALSE(again.ConfirmQuit());
+    EXPECT_EQ(again.StatusBarFigure(), 2);
+    EXPECT_EQ(again.SessionStartStamp(), 37380.5);
+    EXPECT_EQ(again.AutoPassword(), u"žluťoučký \"kůň\" \\"_s);
+    EXPECT_EQ(RawUserValue("autopwd"),
+              registry::Value::FromString("žluťoučký \"kůň\" \\")); // names ignore case
 
     const QStringList lines = ValueLines(UserFile());
     EXPECT_TRUE(lines.contains(u"\"AskBeforeQuit\"=dword:00000001"_s)) << lines.join(u'\n').toStdString();
@@ -124,23 +144,240 @@ TEST_F(OptionsStore, FourTypesRoundTripThroughTheReadableFile)
     EXPECT_TRUE(lines.contains(u"\"AutoPwd\"=\"žluťoučký \\\"kůň\\\" \\\\\""_s))
         << lines.join(u'\n').toStdString();
 
-    store.WriteBool(u"AskBeforeQuit"_s, false);
-    EXPECT_FALSE(again.ReadBool(u"AskBeforeQuit"_s)); // replaced, not added
+    store.SetConfirmQuit(true);
+    EXPECT_TRUE(again.ConfirmQuit()); // replaced, not added
     EXPECT_EQ(ValueLines(UserFile()).filter(u"AskBeforeQuit"_s).size(), 1);
+
+    store.SetStatusBarFigure(-5);
+    EXPECT_EQ(again.StatusBarFigure(), -5);
+    EXPECT_TRUE(ValueLines(UserFile()).contains(u"\"WhatShowInStatusBar\"=dword:fffffffb"_s));
+}
+
+namespace {
+
+registry::Value DoubleValue(double value)
+{
+    std::vector<std::uint8_t> bytes(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);
+    return registry::Value::FromBinary(std::move(bytes));
+}
+
+// One option of the table: a write through its accessor and the value it must leave in
+// the file; a value as files hold it and whether the accessor reads it as meant.
+struct StoredForm
+{
+    std::string name;
+    std::function<void(TOptions&)> write;
+    registry::Value written;
+    registry::Value stored;
+    std::function<bool(TOptions&)> readsStored;
+};
+
+std::vector<StoredForm> EveryOptionsStoredForm()
+{
+    using V = registry::Value;
+    return {
+        // The first-run check of the store's constructor writes it.
+        {"Installed", [](TOptions&) {}, V::FromDWord(1), V::FromDWord(0),
+         [](TOptions& o) {
+             return !o.Installed();
+         }},
+        {"AppHideAfterStart", [](TOptions& o) { o.SetHideAtStart(false); }, V::FromDWord(1), V::FromDWord(0),
+         [](TOptions& o) {
+             return o.HideAtStart();
+         }},
+        {"AskBeforeQuit", [](TOptions& o) { o.SetConfirmQuit(false); }, V::FromDWord(1), V::FromDWord(0),
+         [](TOptions& o) {
+             return o.ConfirmQuit();
+         }},
+        {"AskBeforeDeletePwd", [](TOptions& o) { o.SetConfirmPasswordDelete(false); }, V::FromDWord(1),
+         V::FromDWord(0),
+         [](TOptions& o) {
+             return o.ConfirmPasswordDelete();
+         }},
+        {"WhatShowInStatusBar", [](TOptions& o) { o.SetStatusBarFigure(2); }, V::FromDWord(2),
+         V::FromDWord(1),
+         [](TOptions& o) {
+             return o.StatusBarFigure() == 1;
+         }},
+        {"ShowNews", [](TOptions& o) { o.SetNewsPending(true); }, V::FromDWord(1), V::FromDWord(0),
+         [](TOptions& o) {
+             return !o.NewsPending();
+         }},
+        {"LastWhatsNew", [](TOptions& o) { o.SetLastNewsVersion(u"2.0.0.1"_s); }, V::FromString("2.0.0.1"),
+         V::FromString("1.9"),
+         [](TOptions& o) {
+             return o.LastNewsVersion() == u"1.9"_s;
+         }},
+        {"UrlForUpdate", [](TOptions& o) { o.SetUpdateUrl(u"example.org"_s); },
+         V::FromString("http://example.org"), V::FromString("ftp://x"),
+         [](TOptions& o) {
+             return o.UpdateUrl() == u"ftp://x"_s;
+         }},
+        {"StartSession", [](TOptions& o) { o.SetSessionStamps(37380.5, 37380.75); }, DoubleValue(37380.5),
+         DoubleValue(1.25),
+         [](TOptions& o) {
+             return o.SessionStartStamp() == 1.25;
+         }},
+        {"EndSession", [](TOptions& o) { o.SetSessionEndStamp(37381.0); }, DoubleValue(37381.0),
+         DoubleValue(2.5),
+         [](TOptions& o) {
+             return o.SessionEndStamp() == 2.5;
+         }},
+        {"AutoPwd", [](TOptions& o) { o.SetAutoPassword(u"Kůň"_s); }, V::FromString("Kůň"),
+         V::FromString("jiné"),
+         [](TOptions& o) {
+             return o.AutoPassword() == u"jiné"_s;
+         }},
+        {"Diggest", [](TOptions& o) { o.SetOlderPasswordDigest(u"AB12"_s); }, V::FromString("AB12"),
+         V::FromString("CD34"),
+         [](TOptions& o) {
+             return o.OlderPasswordDigest() == u"CD34"_s;
+         }},
+        {"PwdVerifier", [](TOptions& o) { o.SetPasswordVerifier(u"v1$x"_s); }, V::FromString("v1$x"),
+         V::FromString("v1$y"),
+         [](TOptions& o) {
+             return o.PasswordVerifier() == u"v1$y"_s;
+         }},
+        {"HostTrustAsked", [](TOptions& o) { o.SetHostTrustAsked(true); }, V::FromDWord(1), V::FromDWord(0),
+         [](TOptions& o) {
+             return !o.HostTrustAsked();
+         }},
+        {"AutoStartOffered", [](TOptions& o) { o.SetAutoStartOffered(true); }, V::FromDWord(1),
+         V::FromDWord(0),
+         [](TOptions& o) {
+             return !o.AutoStartOffered();
+         }},
+    };
+}
+
+registry::ValueType StoredType(OptionType type)
+{
+    switch (type) {
+    case OptionType::Bool:
+    case OptionType::Integer:
+        return registry::ValueType::DWord;
+    case OptionType::DateTime:
+        return registry::ValueType::Binary;
+    case OptionType::Text:
+        return registry::ValueType::String;
+    }
+    return static_cast<registry::ValueType>(0);
+}
+
+} // namespace
+
+TEST_F(OptionsStore, EveryOptionOfTheTableKeepsItsStoredNameTypeAndMeaning)
+{
+    const std::vector<StoredForm> forms = EveryOptionsStoredForm();
+    std::set<std::string> covered;
+    for (const StoredForm& form : forms) {
+        SCOPED_TRACE(form.name);
+        covered.insert(form.name);
+        const auto entry = std::find_if(kOptionTable.begin(), kOptionTable.end(),
+                                        [&](const OptionInfo& info) { return info.name == form.name; });
+        ASSERT_NE(entry, kOptionTable.end()) << "not in the table";
+        EXPECT_EQ(form.written.type, StoredType(entry->type));
+
+        TIOptions store = MakeStore();
+        form.write(store);
+        EXPECT_EQ(RawUserValue(form.name), form.written);
+        WriteRawUserValue(form.name, form.stored);
+        EXPECT_TRUE(form.readsStored(store));
+        // Nothing is cached: a new store reads the file (without its first-run check, which
+        // would write "Installed" again).
+        TIOptions again(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, registry::Root::CurrentUser);
+        EXPECT_TRUE(form.readsStored(again));
+    }
+    std::set<std::string> declared;
+    for (const OptionInfo& entry : kOptionTable)
+        declared.insert(std::string(entry.name));
+    EXPECT_EQ(covered, declared) << "every option of the table has its case here";
+}
+
+TEST_F(OptionsStore, TheInvertedBooleansReadAndWriteBothWays)
+{
+    TIOptions store = MakeStore();
+    struct Inverted
+    {
+        std::string name;
+        void (TOptions::*set)(bool);
+        bool (TOptions::*get)();
+    };
+    const Inverted inverted[] = {
+        {"AppHideAfterStart", &TOptions::SetHideAtStart, &TOptions::HideAtStart},
+        {"AskBeforeQuit", &TOptions::SetConfirmQuit, &TOptions::ConfirmQuit},
+        {"AskBeforeDeletePwd", &TOptions::SetConfirmPasswordDelete, &TOptions::ConfirmPasswordDelete},
+    };
+    for (const Inverted& option : inverted) {
+        SCOPED_TRACE(option.name);
+        EXPECT_FALSE(RawUserValue(option.name));
+        EXPECT_TRUE((store.*option.get)()); // missing: hide, ask
+        for (const bool meant : {true, false}) {
+            (store.*option.set)(meant);
+            EXPECT_EQ(RawUserValue(option.name), registry::Value::FromDWord(meant ? 0 : 1));
+            EXPECT_EQ((store.*option.get)(), meant);
+        }
+        // Any number but 0 counts as stored 1, as older versions read it.
+        WriteRawUserValue(option.name, registry::Value::FromDWord(7));
+        EXPECT_FALSE((store.*option.get)());
+        WriteRawUserValue(option.name, registry::Value::FromDWord(0));
+        EXPECT_TRUE((store.*option.get)());
+    }
+}
+
+TEST_F(OptionsStore, ADamagedStoreKeepsTheBookkeepingInMemoryAndRefusesSettings)
+{
+    std::set<std::string_view> bookkeeping;
+    for (const OptionInfo& entry : kOptionTable)
+        if (entry.role == OptionRole::Bookkeeping)
+            bookkeeping.insert(entry.name);
+    EXPECT_EQ(bookkeeping, (std::set<std::string_view>{"Installed", "ShowNews", "LastWhatsNew",
+                                                       "StartSession", "EndSession"}));
+
+    {
+        TIOptions store = MakeStore();
+        store.SetConfirmQuit(false);
+    }
+    const QByteArray before = FileBytes(UserFile());
+    TIOptions store(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, registry::Root::CurrentUser);
+    store.SetDamaged(u"poškozený"_s);
+    EXPECT_TRUE(store.ConfirmQuit()); // every read gives its default
+    store.SetNewsPending(true);
+    store.SetLastNewsVersion(u"2.0.0.1"_s);
+    store.SetSessionStamps(10.0, 11.0);
+    store.SetSessionEndStamp(12.0);
+    EXPECT_TRUE(store.NewsPending());
+    EXPECT_EQ(store.LastNewsVersion(), u"2.0.0.1"_s);
+    EXPECT_EQ(store.SessionStartStamp(), 10.0);
+    EXPECT_EQ(store.SessionEndStamp(), 12.0);
+    try {
+        store.SetConfirmQuit(true);
+        FAIL() << "a setting must not be kept in memory only";
+    } catch (const ERegistryException& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(u"„AskBeforeQuit“"_s)) << error.what();
+        EXPECT_TRUE(QString::fromUtf8(error.what()).endsWith(u"poškozený"_s)) << error.what();
+    }
+    EXPECT_THROW(store.SetStatusBarFigure(1), ERegistryException);
+    EXPECT_THROW(store.SetAutoPassword(u"x"_s), ERegistryException);
+    EXPECT_THROW(store.SetHostTrustAsked(true), ERegistryException);
+    EXPECT_TRUE(store.ConfirmQuit());
+    EXPECT_EQ(FileBytes(UserFile()), before);
 }
 
 TEST_F(OptionsStore, ValuesOfAnotherTypeAreErrors)
 {
     TIOptions store = MakeStore();
-    store.WriteString(u"AskBeforeQuit"_s, u"ano"_s);
-    EXPECT_THROW(store.ReadBool(u"AskBeforeQuit"_s), ERegistryException);
-    EXPECT_THROW(store.ReadInteger(u"AskBeforeQuit"_s), ERegistryException);
-    store.WriteInteger(u"StartSession"_s, 1);
-    EXPECT_THROW(store.ReadFloat(u"StartSession"_s), ERegistryException);
-    store.WriteBool(u"AutoPwd"_s, true);
-    EXPECT_THROW(store.ReadString(u"AutoPwd"_s), ERegistryException);
+    WriteRawUserValue("AskBeforeQuit", registry::Value::FromString("ano"));
+    EXPECT_THROW(store.ConfirmQuit(), ERegistryException);
+    WriteRawUserValue("WhatShowInStatusBar", registry::Value::FromString("ano"));
+    EXPECT_THROW(store.StatusBarFigure(), ERegistryException);
+    WriteRawUserValue("StartSession", registry::Value::FromDWord(1));
+    EXPECT_THROW(store.SessionStartStamp(), ERegistryException);
+    WriteRawUserValue("AutoPwd", registry::Value::FromDWord(1));
+    EXPECT_THROW(store.AutoPassword(), ERegistryException);
     try {
-        store.ReadBool(u"AskBeforeQuit"_s);
+        store.ConfirmQuit();
     } catch (const ERegistryException& error) {
         const QString message = QString::fromUtf8(error.what());
         EXPECT_TRUE(message.contains(u"AskBeforeQuit"_s)) << error.what();
@@ -155,7 +392,7 @@ TEST_F(OptionsStore, FloatOfAnotherSizeIsAnError)
                                    registry::Access::ReadWrite, true);
     ASSERT_TRUE(key);
     key->Write("EndSession", registry::Value::FromBinary({1, 2, 3, 4}));
-    EXPECT_THROW(store.ReadFloat(u"EndSession"_s), ERegistryException);
+    EXPECT_THROW(store.SessionEndStamp(), ERegistryException);
 }
 
 TEST_F(OptionsStore, UrlForUpdateAlwaysGetsItsPrefix)
@@ -169,13 +406,14 @@ TEST_F(OptionsStore, UrlForUpdateAlwaysGetsItsPrefix)
         {u"example.org"_s, u"http://example.org"_s},
     };
     for (const auto& [given, stored] : cases) {
-        store.WriteString(u"UrlForUpdate"_s, given);
-        EXPECT_EQ(store.ReadString(u"UrlForUpdate"_s), stored) << given.toStdString();
+        store.SetUpdateUrl(given);
+        EXPECT_EQ(store.UpdateUrl(), stored) << given.toStdString();
     }
-    store.WriteString(u"urlforupdate"_s, u"x"_s); // the rule compares the key exactly
-    EXPECT_EQ(store.ReadString(u"UrlForUpdate"_s), u"x"_s);
-    store.WriteString(u"LastWhatsNew"_s, QString());
-    EXPECT_EQ(store.ReadString(u"LastWhatsNew"_s), QString());
+    // The prefix is a rule of writing: a value written otherwise reads as it is.
+    WriteRawUserValue("urlforupdate", registry::Value::FromString("x"));
+    EXPECT_EQ(store.UpdateUrl(), u"x"_s);
+    store.SetLastNewsVersion(QString());
+    EXPECT_EQ(store.LastNewsVersion(), QString());
     EXPECT_EQ(ValueLines(UserFile()).filter(u"LastWhatsNew"_s), QStringList{u"\"LastWhatsNew\"=\"\""_s});
 }
 
@@ -209,7 +447,7 @@ TEST_F(OptionsStore, SessionStampsAndTheCachedStatusBarChoice)
     SetWhatShow(1);
     EXPECT_EQ(GetWhatShow(), 1);
     EXPECT_TRUE(ValueLines(UserFile()).contains(u"\"WhatShowInStatusBar\"=dword:00000001"_s));
-    Options->WriteInteger(u"WhatShowInStatusBar"_s, 2); // written past the cache
+    Options->SetStatusBarFigure(2); // written past the cache
     EXPECT_EQ(GetWhatShow(), 1);
     DestroyOptions();
     ASSERT_TRUE(CreateOptions().isEmpty());
@@ -230,7 +468,7 @@ TEST_F(OptionsStore, AWrongTypeAtStartUpIsReportedOnceAndTheDefaultServes)
     EXPECT_TRUE(problems.join(u'\n').contains(u"WhatShowInStatusBar"_s));
     EXPECT_EQ(GetWhatShow(), 0);
     EXPECT_EQ(FileBytes(UserFile()), before); // the person's file is not overwritten
-    EXPECT_FALSE(Options->ReadBool(u"AskBeforeQuit"_s));
+    EXPECT_TRUE(Options->ConfirmQuit());
     DestroyOptions();
 }
 

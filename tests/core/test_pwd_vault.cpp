@@ -267,12 +267,12 @@ TEST_F(MasterPasswordFile, AChangeReEncryptsTheFileAtOnce)
 
     // A file the old password does not open stops the change: nothing changes.
     bytes = ReadBytes(path);
-    const QString verifier = options.ReadString(kVerifierOption);
+    const QString verifier = options.PasswordVerifier();
     shown.clear();
     EXPECT_THROW(ChangeMasterPassword(options, u"jiné"_s, u"třetí"_s, path, inform), EVaultWrongPassword);
     EXPECT_TRUE(shown.isEmpty());
     EXPECT_EQ(ReadBytes(path), bytes);
-    EXPECT_EQ(options.ReadString(kVerifierOption), verifier);
+    EXPECT_EQ(options.PasswordVerifier(), verifier);
 }
 
 TEST_F(MasterPasswordFile, TheAutomaticLoginPasswordNeverGoesToTheMachineWideFile)
@@ -301,6 +301,6 @@ TEST_F(MasterPasswordFile, TheAutomaticLoginPasswordNeverGoesToTheMachineWideFil
     EXPECT_EQ(status.st_mode & 0077, 0u);
 
     // The gate logs in with it.
-    machineOptions.WriteString(kVerifierOption, MakeVerifier(TSecretBytes::FromText(u"Nové Tajné"_s)));
+    machineOptions.SetPasswordVerifier(MakeVerifier(TSecretBytes::FromText(u"Nové Tajné"_s)));
     EXPECT_TRUE(CheckMasterPassword(machineOptions, ReadAutoPwd(machineOptions)));
 }

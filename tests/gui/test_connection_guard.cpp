@@ -43,8 +43,7 @@ protected:
     }
     static void SetStamps(const QDateTime& start, const QDateTime& end)
     {
-        Options->WriteFloat(u"StartSession"_s, DateTimeToOle(start));
-        Options->WriteFloat(u"EndSession"_s, DateTimeToOle(end));
+        Options->SetSessionStamps(DateTimeToOle(start), DateTimeToOle(end));
     }
 };
 
@@ -107,7 +106,7 @@ TEST_F(ConnectionGuard, ConnectedAndDisconnectedConnectionsFeedStatusAndLog)
     EXPECT_EQ(Panel(), u"2048 B"_s); // from then on, the bytes of this session
 
     // Make the session visibly long, then the line fails.
-    Options->WriteFloat(u"StartSession"_s, GetSessionStart() - 1.0 / 24);
+    Options->SetSessionStamps(GetSessionStart() - 1.0 / 24, GetSessionEnd());
     standin::Drop("Internet");
     window->Timer1Timer();
     EXPECT_EQ(Panel(), u"Nepřipojen"_s);
@@ -231,8 +230,7 @@ TEST_F(ConnectionGuard, AnEndBeforeTheStartIsLoggedAsASessionOfNoLength)
     standin::AddReceivedBytes(5000);
     const QDateTime start(QDate(2026, 12, 9), QTime(12, 0));
     // What a run killed between writing the two stamps used to leave: no end at all.
-    Options->WriteFloat(u"StartSession"_s, DateTimeToOle(start));
-    Options->WriteFloat(u"EndSession"_s, 0.0);
+    Options->SetSessionStamps(DateTimeToOle(start), 0.0);
     MakeWindow(); // logs the session left open
     const QString stamp = FloatToSafeStr(DateTimeToOle(start));
     EXPECT_EQ(SessionLines(), QStringList{stamp + u'=' + stamp + u",0,5000,"_s});
@@ -305,7 +303,7 @@ TEST_F(ConnectionGuard, SessionOpenAtTheEndIsLoggedWithItsFields)
     standin::Dial("Internet");
     MakeWindow();
     window->Timer1Timer();
-    Options->WriteFloat(u"StartSession"_s, GetSessionStart() - 0.01);
+    Options->SetSessionStamps(GetSessionStart() - 0.01, GetSessionEnd());
     window.reset(); // the program ends during the session
     const QStringList lines = SessionLines();
     ASSERT_EQ(lines.size(), 1);

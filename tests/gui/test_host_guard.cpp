@@ -46,7 +46,7 @@ TEST_F(EndedLinks, ALinkThatLeavesTheListClosesItsSessionAtTheLastTimeSeenConnec
     standin::AddReceivedBytes(100);
     standin::Dial("Internet");
     window->Timer1Timer();
-    Options->WriteFloat(u"StartSession"_s, GetSessionStart() - 1.0 / 24);
+    Options->SetSessionStamps(GetSessionStart() - 1.0 / 24, GetSessionEnd());
     standin::AddReceivedBytes(900);
     window->Timer1Timer();
     const double lastSeen = GetSessionEnd();
@@ -73,7 +73,7 @@ TEST_F(EndedLinks, ALinkHungUpUnderTheAlarmIsLoggedToo)
     MakeWindow();
     standin::Dial("Internet");
     window->Timer1Timer();
-    Options->WriteFloat(u"StartSession"_s, GetSessionStart() - 1.0 / 24);
+    Options->SetSessionStamps(GetSessionStart() - 1.0 / 24, GetSessionEnd());
     standin::SetEntry("Internet", {420, "906", "123456"});
     window->Timer1Timer(); // the alarm
     window->Timer1Timer(); // the hang-up

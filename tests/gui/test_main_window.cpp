@@ -63,7 +63,7 @@ TEST_F(MainWindow, MenusHoldEveryCommandInItsPlace)
     EXPECT_EQ(corner->actions(), QList<QAction*>{Access().Napoveda()}); // "&Pomoc" at the right edge
     int quitsFromMenu = 0;
     QObject::connect(Access().CloseApp(), &QAction::triggered, window.get(), [&] { ++quitsFromMenu; });
-    Options->WriteBool(u"AskBeforeQuit"_s, true);
+    Options->SetConfirmQuit(false);
     window->menuBar()->actions().at(4)->trigger(); // "&Konec" runs the quit action
     EXPECT_EQ(quitsFromMenu, 1);
 
@@ -192,7 +192,7 @@ TEST_F(MainWindow, QuitAsksUnlessTheOptionSaysNot)
 
 TEST_F(MainWindow, QuitWithoutQuestionWhenTheOptionIsSet)
 {
-    Options->WriteBool(u"AskBeforeQuit"_s, true);
+    Options->SetConfirmQuit(false);
     MakeWindow();
     CountQuits();
     Access().CloseApp()->trigger();
@@ -204,8 +204,8 @@ TEST_F(MainWindow, EndOfTheSessionQuitsWithoutTheQuestionAndLogsTheSession)
 {
     MakeWindow();
     CountQuits();
-    Options->WriteFloat(u"StartSession"_s, DateTimeToOle(QDateTime::currentDateTime().addSecs(-300)));
-    Options->WriteFloat(u"EndSession"_s, DateTimeToOle(QDateTime::currentDateTime()));
+    Options->SetSessionStamps(DateTimeToOle(QDateTime::currentDateTime().addSecs(-300)),
+                              DateTimeToOle(QDateTime::currentDateTime()));
     window->QueryEndSession();
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(quits, 1);
@@ -277,8 +277,8 @@ TEST(TrayMenuMargin, PaintsTheNameInWhiteInsideTheMargin)
 
 TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
 {
-    Options->WriteBool(u"ShowNews"_s, false);
-    Options->WriteString(u"LastWhatsNew"_s, u"2.0.0.1"_s);
+    Options->SetNewsPending(false);
+    Options->SetLastNewsVersion(u"2.0.0.1"_s);
     MakeWindow(); // (its creation closes any open session: that writes the stamps)
     const QByteArray before = [] {
         QFile file(

@@ -392,8 +392,8 @@ TEST(DataModule, InternetUpdateChangesNothingAndShowsNothing)
     fs::create_directories(sandbox.dir() / "program");
     SetAppDirForTesting(QString::fromStdString((sandbox.dir() / "program").string()));
     ASSERT_TRUE(CreateOptions().isEmpty());
-    Options->WriteString(u"LastWhatsNew"_s, u"2.0.0.1"_s);
-    Options->WriteBool(u"ShowNews"_s, false);
+    Options->SetLastNewsVersion(u"2.0.0.1"_s);
+    Options->SetNewsPending(false);
     platform::rasstandin::AddEntry("Internet", {420, "2", "123456"});
     platform::rasstandin::Dial("Internet");
     const auto before = FileTree(sandbox.dir());
@@ -415,8 +415,8 @@ TEST(DataModule, InternetUpdateChangesNothingAndShowsNothing)
     EXPECT_EQ(FileTree(sandbox.dir()), before);
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_TRUE(shown.names.empty());
-    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), u"2.0.0.1"_s);
-    EXPECT_FALSE(Options->ReadBool(u"ShowNews"_s));
+    EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.1"_s);
+    EXPECT_FALSE(Options->NewsPending());
 
     DestroyOptions();
     SetAppDirForTesting(QString());

@@ -137,7 +137,7 @@ TEST(PwdRecordDialog, ShowsAStoredRecordAndGivesItBackUnchanged)
 class PasswordDialogs : public PwdFixture
 {
 protected:
-    QString Digest() { return Options->ReadString(kDigestOption); }
+    QString Digest() { return Options->OlderPasswordDigest(); }
 };
 
 TEST_F(PasswordDialogs, ChangePasswordDialogAndItsResultCodes)
@@ -322,8 +322,8 @@ TEST_F(Gate, EmptyNewPasswordWithEmptyAutoPwdOpensWithoutAPrompt)
 
 TEST_F(Gate, AutomaticLoginOpensWithoutAPrompt)
 {
-    Options->WriteString(kDigestOption, PasswordDigest(u"Tajné"_s));
-    Options->WriteString(kAutoPwdOption, u"Tajné"_s);
+    Options->SetOlderPasswordDigest(PasswordDigest(u"Tajné"_s));
+    Options->SetAutoPassword(u"Tajné"_s);
     ExpectManager();
     Run();
     EXPECT_TRUE(managerOpened);
@@ -332,9 +332,9 @@ TEST_F(Gate, AutomaticLoginOpensWithoutAPrompt)
 
 TEST_F(Gate, WrongPasswordAtThePromptIsRefused)
 {
-    Options->WriteString(kDigestOption, PasswordDigest(u"Tajné"_s));
+    Options->SetOlderPasswordDigest(PasswordDigest(u"Tajné"_s));
     // A failed automatic login only means the prompt, without a word.
-    Options->WriteString(kAutoPwdOption, u"tajné"_s);
+    Options->SetAutoPassword(u"tajné"_s);
     AnswerPrompt(u"TAJNÉ"_s);
     Run();
     EXPECT_EQ(Messages(), (QStringList{kMsgAccessDenied}));

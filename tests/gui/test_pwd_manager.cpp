@@ -198,7 +198,7 @@ TEST_F(PwdManager, DeleteAsksWithTheNameUnlessTheUserSwitchedItOff)
     EXPECT_EQ(window.PwdListModel->rowCount(), 2);
     EXPECT_EQ(Cell(window, 1, 0), u"Fórum"_s);
 
-    Options->WriteBool(kAskBeforeDeletePwdOption, true);
+    Options->SetConfirmPasswordDelete(false);
     window.SelectIndex(0);
     window.VymazatZaznam->trigger();
     EXPECT_EQ(boxes.calls.size(), 2U);

@@ -82,9 +82,9 @@ TEST_F(SettingsDialog, WithNothingStoredShowsTheDefaults)
 
 TEST_F(SettingsDialog, ShowsTheStoredValuesAsTheyAre)
 {
-    Options->WriteBool(u"AskBeforeQuit"_s, true);
-    Options->WriteBool(u"AppHideAfterStart"_s, true);
-    Options->WriteString(u"AutoPwd"_s, u"tajné"_s);
+    Options->SetConfirmQuit(false);
+    Options->SetHideAtStart(false);
+    Options->SetAutoPassword(u"tajné"_s);
     SetWhatShow(2);
     TDlgSetup dialog;
     EXPECT_TRUE(dialog.ChxAskClose->isChecked());
@@ -119,7 +119,7 @@ TEST_F(SettingsDialog, AutomaticLoginStoresTheFieldOnlyWhenChecked)
         dialog.CheckBox1->setChecked(true); // checked, but the field is empty
         dialog.done(mrOk);
     }
-    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), QString());
+    EXPECT_EQ(Options->AutoPassword(), QString());
     {
         TDlgSetup dialog;
         EXPECT_FALSE(dialog.CheckBox1->isChecked());
@@ -127,18 +127,18 @@ TEST_F(SettingsDialog, AutomaticLoginStoresTheFieldOnlyWhenChecked)
         dialog.AutoPwdEdit->setText(u"heslo"_s);
         dialog.done(mrOk);
     }
-    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), u"heslo"_s);
+    EXPECT_EQ(Options->AutoPassword(), u"heslo"_s);
     {
         TDlgSetup dialog;
         dialog.CheckBox1->setChecked(false); // the field still holds text
         dialog.done(mrOk);
     }
-    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), QString());
+    EXPECT_EQ(Options->AutoPassword(), QString());
 }
 
 TEST_F(SettingsDialog, AStatusBarChoiceOutsideTheRangeIsShownAsBytesAndStoredAsZero)
 {
-    Options->WriteInteger(u"WhatShowInStatusBar"_s, 7);
+    Options->SetStatusBarFigure(7);
     DestroyOptions();
     ASSERT_TRUE(CreateOptions().isEmpty());
     ASSERT_EQ(GetWhatShow(), 7);
@@ -146,7 +146,7 @@ TEST_F(SettingsDialog, AStatusBarChoiceOutsideTheRangeIsShownAsBytesAndStoredAsZ
     EXPECT_TRUE(dialog.RbBytesRec->isChecked());
     dialog.done(mrOk);
     EXPECT_EQ(GetWhatShow(), 0);
-    EXPECT_EQ(Options->ReadInteger(u"WhatShowInStatusBar"_s), 0);
+    EXPECT_EQ(Options->StatusBarFigure(), 0);
 }
 
 TEST_F(SettingsDialog, ShowSetupTellsWhetherOkClosedIt)
@@ -257,7 +257,7 @@ TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
 
 TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
 {
-    Options->WriteString(u"AutoPwd"_s, u"staré"_s);
+    Options->SetAutoPassword(u"staré"_s);
     TDlgSetup dialog;
     const QStringList before = ValueLines();
     OnNextModal([](QWidget& window) {
@@ -271,7 +271,7 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
     dialog.done(mrCancel);
     EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
-    EXPECT_EQ(Options->ReadString(u"AutoPwd"_s), u"staré"_s); // untouched
+    EXPECT_EQ(Options->AutoPassword(), u"staré"_s); // untouched
     QStringList after = ValueLines();
     after.removeIf([](const QString& line) { return line.startsWith(u"\"PwdVerifier\""_s); });
     EXPECT_EQ(after, before);

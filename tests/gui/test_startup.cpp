@@ -44,27 +44,27 @@ TEST_F(StartupNewsDecision, FirstStartEverShowsTheNewsAndRemembersTheVersion)
 {
     Run(u"2.0.0.1"_s, false);
     ASSERT_EQ(shownWith, std::vector<bool>{true});
-    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), u"2.0.0.1"_s);
-    EXPECT_TRUE(Options->ReadBool(u"ShowNews"_s)); // not acknowledged: shown again next time
+    EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.1"_s);
+    EXPECT_TRUE(Options->NewsPending()); // not acknowledged: shown again next time
 
     Run(u"2.0.0.1"_s, true);
     EXPECT_EQ(shownWith, (std::vector<bool>{true, true}));
-    EXPECT_FALSE(Options->ReadBool(u"ShowNews"_s));
+    EXPECT_FALSE(Options->NewsPending());
 
     Run(u"2.0.0.1"_s, false); // same version, acknowledged: not shown, nothing changes
     EXPECT_EQ(shownWith.back(), false);
-    EXPECT_FALSE(Options->ReadBool(u"ShowNews"_s));
-    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), u"2.0.0.1"_s);
+    EXPECT_FALSE(Options->NewsPending());
+    EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.1"_s);
 }
 
 TEST_F(StartupNewsDecision, ANewVersionShowsTheNewsOnceMoreEvenWhenAcknowledged)
 {
-    Options->WriteString(u"LastWhatsNew"_s, u"2.0.0.1"_s);
-    Options->WriteBool(u"ShowNews"_s, false);
+    Options->SetLastNewsVersion(u"2.0.0.1"_s);
+    Options->SetNewsPending(false);
     Run(u"2.0.0.2"_s, true);
     EXPECT_EQ(shownWith, std::vector<bool>{true});
-    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), u"2.0.0.2"_s);
-    EXPECT_FALSE(Options->ReadBool(u"ShowNews"_s));
+    EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.2"_s);
+    EXPECT_FALSE(Options->NewsPending());
 }
 
 TEST(VersionTexts, ComeFromTheProjectVersion)
@@ -162,12 +162,12 @@ TEST_F(StartupRoutine, DamagedOptionsGiveDefaultsAreReportedOnceAndAreNeverWritt
     EXPECT_EQ(TakeErrorBox(), QString()); // once
 
     // What the program keeps for itself lives on for the run; the user's settings are refused.
-    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), VersionText());
-    Options->WriteFloat(u"StartSession"_s, 42.5);
+    EXPECT_EQ(Options->LastNewsVersion(), VersionText());
+    Options->SetSessionStamps(42.5, GetSessionEnd());
     EXPECT_EQ(GetSessionStart(), 42.5);
-    EXPECT_FALSE(Options->ReadBool(u"AskBeforeQuit"_s));
+    EXPECT_TRUE(Options->ConfirmQuit());
     try {
-        Options->WriteBool(u"AskBeforeQuit"_s, true);
+        Options->SetConfirmQuit(false);
         ADD_FAILURE() << "a setting was written into a damaged file";
     } catch (const ERegistryException& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(u"nelze uložit"_s));
@@ -211,14 +211,14 @@ TEST_F(StartupRoutine, WrongTypesOfTheStartUpValuesGiveDefaultsAndOneReportAfter
     EXPECT_EQ(TakeErrorBox(), QString());
     EXPECT_TRUE(window->isMinimized() || !window->isVisible()); // AppHideAfterStart false: hidden
     // The news step wrote its values back with their types: the next start is in order.
-    EXPECT_FALSE(Options->ReadBool(u"ShowNews"_s));
-    EXPECT_EQ(Options->ReadString(u"LastWhatsNew"_s), VersionText());
+    EXPECT_FALSE(Options->NewsPending());
+    EXPECT_EQ(Options->LastNewsVersion(), VersionText());
     EXPECT_EQ(LogTexts().value(0), kStartLine);
 }
 
 TEST_F(StartupRoutine, AQuitWhileTheNewsWindowIsOpenEndsTheStartUpAndStopsTheWatch)
 {
-    Options->WriteBool(u"AskBeforeQuit"_s, true);
+    Options->SetConfirmQuit(false);
     MakeWindow();
     QString seenOpen;
     QTimer quitter;

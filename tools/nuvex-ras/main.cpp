@@ -4,6 +4,7 @@
 #include "news/VersionInfo.h"
 #include "platform/Decimal.h"
 #include "platform/EmulatedMachine.h"
+#include "platform/Error.h"
 #include "platform/HostConnections.h"
 #include "platform/HostPhonebook.h"
 #include "watch/EntryNumber.h"
@@ -28,10 +29,10 @@ constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
 
 // A command line that does not say what to do; exit status 2.
-class UsageError : public std::runtime_error
+class UsageError : public nuvex::Error
 {
 public:
-    using std::runtime_error::runtime_error;
+    using nuvex::Error::Error;
 };
 
 constexpr std::string_view kHelp =
