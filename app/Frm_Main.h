@@ -176,6 +176,7 @@ private:
     // Connections seen connected and still listed at the last refresh.
     std::set<platform::ras::HRASCONN> connectedHandles_;
     TUnreadableEntries unreadable_;
+    TLastCheck lastCheck_;
     TPendingHangUps hangUps_{kHangUpWaitLimit, kHangUpRetryInterval};
 };
 
