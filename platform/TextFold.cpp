@@ -3,6 +3,7 @@
 #include "platform/Utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 namespace nuvex::platform {
@@ -25,6 +26,24 @@ static_assert(std::is_sorted(std::begin(kFoldings), std::end(kFoldings),
 bool IsContinuation(unsigned char b)
 {
     return (b & 0xC0) == 0x80;
+}
+
+// Latin, Greek and Cyrillic, where nearly every name's letters are, are folded by a
+// direct look-up instead of a search of the table.
+constexpr char32_t kDirectFoldings = 0x530;
+
+const std::array<char32_t, kDirectFoldings>& DirectFoldings()
+{
+    static const auto table = [] {
+        std::array<char32_t, kDirectFoldings> direct{};
+        for (char32_t c = 0; c < kDirectFoldings; ++c)
+            direct[c] = c;
+        for (const Folding& folding : kFoldings)
+            if (folding.from < kDirectFoldings)
+                direct[folding.from] = folding.to;
+        return direct;
+    }();
+    return table;
 }
 
 // Decodes one well-formed sequence at `i`; its length, or 0 for a byte that does not
@@ -105,6 +124,8 @@ char32_t FoldCodePoint(char32_t c)
 {
     if (c < 0x80)
         return (c >= U'A' && c <= U'Z') ? c + 0x20 : c;
+    if (c < kDirectFoldings)
+        return DirectFoldings()[c];
     const auto* it = std::lower_bound(std::begin(kFoldings), std::end(kFoldings), c,
                                       [](const Folding& f, char32_t value) { return f.from < value; });
     return (it != std::end(kFoldings) && it->from == c) ? it->to : c;

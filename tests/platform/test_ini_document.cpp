@@ -24,16 +24,20 @@ std::string Set(std::string_view text, std::string_view section, std::string_vie
 
 TEST(TextFold, FoldsEveryScriptByUnicodeSimpleCaseFolding)
 {
-    EXPECT_EQ(FoldCase("Άlfa"), "άlfa");             // Greek with tonos
-    EXPECT_EQ(FoldCase("\u212Aarel"), "karel");      // the Kelvin sign is a K
-    EXPECT_EQ(FoldCase("ΣΊΣΥΦΟΣ"), "σίσυφοσ");       // final sigma folds like sigma
-    EXPECT_EQ(FoldCase("ǅ"), "ǆ");                   // title-case digraph
-    EXPECT_EQ(FoldCase("ՀԱՅ"), "հայ");               // Armenian
-    EXPECT_EQ(FoldCase("\U00010400"), "\U00010428"); // Deseret, four bytes
-    EXPECT_EQ(FoldCase("ẞ"), "ß");                   // simple folding: one letter stays one
+    EXPECT_EQ(FoldCase("Άlfa"), "άlfa");                 // Greek with tonos
+    EXPECT_EQ(FoldCase("\u212Aarel"), "karel");          // the Kelvin sign is a K
+    EXPECT_EQ(FoldCase("ΣΊΣΥΦΟΣ"), "σίσυφοσ");           // final sigma folds like sigma
+    EXPECT_EQ(FoldCase("ǅ"), "ǆ");                       // title-case digraph
+    EXPECT_EQ(FoldCase("ՀԱՅ"), "հայ");                   // Armenian
+    EXPECT_EQ(FoldCase("\u052E\u0531"), "\u052F\u0561"); // the last Cyrillic pair, the first Armenian
+    EXPECT_EQ(FoldCase("\U00010400"), "\U00010428");     // Deseret, four bytes
+    EXPECT_EQ(FoldCase("ẞ"), "ß");                       // simple folding: one letter stays one
     EXPECT_TRUE(EqualsIgnoreCase("ΆLFA", "άlfa"));
     // Bytes that are not UTF-8 are kept and never swallow the letters after them.
-    EXPECT_EQ(FoldCase("\xC3(\xE2\x82" "A\xF0\x9F\x98"), "\xC3(\xE2\x82" "a\xF0\x9F\x98");
+    EXPECT_EQ(FoldCase("\xC3(\xE2\x82"
+                       "A\xF0\x9F\x98"),
+              "\xC3(\xE2\x82"
+              "a\xF0\x9F\x98");
     EXPECT_EQ(FoldCase("\xC0\xC1\xED\xA0\x80Z"), "\xC0\xC1\xED\xA0\x80z"); // overlong, surrogate
 }
 
@@ -49,9 +53,12 @@ TEST(TextFold, ComparesWithAFoldedNameExactlyAsFoldingWould)
                                  "\u023Aa",
                                  "\u2C65A",
                                  "\u2C65",
-                                 "\xC3(\xE2\x82" "A\xF0\x9F\x98",
-                                 "\xC3(\xE2\x82" "a\xF0\x9F\x98",
-                                 "\xC3(\xE2\x82" "a\xF0\x9F",
+                                 "\xC3(\xE2\x82"
+                                 "A\xF0\x9F\x98",
+                                 "\xC3(\xE2\x82"
+                                 "a\xF0\x9F\x98",
+                                 "\xC3(\xE2\x82"
+                                 "a\xF0\x9F",
                                  std::string(300, 'X') + "Ž",
                                  std::string(300, 'x') + "ž"};
     for (const std::string& text : texts)
