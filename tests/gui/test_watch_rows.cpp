@@ -15,7 +15,19 @@ namespace standin = platform::rasstandin;
 
 namespace {
 
-using WatchRows = test::MainWindowFixture;
+class WatchRows : public test::MainWindowFixture
+{
+protected:
+    // Two entries in order and one the store does not know.
+    static void TwoInOrderAndOneUnknown()
+    {
+        standin::AddEntry("Internet", {420, "2", "123456"});
+        standin::AddEntry("Práce", {420, "5", "41212121"});
+        standin::AddEntry("Výhra zdarma", {420, "909", "666666"});
+        Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+        Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
+    }
+};
 
 QList<QTreeWidgetItem*> Items(const QTreeWidget& view)
 {
@@ -81,7 +93,7 @@ private:
     std::unique_ptr<platform::ras::RasService> inner_ = platform::ras::MakeEmulatedRasService();
 };
 
-class WatchRepeats : public test::MainWindowFixture
+class WatchRepeats : public WatchRows
 {
 protected:
     void UseCountingService(bool generations)
@@ -90,7 +102,7 @@ protected:
     }
     void TearDown() override
     {
-        test::MainWindowFixture::TearDown();
+        WatchRows::TearDown();
         platform::ras::SelectMachineForTesting(platform::ras::Machine::Emulated);
     }
     // What the service was asked during n checks.
@@ -109,11 +121,7 @@ protected:
 TEST_F(WatchRepeats, AnUnchangedMachineIsNotAskedAgainAndEveryChangeIsStillSeen)
 {
     UseCountingService(true);
-    standin::AddEntry("Internet", {420, "2", "123456"});
-    standin::AddEntry("Práce", {420, "5", "41212121"});
-    standin::AddEntry("Výhra zdarma", {420, "909", "666666"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
-    Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
+    TwoInOrderAndOneUnknown();
     MakeWindow();
     Tick();
     Tick(); // the alarm's selection settles
@@ -209,11 +217,7 @@ TEST_F(WatchRepeats, AServiceThatCannotTellIsAskedForEveryEntryAtEveryCheck)
 
 TEST_F(WatchRows, AnIdleCheckKeepsEveryItemAndChangesNothingInTheModel)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
-    standin::AddEntry("Práce", {420, "5", "41212121"});
-    standin::AddEntry("Výhra zdarma", {420, "909", "666666"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
-    Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
+    TwoInOrderAndOneUnknown();
     MakeWindow();
     Tick();
     ASSERT_EQ(window->ListView->topLevelItemCount(), 3);
