@@ -23,12 +23,12 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
     // What this check is decided from; the same inputs as a finished check's leave every
     // row as it is, so the entries are not read again.
     const auto inputsNow = [this](const TWatchPass& pass) {
-        const QTreeWidgetItem* selected = SelectedRow();
+        const QTreeWidgetItem* chosen = SelectedRow();
         return TCheckInputs{Phonebook->Generation(),
                             pass.Numbers(),
-                            selected,
+                            chosen,
                             ListView->currentItem(),
-                            selected ? selected->text(0) : QString(),
+                            chosen ? chosen->text(0) : QString(),
                             ConnName,
                             ListView->topLevelItemCount()};
     };
