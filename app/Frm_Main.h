@@ -178,6 +178,7 @@ private:
     // The session of the connections seen connected; the window shows its figure.
     TConnectionSession session_;
     TUnreadableEntries unreadable_;
+    TLastCheck lastCheck_;
     TPendingHangUps hangUps_{kHangUpWaitLimit, kHangUpRetryInterval};
 };
 

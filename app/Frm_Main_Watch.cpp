@@ -20,44 +20,66 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
     for (const std::string& notice : platform::ras::ActiveRasService().TakeNotices())
         AddLogLine(FromSys(notice));
 
+    // What this check is decided from; the same inputs as a finished check's leave every
+    // row as it is, so the entries are not read again.
+    const auto inputsNow = [this](const TWatchPass& pass) {
+        const QTreeWidgetItem* chosen = SelectedRow();
+        return TCheckInputs{Phonebook->Generation(),
+                            pass.Numbers(),
+                            chosen,
+                            ListView->currentItem(),
+                            chosen ? chosen->text(0) : QString(),
+                            session_.Fields().ConnName,
+                            ListView->topLevelItemCount()};
+    };
     const QTreeWidgetItem* selected = SelectedRow();
     TWatchPass pass(selected ? selected->text(0) : QString(), session_.Fields().ConnName);
-
-    unreadable_.BeginCheck();
-    {
-        // Rows are updated in place; only what differs from the last check is touched.
-        TWatchListRows rows(*ListView, ImageList1);
-        TRowSelector selector;
-        for (int i = 0; i < Phonebook->Count(); ++i) {
-            const TRasPhonebookEntry& entry = Phonebook->Items(i);
-            TWatchRow row;
-            try {
-                row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
-            } catch (const ERasError& error) {
-                // Removed between the listing and the reading: the entry is gone.
-                if (error.ErrorCode == platform::ras::ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
-                    continue;
-                // One entry the service cannot read must not hide the others, nor itself.
-                row = pass.EvaluateUnreadable(entry.Name);
-                if (unreadable_.Unreadable(entry.Name))
-                    AddLogLine(QStringLiteral("Připojení „%1“ nelze přečíst (%2): považuji je za změněné.")
-                                   .arg(entry.Name, error.Message().simplified()));
+    const TCheckInputs before = inputsNow(pass);
+    std::optional<TAlarmDecision> decision = lastCheck_.Repeat(before);
+    if (!decision) {
+        bool everyEntryRead = true;
+        unreadable_.BeginCheck();
+        {
+            // Rows are updated in place; only what differs from the last check is touched.
+            TWatchListRows rows(*ListView, ImageList1);
+            TRowSelector selector;
+            for (int i = 0; i < Phonebook->Count(); ++i) {
+                const TRasPhonebookEntry& entry = Phonebook->Items(i);
+                TWatchRow row;
+                try {
+                    row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
+                } catch (const ERasError& error) {
+                    everyEntryRead = false;
+                    // Removed between the listing and the reading: the entry is gone.
+                    if (error.ErrorCode == platform::ras::ERROR_CANNOT_FIND_PHONEBOOK_ENTRY)
+                        continue;
+                    // One entry the service cannot read must not hide the others, nor itself.
+                    row = pass.EvaluateUnreadable(entry.Name);
+                    if (unreadable_.Unreadable(entry.Name))
+                        AddLogLine(
+                            QStringLiteral("Připojení „%1“ nelze přečíst (%2): považuji je za změněné.")
+                                .arg(entry.Name, error.Message().simplified()));
+                }
+                rows.Add(row);
+                rows.Select(selector.AddRow(entry.Name, pass.NameToSelect()));
             }
-            rows.Add(row);
-            rows.Select(selector.AddRow(entry.Name, pass.NameToSelect()));
         }
+        unreadable_.EndCheck();
+        decision = pass.Decision();
+        if (everyEntryRead)
+            lastCheck_.Remember(before, inputsNow(pass), *decision);
+        else
+            lastCheck_.Forget();
     }
     // The selected row may be the same with another picture.
     UpdateWatchActions();
-
-    unreadable_.EndCheck();
 
     // A damaged file is named once; the watch goes on with what could be read.
     for (const QString& problem :
          DamageNotices.Fresh({TCheckNumberStore::Problem(), FromSys(platform::ras::PhonebookProblem())}))
         AddLogLine(problem);
 
-    const TAlarmOutcome outcome = DecideAlarm(pass.Decision(), AlarmRaised);
+    const TAlarmOutcome outcome = DecideAlarm(*decision, AlarmRaised);
     if (!outcome.LogLine.isEmpty())
         AddLogLine(outcome.LogLine);
     if (outcome.ShowWindow)
@@ -73,6 +95,8 @@ QTreeWidgetItem* TFrmNuvex::SelectedRow() const
 
 void TFrmNuvex::SetRowImage(QTreeWidgetItem* item, int image)
 {
+    // A row set by hand is no longer what the last check left.
+    lastCheck_.Forget();
     TWatchListRows::SetImage(*item, image, ImageList1);
 }
 

@@ -41,23 +41,30 @@ constexpr RecordBytes kKeys = MakeKeys();
 
 // Scrambling and unscrambling are the same: 0 stays 0, any other byte is XORed with its
 // position's key. Done eight bytes at a time: 10,000 records are 4 MB.
-RecordBytes Scrambled(const uchar* in)
+// Writes the scrambled form of a record's bytes to out (both sizeof(TPwdRecord) bytes).
+void ScrambleInto(const uchar* in, uchar* out)
 {
     constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7Full;
     constexpr quint64 kHigh = 0x8080808080808080ull;
-    RecordBytes out;
+    constexpr std::size_t size = sizeof(TPwdRecord);
     std::size_t i = 0;
-    for (; i + 8 <= out.size(); i += 8) {
+    for (; i + 8 <= size; i += 8) {
         quint64 word, key;
         std::memcpy(&word, in + i, 8);
         std::memcpy(&key, kKeys.data() + i, 8);
         // The high bit of each byte that is not 0, spread over the byte.
         const quint64 nonZero = (((word & kLow7) + kLow7) | word) & kHigh;
         word ^= key & ((nonZero >> 7) * 0xFF);
-        std::memcpy(out.data() + i, &word, 8);
+        std::memcpy(out + i, &word, 8);
     }
-    for (; i < out.size(); ++i)
+    for (; i < size; ++i)
         out[i] = in[i] == 0 ? 0 : static_cast<uchar>(in[i] ^ kKeys[i]);
+}
+
+RecordBytes Scrambled(const uchar* in)
+{
+    RecordBytes out;
+    ScrambleInto(in, out.data());
     return out;
 }
 
@@ -106,8 +113,7 @@ void EncodeRecord(const TPwdRecord& record, uchar* out)
         const auto mark = LongNoteMark(plain);
         std::memcpy(plain.data() + kMarkOffset, mark.data(), mark.size());
     }
-    const RecordBytes stored = Scrambled(plain.data());
-    std::memcpy(out, stored.data(), stored.size());
+    ScrambleInto(plain.data(), out);
 }
 
 class RecordDecoder

@@ -251,7 +251,7 @@ const IniDocument::Section* IniDocument::FindSection(std::string_view section) c
     auto it = std::lower_bound(sectionIndex_.begin(), sectionIndex_.end(), NameHash{hash, 0});
     for (; it != sectionIndex_.end() && it->hash == hash; ++it) {
         const Section& candidate = sections_[it->index];
-        if (FoldCase(Name(lines_[candidate.header])) == folded)
+        if (FoldedEquals(Name(lines_[candidate.header]), folded))
             return &candidate;
     }
     return nullptr;
@@ -265,7 +265,7 @@ std::optional<std::uint32_t> IniDocument::FindKey(const Section& section, std::s
         if (line.kind != LineKind::Key)
             continue;
         const std::string_view name = Name(line);
-        if (!name.empty() && FoldCase(name) == folded)
+        if (!name.empty() && FoldedEquals(name, folded))
             return i;
     }
     return std::nullopt;
@@ -387,7 +387,7 @@ bool IniDocument::RemoveSection(std::string_view section)
     const std::string folded = FoldCase(section);
     bool removed = false;
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
-        if (FoldCase(Name(lines_[it->header])) != folded)
+        if (!FoldedEquals(Name(lines_[it->header]), folded))
             continue;
         lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(it->header),
                      lines_.begin() + static_cast<std::ptrdiff_t>(it->end));

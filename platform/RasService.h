@@ -42,6 +42,10 @@ public:
     virtual std::vector<std::string> TakeNotices() = 0;
     // One line for the user: which machine is guarded.
     virtual std::string Description() = 0;
+    // A number that changes whenever what EnumEntries and GetEntryProperties report may
+    // have changed, so that a caller can tell that asking every entry again would give the
+    // same answers; nothing when the service cannot tell (then every entry is asked).
+    virtual std::optional<std::uint64_t> PhonebookGeneration() { return std::nullopt; }
 };
 
 std::unique_ptr<RasService> MakeEmulatedRasService();
@@ -51,10 +55,14 @@ std::unique_ptr<RasService> MakeHostRasService();
 Machine GuardedMachine();
 RasService& ActiveRasService();
 void SelectMachineForTesting(Machine machine);
+// Puts a service of the test's own in place of the chosen one (an emulated machine).
+void UseServiceForTesting(std::unique_ptr<RasService> service);
 
 // More about the last failure on this thread (the file, the command that would do it),
 // or empty; reading it clears it. Services set it beside their result code.
 std::string TakeLastErrorDetail();
+// The chosen service's PhonebookGeneration.
+std::optional<std::uint64_t> PhonebookGeneration();
 void SetLastErrorDetail(std::string detail);
 
 } // namespace nuvex::platform::ras

@@ -85,12 +85,22 @@ public:
         return entries_.emplace(name, Read(*doc, name)).first->second;
     }
 
+    // Which document the answers come from: a new one, that is any change of the file,
+    // counts up.
+    std::uint64_t Generation(const std::shared_ptr<const IniDocument>& doc)
+    {
+        const std::lock_guard lock(mutex_);
+        Use(doc);
+        return generation_;
+    }
+
 private:
     void Use(const std::shared_ptr<const IniDocument>& doc)
     {
         if (doc == document_)
             return;
         document_ = doc;
+        ++generation_;
         names_.reset();
         entries_.clear();
     }
@@ -115,6 +125,7 @@ private:
     std::shared_ptr<const IniDocument> document_; // held, so that its address is not reused
     std::optional<std::vector<std::string>> names_;
     std::unordered_map<std::string, EntryFields> entries_;
+    std::uint64_t generation_ = 0;
 };
 
 PhonebookMemo& Memo()
@@ -283,6 +294,15 @@ public:
     std::vector<std::string> PhonebookSources() override { return {RasDir(), standin::PhonebookPath()}; }
     std::vector<std::string> TakeNotices() override { return {}; }
     std::string Description() override { return "emulovaný počítač v " + SystemRoot(); }
+    std::optional<std::uint64_t> PhonebookGeneration() override
+    {
+        try {
+            return Memo().Generation(LoadIniFile(standin::PhonebookPath()));
+        } catch (...) {
+            // The enumeration will report what is wrong.
+            return std::nullopt;
+        }
+    }
 };
 
 } // namespace

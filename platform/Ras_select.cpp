@@ -53,6 +53,13 @@ void SelectMachineForTesting(Machine machine)
     gService = machine == Machine::Host ? MakeHostRasService() : MakeEmulatedRasService();
 }
 
+void UseServiceForTesting(std::unique_ptr<RasService> service)
+{
+    std::lock_guard lock(gMutex);
+    gMachine = Machine::Emulated;
+    gService = std::move(service);
+}
+
 std::string TakeLastErrorDetail()
 {
     return std::exchange(tLastErrorDetail, std::string());
@@ -61,6 +68,11 @@ std::string TakeLastErrorDetail()
 void SetLastErrorDetail(std::string detail)
 {
     tLastErrorDetail = std::move(detail);
+}
+
+std::optional<std::uint64_t> PhonebookGeneration()
+{
+    return Service().PhonebookGeneration();
 }
 
 DWORD RasEnumEntriesA(const char* reserved, const char* phonebook, RASENTRYNAMEA* entries, DWORD* cb,

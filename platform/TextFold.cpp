@@ -5,6 +5,7 @@
 #include "platform/Utf8.h"
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 namespace nuvex::platform {
@@ -27,6 +28,24 @@ static_assert(std::is_sorted(std::begin(kFoldings), std::end(kFoldings),
 bool IsContinuation(unsigned char b)
 {
     return (b & 0xC0) == 0x80;
+}
+
+// Latin, Greek and Cyrillic, where nearly every name's letters are, are folded by a
+// direct look-up instead of a search of the table.
+constexpr char32_t kDirectFoldings = 0x530;
+
+const std::array<char32_t, kDirectFoldings>& DirectFoldings()
+{
+    static const auto table = [] {
+        std::array<char32_t, kDirectFoldings> direct{};
+        for (char32_t c = 0; c < kDirectFoldings; ++c)
+            direct[c] = c;
+        for (const Folding& folding : kFoldings)
+            if (folding.from < kDirectFoldings)
+                direct[folding.from] = folding.to;
+        return direct;
+    }();
+    return table;
 }
 
 // Decodes one well-formed sequence at `i`; its length, or 0 for a byte that does not
@@ -65,31 +84,50 @@ std::size_t Decode(std::string_view s, std::size_t i, char32_t& c)
     return length;
 }
 
+// Writes the UTF-8 form of a code point; its length.
+std::size_t EncodeUtf8(char32_t c, char* out)
+{
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+char FoldAscii(unsigned char b)
+{
+    return static_cast<char>((b >= 'A' && b <= 'Z') ? b + 0x20 : b);
+}
+
 } // namespace
 
 void AppendUtf8(char32_t c, std::string& out)
 {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    char bytes[4];
+    out.append(bytes, EncodeUtf8(c, bytes));
 }
 
 char32_t FoldCodePoint(char32_t c)
 {
     if (c < 0x80)
         return (c >= U'A' && c <= U'Z') ? c + 0x20 : c;
+    if (c < kDirectFoldings)
+        return DirectFoldings()[c];
     const auto* it = std::lower_bound(std::begin(kFoldings), std::end(kFoldings), c,
                                       [](const Folding& f, char32_t value) { return f.from < value; });
     return (it != std::end(kFoldings) && it->from == c) ? it->to : c;
@@ -102,8 +140,16 @@ std::string FoldCase(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
         if (b < 0x80) {
-            out += (b >= 'A' && b <= 'Z') ? static_cast<char>(b + 0x20) : static_cast<char>(b);
-            ++i;
+            // Names are mostly ASCII: a run of it is folded in one go, not byte by byte
+            // through the string's growth check.
+            std::size_t end = i + 1;
+            while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80)
+                ++end;
+            const std::size_t at = out.size();
+            out.resize(at + (end - i));
+            char* to = out.data() + at;
+            for (; i < end; ++i)
+                *to++ = FoldAscii(static_cast<unsigned char>(utf8[i]));
             continue;
         }
         char32_t c = 0;
@@ -119,9 +165,34 @@ std::string FoldCase(std::string_view utf8)
     return out;
 }
 
+bool FoldedEquals(std::string_view text, std::string_view folded)
+{
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        char32_t c = 0;
+        const std::size_t length = b < 0x80 ? 0 : Decode(text, i, c);
+        if (length == 0) {
+            // ASCII, or a byte that is no text and stays as it is.
+            if (at >= folded.size() || folded[at] != (b < 0x80 ? FoldAscii(b) : static_cast<char>(b)))
+                return false;
+            ++i;
+            ++at;
+            continue;
+        }
+        char bytes[4];
+        const std::size_t n = EncodeUtf8(FoldCodePoint(c), bytes);
+        if (folded.substr(at, n) != std::string_view(bytes, n))
+            return false;
+        i += length;
+        at += n;
+    }
+    return at == folded.size();
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b)
 {
-    return FoldCase(a) == FoldCase(b);
+    return FoldedEquals(a, FoldCase(b));
 }
 
 } // namespace nuvex::platform

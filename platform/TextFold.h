@@ -11,6 +11,8 @@ namespace nuvex::platform {
 
 std::string FoldCase(std::string_view utf8);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// FoldCase(text) == folded, without building the folded text.
+bool FoldedEquals(std::string_view text, std::string_view folded);
 // The simple case folding of one code point (itself when it has none).
 char32_t FoldCodePoint(char32_t c);
 

@@ -50,10 +50,30 @@ TAlarmDecision TWatchPass::Decision() const
     return TAlarmDecision::AllOk;
 }
 
+std::optional<TAlarmDecision> TLastCheck::Repeat(const TCheckInputs& inputs) const
+{
+    if (!inputs.Phonebook || !inputs_ || !(*inputs_ == inputs))
+        return std::nullopt;
+    return decision_;
+}
+
+void TLastCheck::Remember(const TCheckInputs& before, TCheckInputs after, TAlarmDecision decision)
+{
+    if (!after.Phonebook || before.SelectedRow != after.SelectedRow ||
+        before.CurrentRow != after.CurrentRow || before.SelectedCaption != after.SelectedCaption) {
+        inputs_.reset();
+        return;
+    }
+    inputs_ = std::move(after);
+    decision_ = decision;
+}
+
 int TRowSelector::AddRow(const QString& caption, const QString& nameToSelect)
 {
     captions_.push_back(caption);
-    const auto matches = [this](const QString& text) { return FoldName(text) == foldedName_; };
+    const auto matches = [this](const QString& text) {
+        return FoldName(text) == foldedName_;
+    };
     if (nameToSelect != name_ || captions_.size() == 1) {
         name_ = nameToSelect;
         foldedName_ = FoldName(nameToSelect);

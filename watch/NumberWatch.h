@@ -7,7 +7,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace nuvex {
@@ -63,6 +65,8 @@ public:
     const QString& NameToSelect() const { return nameToSelect_; }
     // A change outranks an unregistered entry.
     TAlarmDecision Decision() const;
+    // The store's reading this pass judges by (the same object while the file is unchanged).
+    const std::shared_ptr<const TCheckNumbers>& Numbers() const { return numbers_; }
 
 private:
     std::shared_ptr<const TCheckNumbers> numbers_;
@@ -70,6 +74,40 @@ private:
     QString nameToSelect_;
     bool changeSeen_ = false;
     bool unregisteredSeen_ = false;
+};
+
+// What a check over the whole phonebook was decided from, and its decision. A check whose
+// inputs are all the same (the service's phonebook generation, the store's reading, the
+// selected row and the connected entry) over rows that nobody touched since would bring
+// every row to what it already is: it can take the decision as it was instead.
+struct TCheckInputs
+{
+    std::optional<std::uint64_t> Phonebook;       // nothing: the service cannot tell, never repeated
+    std::shared_ptr<const TCheckNumbers> Numbers; // held, so that its address is not reused
+    const void* SelectedRow = nullptr;
+    const void* CurrentRow = nullptr;
+    QString SelectedCaption;
+    QString ConnName;
+    int Rows = 0;
+
+    bool operator==(const TCheckInputs&) const = default;
+};
+
+class TLastCheck
+{
+public:
+    // The decision of the last full check when it had exactly these inputs.
+    std::optional<TAlarmDecision> Repeat(const TCheckInputs& inputs) const;
+    // A full check that began with `before` ended with `after` and read every entry. Only a
+    // check that left the selection where it was is remembered: the next one would leave
+    // everything as it is.
+    void Remember(const TCheckInputs& before, TCheckInputs after, TAlarmDecision decision);
+    // The rows were changed by something else than a check.
+    void Forget() { inputs_.reset(); }
+
+private:
+    std::optional<TCheckInputs> inputs_;
+    TAlarmDecision decision_ = TAlarmDecision::AllOk;
 };
 
 // Which row is selected while rows are added: the first row whose caption equals the

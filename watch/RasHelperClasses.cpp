@@ -1,6 +1,7 @@
 #include "watch/RasHelperClasses.h"
 
 #include "platform/IniFileAccess.h"
+#include "platform/RasService.h"
 #include "ui/SysText.h"
 #include "watch/EntryNumber.h"
 #include "watch/RasError.h"
@@ -102,6 +103,14 @@ void TRasPhonebook::Refresh()
     // check number: the phonebook and the store are looked at on disk once per refresh,
     // not once per entry. Nothing in this span waits for another program's change.
     const platform::IniReadSpan oneLookPerFile;
+    // Asked before the enumeration: a change after this point shows as a new generation
+    // at the next refresh.
+    const auto generation = ras::PhonebookGeneration();
+    if (generation && generation == generation_) {
+        DoChange();
+        return;
+    }
+    generation_.reset();
     items_.clear();
     const auto names = EnumerateRecords<ras::RASENTRYNAMEA>(
         [](ras::RASENTRYNAMEA* buffer, ras::DWORD* bytes, ras::DWORD* count) {
@@ -111,6 +120,7 @@ void TRasPhonebook::Refresh()
     for (const auto& record : names)
         items_.push_back(std::make_unique<TRasPhonebookEntry>(
             *this, FieldText(record.szEntryName, sizeof record.szEntryName)));
+    generation_ = generation;
     DoChange();
 }
 

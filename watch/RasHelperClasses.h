@@ -8,8 +8,10 @@
 
 #include <QString>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace nuvex {
@@ -89,12 +91,19 @@ public:
     explicit TRasPhonebook(TNoInitialRefresh) {}
     int Count() const override { return static_cast<int>(items_.size()); }
     TRasPhonebookEntry& Items(int index) { return *items_.at(static_cast<std::size_t>(index)); }
+    // Enumerates again unless the service says that its phonebook is the one enumerated
+    // last time (then the items stay as they are); fires OnChange either way.
     void Refresh() override;
+    // The service's phonebook generation at the last refresh (RasService.h), or nothing
+    // when the service could not tell or the refresh failed: while it stays the same,
+    // every entry reads as it did then.
+    std::optional<std::uint64_t> Generation() const { return generation_; }
 
     QString PhoneBook; // never set: the default phonebook is used
 
 private:
     std::vector<std::unique_ptr<TRasPhonebookEntry>> items_;
+    std::optional<std::uint64_t> generation_;
 };
 
 // How often a refresh asks again for the list when it grew between the service's calls.

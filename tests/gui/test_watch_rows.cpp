@@ -3,9 +3,11 @@
 
 #include "MainWindowFixture.h"
 #include "app/WatchListRows.h"
+#include "platform/RasService.h"
 #include "watch/NumberWatch.h"
 
 #include <QAbstractItemModel>
+#include <atomic>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -13,7 +15,19 @@ namespace standin = platform::rasstandin;
 
 namespace {
 
-using WatchRows = test::MainWindowFixture;
+class WatchRows : public test::MainWindowFixture
+{
+protected:
+    // Two entries in order and one the store does not know.
+    static void TwoInOrderAndOneUnknown()
+    {
+        standin::AddEntry("Internet", {420, "2", "123456"});
+        standin::AddEntry("Práce", {420, "5", "41212121"});
+        standin::AddEntry("Výhra zdarma", {420, "909", "666666"});
+        Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+        Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
+    }
+};
 
 QList<QTreeWidgetItem*> Items(const QTreeWidget& view)
 {
@@ -23,15 +37,187 @@ QList<QTreeWidgetItem*> Items(const QTreeWidget& view)
     return items;
 }
 
+// The emulated machine, counting what is asked of it; without generations when told so,
+// as a service that cannot tell whether its phonebook changed.
+class CountingService final : public platform::ras::RasService
+{
+public:
+    explicit CountingService(bool generations) : generations_(generations) {}
+
+    platform::ras::DWORD EnumEntries(platform::ras::RASENTRYNAMEA* entries, platform::ras::DWORD* cb,
+                                     platform::ras::DWORD* count) override
+    {
+        ++enumerations;
+        return inner_->EnumEntries(entries, cb, count);
+    }
+    platform::ras::DWORD GetEntryProperties(const char* name, platform::ras::RASENTRYA* entry,
+                                            platform::ras::DWORD* cb,
+                                            platform::ras::DWORD* deviceInfoSize) override
+    {
+        ++entryReads;
+        return inner_->GetEntryProperties(name, entry, cb, deviceInfoSize);
+    }
+    platform::ras::DWORD SetEntryProperties(const char* name, const platform::ras::RASENTRYA* entry,
+                                            platform::ras::DWORD cb) override
+    {
+        return inner_->SetEntryProperties(name, entry, cb);
+    }
+    platform::ras::DWORD EnumConnections(platform::ras::RASCONNA* connections, platform::ras::DWORD* cb,
+                                         platform::ras::DWORD* count) override
+    {
+        return inner_->EnumConnections(connections, cb, count);
+    }
+    platform::ras::DWORD GetConnectStatus(platform::ras::HRASCONN connection,
+                                          platform::ras::RASCONNSTATUSA* status) override
+    {
+        return inner_->GetConnectStatus(connection, status);
+    }
+    platform::ras::DWORD HangUp(platform::ras::HRASCONN connection) override
+    {
+        return inner_->HangUp(connection);
+    }
+    std::optional<std::uint32_t> PerfStat(const std::string& name) override { return inner_->PerfStat(name); }
+    std::vector<std::string> PhonebookSources() override { return inner_->PhonebookSources(); }
+    std::vector<std::string> TakeNotices() override { return inner_->TakeNotices(); }
+    std::string Description() override { return inner_->Description(); }
+    std::optional<std::uint64_t> PhonebookGeneration() override
+    {
+        return generations_ ? inner_->PhonebookGeneration() : std::nullopt;
+    }
+
+    static inline std::atomic<int> enumerations = 0;
+    static inline std::atomic<int> entryReads = 0;
+
+private:
+    bool generations_;
+    std::unique_ptr<platform::ras::RasService> inner_ = platform::ras::MakeEmulatedRasService();
+};
+
+class WatchRepeats : public WatchRows
+{
+protected:
+    void UseCountingService(bool generations)
+    {
+        platform::ras::UseServiceForTesting(std::make_unique<CountingService>(generations));
+    }
+    void TearDown() override
+    {
+        WatchRows::TearDown();
+        platform::ras::SelectMachineForTesting(platform::ras::Machine::Emulated);
+    }
+    // What the service was asked during n checks.
+    std::pair<int, int> AskedDuring(int n)
+    {
+        CountingService::enumerations = 0;
+        CountingService::entryReads = 0;
+        for (int i = 0; i < n; ++i)
+            Tick();
+        return {CountingService::enumerations.load(), CountingService::entryReads.load()};
+    }
+};
+
 } // namespace
+
+TEST_F(WatchRepeats, AnUnchangedMachineIsNotAskedAgainAndEveryChangeIsStillSeen)
+{
+    UseCountingService(true);
+    TwoInOrderAndOneUnknown();
+    MakeWindow();
+    Tick();
+    Tick(); // the alarm's selection settles
+    int events = 0;
+    window->Phonebook->OnChange = [this, &events, handler = window->Phonebook->OnChange](TRasBaseList& list) {
+        ++events;
+        handler(list);
+    };
+
+    // Nothing changed: no entry is read, yet the list's event fires and the alarm still
+    // brings the window forward at every check.
+    window->hide();
+    EXPECT_EQ(AskedDuring(3), std::make_pair(0, 0));
+    EXPECT_EQ(events, 3);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(SelectedRow(), 2);
+    EXPECT_EQ(window->RowImage(2), imgUnregistered);
+
+    // The store changes by hand: the check reads every entry again.
+    Authorise(u"Výhra zdarma"_s, u"420-(909)-666666"_s);
+    EXPECT_EQ(AskedDuring(1).second, 3);
+    EXPECT_EQ(window->RowImage(2), imgInOrder);
+    EXPECT_EQ(Cell(2, 2), u"420-(909)-666666"_s);
+    const QStringList log = LogTexts();
+    EXPECT_EQ(log.last().trimmed(), kAllOk);
+    EXPECT_EQ(AskedDuring(2), std::make_pair(0, 0));
+
+    // The phonebook changes: listed and read again.
+    standin::SetEntry("Práce", {420, "906", "123"});
+    EXPECT_EQ(AskedDuring(1), std::make_pair(2, 3)); // the size of the list, then the list
+    EXPECT_EQ(window->RowImage(1), imgChanged);
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_TRUE(window->Vratit->isEnabled());
+
+    // The user picks another row: the check runs in full and keeps the alarm's choice.
+    Tick();
+    ASSERT_EQ(AskedDuring(1), std::make_pair(0, 0));
+    Select(0);
+    EXPECT_EQ(AskedDuring(1).second, 3);
+    EXPECT_EQ(SelectedRow(), 1);
+    Tick();
+    EXPECT_EQ(AskedDuring(1), std::make_pair(0, 0));
+
+    // A connection to an entry in order shows at once.
+    standin::SetEntry("Práce", {420, "5", "41212121"});
+    Tick();
+    window->SetConnName(u"Internet"_s);
+    Tick();
+    EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
+    EXPECT_EQ(window->RowImage(1), imgInOrder);
+}
+
+TEST_F(WatchRepeats, ARowChangedByHandOrByTheUserIsCheckedAgain)
+{
+    UseCountingService(true);
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    standin::AddEntry("Práce", {420, "5", "41212121"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
+    MakeWindow();
+    Tick();
+    Tick();
+    ASSERT_EQ(AskedDuring(1), std::make_pair(0, 0));
+
+    // Rows the check did not make are made again.
+    delete window->ListView->takeTopLevelItem(1);
+    Tick();
+    ASSERT_EQ(window->ListView->topLevelItemCount(), 2);
+    EXPECT_EQ(Cell(1, 0), u"Práce"_s);
+
+    // Without a selection, a row chosen and then left makes the next check run in full.
+    Select(1);
+    EXPECT_EQ(AskedDuring(1).second, 2);
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_EQ(AskedDuring(1).second, 0);
+    window->ListView->clearSelection();
+    window->ListView->setCurrentItem(nullptr);
+    EXPECT_EQ(AskedDuring(1).second, 2);
+    EXPECT_EQ(SelectedRow(), -1);
+}
+
+TEST_F(WatchRepeats, AServiceThatCannotTellIsAskedForEveryEntryAtEveryCheck)
+{
+    UseCountingService(false);
+    standin::AddEntry("Internet", {420, "2", "123456"});
+    standin::AddEntry("Práce", {420, "5", "41212121"});
+    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    MakeWindow();
+    Tick();
+    EXPECT_EQ(AskedDuring(3), std::make_pair(6, 6));
+    EXPECT_EQ(window->RowImage(1), imgUnregistered);
+}
 
 TEST_F(WatchRows, AnIdleCheckKeepsEveryItemAndChangesNothingInTheModel)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
-    standin::AddEntry("Práce", {420, "5", "41212121"});
-    standin::AddEntry("Výhra zdarma", {420, "909", "666666"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
-    Authorise(u"Práce"_s, u"420-(5)-41212121"_s);
+    TwoInOrderAndOneUnknown();
     MakeWindow();
     Tick();
     ASSERT_EQ(Access().ListView()->topLevelItemCount(), 3);

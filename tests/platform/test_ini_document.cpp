@@ -6,6 +6,7 @@
 
 using nuvex::platform::EqualsIgnoreCase;
 using nuvex::platform::FoldCase;
+using nuvex::platform::FoldedEquals;
 using nuvex::platform::IniDocument;
 using nuvex::platform::ProfileError;
 using namespace std::string_literals;
@@ -23,13 +24,14 @@ std::string Set(std::string_view text, std::string_view section, std::string_vie
 
 TEST(TextFold, FoldsEveryScriptByUnicodeSimpleCaseFolding)
 {
-    EXPECT_EQ(FoldCase("Άlfa"), "άlfa");             // Greek with tonos
-    EXPECT_EQ(FoldCase("\u212Aarel"), "karel");      // the Kelvin sign is a K
-    EXPECT_EQ(FoldCase("ΣΊΣΥΦΟΣ"), "σίσυφοσ");       // final sigma folds like sigma
-    EXPECT_EQ(FoldCase("ǅ"), "ǆ");                   // title-case digraph
-    EXPECT_EQ(FoldCase("ՀԱՅ"), "հայ");               // Armenian
-    EXPECT_EQ(FoldCase("\U00010400"), "\U00010428"); // Deseret, four bytes
-    EXPECT_EQ(FoldCase("ẞ"), "ß");                   // simple folding: one letter stays one
+    EXPECT_EQ(FoldCase("Άlfa"), "άlfa");                 // Greek with tonos
+    EXPECT_EQ(FoldCase("\u212Aarel"), "karel");          // the Kelvin sign is a K
+    EXPECT_EQ(FoldCase("ΣΊΣΥΦΟΣ"), "σίσυφοσ");           // final sigma folds like sigma
+    EXPECT_EQ(FoldCase("ǅ"), "ǆ");                       // title-case digraph
+    EXPECT_EQ(FoldCase("ՀԱՅ"), "հայ");                   // Armenian
+    EXPECT_EQ(FoldCase("\u052E\u0531"), "\u052F\u0561"); // the last Cyrillic pair, the first Armenian
+    EXPECT_EQ(FoldCase("\U00010400"), "\U00010428");     // Deseret, four bytes
+    EXPECT_EQ(FoldCase("ẞ"), "ß");                       // simple folding: one letter stays one
     EXPECT_TRUE(EqualsIgnoreCase("ΆLFA", "άlfa"));
     // Bytes that are not UTF-8 are kept and never swallow the letters after them.
     EXPECT_EQ(FoldCase("\xC3(\xE2\x82"
@@ -37,6 +39,38 @@ TEST(TextFold, FoldsEveryScriptByUnicodeSimpleCaseFolding)
               "\xC3(\xE2\x82"
               "a\xF0\x9F\x98");
     EXPECT_EQ(FoldCase("\xC0\xC1\xED\xA0\x80Z"), "\xC0\xC1\xED\xA0\x80z"); // overlong, surrogate
+}
+
+TEST(TextFold, ComparesWithAFoldedNameExactlyAsFoldingWould)
+{
+    // Long ASCII runs, letters whose folding is longer in UTF-8 (U+023A, two bytes, folds
+    // to U+2C65, three), bytes that are no text, and names that are prefixes of each other.
+    const std::string texts[] = {"",
+                                 "A",
+                                 "Připojení č. 12 – PŘEDPLACENÉ",
+                                 "připojení č. 12 – předplacené",
+                                 "připojení č. 1",
+                                 "\u023Aa",
+                                 "\u2C65A",
+                                 "\u2C65",
+                                 "\xC3(\xE2\x82"
+                                 "A\xF0\x9F\x98",
+                                 "\xC3(\xE2\x82"
+                                 "a\xF0\x9F\x98",
+                                 "\xC3(\xE2\x82"
+                                 "a\xF0\x9F",
+                                 std::string(300, 'X') + "Ž",
+                                 std::string(300, 'x') + "ž"};
+    for (const std::string& text : texts)
+        for (const std::string& other : texts) {
+            const std::string folded = FoldCase(other);
+            EXPECT_EQ(FoldedEquals(text, folded), FoldCase(text) == folded) << text << " / " << other;
+            EXPECT_EQ(EqualsIgnoreCase(text, other), FoldCase(text) == folded) << text << " / " << other;
+        }
+    EXPECT_TRUE(FoldedEquals("\u023A", "\u2C65"));
+    EXPECT_FALSE(FoldedEquals("\u023A", "\u023A"));
+    EXPECT_EQ(FoldCase(std::string(300, 'Q') + "Ř" + std::string(300, 'W')),
+              std::string(300, 'q') + "ř" + std::string(300, 'w'));
 }
 
 TEST(TextFold, FoldsEveryCzechLetter)
