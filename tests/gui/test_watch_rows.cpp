@@ -126,7 +126,7 @@ TEST_F(WatchRepeats, AnUnchangedMachineIsNotAskedAgainAndEveryChangeIsStillSeen)
     Tick();
     Tick(); // the alarm's selection settles
     int events = 0;
-    window->Phonebook->OnChange = [this, &events, handler = window->Phonebook->OnChange](TRasBaseList& list) {
+    Access().Phonebook().OnChange = [this, &events, handler = Access().Phonebook().OnChange](TRasBaseList& list) {
         ++events;
         handler(list);
     };
@@ -154,7 +154,7 @@ TEST_F(WatchRepeats, AnUnchangedMachineIsNotAskedAgainAndEveryChangeIsStillSeen)
     EXPECT_EQ(AskedDuring(1), std::make_pair(2, 3)); // the size of the list, then the list
     EXPECT_EQ(window->RowImage(1), imgChanged);
     EXPECT_EQ(SelectedRow(), 1);
-    EXPECT_TRUE(window->Vratit->isEnabled());
+    EXPECT_TRUE(Access().Vratit()->isEnabled());
 
     // The user picks another row: the check runs in full and keeps the alarm's choice.
     Tick();
@@ -168,7 +168,7 @@ TEST_F(WatchRepeats, AnUnchangedMachineIsNotAskedAgainAndEveryChangeIsStillSeen)
     // A connection to an entry in order shows at once.
     standin::SetEntry("Práce", {420, "5", "41212121"});
     Tick();
-    window->SetConnName(u"Internet"_s);
+    Access().SetSession({0, 0, u"Internet"_s});
     Tick();
     EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
     EXPECT_EQ(window->RowImage(1), imgInOrder);
@@ -187,9 +187,9 @@ TEST_F(WatchRepeats, ARowChangedByHandOrByTheUserIsCheckedAgain)
     ASSERT_EQ(AskedDuring(1), std::make_pair(0, 0));
 
     // Rows the check did not make are made again.
-    delete window->ListView->takeTopLevelItem(1);
+    delete Access().ListView()->takeTopLevelItem(1);
     Tick();
-    ASSERT_EQ(window->ListView->topLevelItemCount(), 2);
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 2);
     EXPECT_EQ(Cell(1, 0), u"Práce"_s);
 
     // Without a selection, a row chosen and then left makes the next check run in full.
@@ -197,8 +197,8 @@ TEST_F(WatchRepeats, ARowChangedByHandOrByTheUserIsCheckedAgain)
     EXPECT_EQ(AskedDuring(1).second, 2);
     EXPECT_EQ(SelectedRow(), 1);
     EXPECT_EQ(AskedDuring(1).second, 0);
-    window->ListView->clearSelection();
-    window->ListView->setCurrentItem(nullptr);
+    Access().ListView()->clearSelection();
+    Access().ListView()->setCurrentItem(nullptr);
     EXPECT_EQ(AskedDuring(1).second, 2);
     EXPECT_EQ(SelectedRow(), -1);
 }
