@@ -84,8 +84,9 @@ mkdir -p "$NUVEX_SYSTEM_ROOT/windows" "$NUVEX_SYSTEM_ROOT/home" "$work/program"
 "$build/bin/nuvex-ras" add "Internet" "420-(2)-123456" >/dev/null || fail "nuvex-ras failed"
 printf '[Internet]\r\nTn=420-(2)-123456\r\n' >"$NUVEX_SYSTEM_ROOT/windows/Nuvex.val"
 version=$(sed -n 's/^project(Nuvex VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"Installed"=dword:00000001\r\n"ShowNews"=dword:00000000\r\n"LastWhatsNew"="%s"\r\n' \
-    "$version" >"$NUVEX_SYSTEM_ROOT/home/user.reg"
+# The shared options of an earlier start, but hidden at start (the default).
+sed -e '/"AppHideAfterStart"/d' -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/tools/seeded-options.reg" \
+    >"$NUVEX_SYSTEM_ROOT/home/user.reg"
 cp "$build/bin/nuvex" "$work/program/"
 
 "$work/program/nuvex" 2>"$work/nuvex.log" &

@@ -1,4 +1,5 @@
 #include "platform/SystemPaths.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 #include "ui/IniFile.h"
 #include "watch/CheckNumberStore.h"
@@ -19,8 +20,7 @@ QString StorePath()
 
 QByteArray ReadStoreBytes()
 {
-    QFile file(StorePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return test::ReadBytes(StorePath());
 }
 
 void WriteStoreBytes(const QByteArray& bytes)
