@@ -391,7 +391,7 @@ void IniDocument::TerminateLine(std::size_t index)
 
 void IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value)
 {
-    ValidateWrite(section, key, value);
+    CheckWrite(section, key, value);
     const std::string encoded = EncodeValue(value);
 
     const Section* found = FindSection(section);
@@ -488,6 +488,19 @@ void IniDocument::ValidateWrite(std::string_view section, std::string_view key, 
         throw ProfileError("Hodnota nesmí obsahovat konec řádku");
     if (HasNul(value))
         throw ProfileError("Hodnota nesmí obsahovat nulový znak");
+}
+
+void IniDocument::CheckWrite(std::string_view section, std::string_view key, std::string_view value) const
+{
+    ValidateWrite(section, key, value);
+    if (encoding_ != Encoding::Utf16Le)
+        return;
+    for (const std::string_view text : {section, key, value}) {
+        std::string units;
+        AppendUtf16(text, units);
+        if (FromUtf16(units) != text)
+            throw ProfileError("Do souboru v UTF-16 nelze zapsat text, který není platné UTF-8");
+    }
 }
 
 std::string IniDocument::EncodeValue(std::string_view value)
