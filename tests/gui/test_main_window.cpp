@@ -2,6 +2,7 @@
 #include "app/TrayMenu.h"
 #include "news/Dm_ic.h"
 #include "status/SessionLog.h"
+#include "support/FileBytes.h"
 #include "ui/HelpEngine.h"
 #include "ui/IniFile.h"
 #include "ui/ShellOpen.h"
@@ -280,11 +281,8 @@ TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
     Options->WriteBool(u"ShowNews"_s, false);
     Options->WriteString(u"LastWhatsNew"_s, u"2.0.0.1"_s);
     MakeWindow(); // (its creation closes any open session: that writes the stamps)
-    const QByteArray before = [] {
-        QFile file(
-            QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QByteArray before = test::ReadBytes(
+        std::filesystem::path(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
     ASSERT_FALSE(window->News.isEmpty());
     QString shown;
     auto answer = std::make_shared<std::function<void()>>();
