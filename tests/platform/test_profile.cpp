@@ -21,9 +21,10 @@ using namespace nuvex::platform;
 namespace {
 
 // Runs `work` in a child process; true when it exited with status 0.
-using nuvex::test::ReadPlainBytes;
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
+
+using nuvex::test::ReadPlainBytes;
 using nuvex::test::WritePlainBytes;
 
 } // namespace

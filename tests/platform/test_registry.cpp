@@ -38,9 +38,10 @@ mode_t ModeOf(const fs::path& path)
 }
 
 // Runs `work` in a child process, which reports its result through the exit status.
-using nuvex::test::ReadPlainBytes;
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
+
+using nuvex::test::ReadPlainBytes;
 using nuvex::test::WritePlainBytes;
 
 } // namespace
