@@ -84,8 +84,10 @@ public:
     // Watches the hang-up the guard started (every 100 ms while one is awaited).
     void HangUpPollTimer();
     // How long a hang-up is awaited before it is reported, and how often it is tried again
-    // afterwards.
-    void SetHangUpLimits(std::chrono::milliseconds waitLimit, std::chrono::milliseconds retryInterval);
+    // afterwards, by the given clock.
+    void SetHangUpLimits(
+        std::chrono::milliseconds waitLimit, std::chrono::milliseconds retryInterval,
+        TPendingHangUps::TNow now = [] { return TPendingHangUps::Clock::now(); });
 
     // True once the quit was confirmed: a start-up still under way ends there.
     bool QuitRequested() const { return closeAllowed_; }

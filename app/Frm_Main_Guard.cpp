@@ -25,7 +25,7 @@ void TFrmNuvex::ConnectionsChange(TRasBaseList&)
     for (const QString& name : hangUps_.Gone(listed))
         AddLogLine(QStringLiteral("Spojení „%1“ bylo nakonec zavěšeno.").arg(name));
 
-    const auto now = TPendingHangUps::Clock::now();
+    const auto now = hangUps_.Now();
     for (int i = 0; i < Connections->Count(); ++i) {
         TRasConnectionItem& connection = Connections->Items(i);
         if (AlarmRaised) {
@@ -63,7 +63,7 @@ void TFrmNuvex::HangUpPollTimer()
     }
     const QString name = awaited->Name;
     const bool gone = TRasConnectionItem::IsGone(awaited->Handle);
-    switch (hangUps_.Poll(gone, TPendingHangUps::Clock::now())) {
+    switch (hangUps_.Poll(gone, hangUps_.Now())) {
     case TPendingHangUps::TPoll::Waiting:
         if (!HangUpPoll->isActive())
             HangUpPoll->start();
@@ -89,9 +89,10 @@ void TFrmNuvex::HangUpPollTimer()
     RefreshConnections();
 }
 
-void TFrmNuvex::SetHangUpLimits(std::chrono::milliseconds waitLimit, std::chrono::milliseconds retryInterval)
+void TFrmNuvex::SetHangUpLimits(std::chrono::milliseconds waitLimit, std::chrono::milliseconds retryInterval,
+                                TPendingHangUps::TNow now)
 {
-    hangUps_ = TPendingHangUps(waitLimit, retryInterval);
+    hangUps_ = TPendingHangUps(waitLimit, retryInterval, std::move(now));
 }
 
 void TFrmNuvex::WriteSessionLog()

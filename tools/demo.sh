@@ -30,8 +30,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     if [ ! -e "$NUVEX_SYSTEM_ROOT/home/user.reg" ]; then
         mkdir -p "$NUVEX_SYSTEM_ROOT/home"
         version=$(sed -n 's/^project(Nuvex VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-        printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"Installed"=dword:00000001\r\n"ShowNews"=dword:00000000\r\n"AppHideAfterStart"=dword:00000001\r\n"LastWhatsNew"="%s"\r\n' \
-            "$version" > "$NUVEX_SYSTEM_ROOT/home/user.reg"
+        sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/tools/seeded-options.reg" \
+            >"$NUVEX_SYSTEM_ROOT/home/user.reg"
     fi
 fi
 echo "Demo stroj: $NUVEX_SYSTEM_ROOT  (zkuste: NUVEX_SYSTEM_ROOT=$NUVEX_SYSTEM_ROOT $ras list)" >&2

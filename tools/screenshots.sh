@@ -52,8 +52,8 @@ mkdir -p "$NUVEX_SYSTEM_ROOT/windows" "$NUVEX_SYSTEM_ROOT/home" "$work/program"
 "$ras" add "Výhra zdarma" "420-(909)-666666" >/dev/null
 printf '[Internet]\r\nTn=420-(2)-123456\r\n[Práce]\r\nTn=420-(5)-41212121\r\n' > "$NUVEX_SYSTEM_ROOT/windows/Nuvex.val"
 version=$(sed -n 's/^project(Nuvex VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"Installed"=dword:00000001\r\n"ShowNews"=dword:00000000\r\n"AppHideAfterStart"=dword:00000001\r\n"LastWhatsNew"="%s"\r\n' \
-    "$version" > "$NUVEX_SYSTEM_ROOT/home/user.reg"
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/tools/seeded-options.reg" \
+    >"$NUVEX_SYSTEM_ROOT/home/user.reg"
 cp "$build/bin/nuvex" "$build/bin/Nuvex.hlp" "$work/program/"
 
 "$work/program/nuvex" 2>"$work/nuvex.log" & pids+=($!)

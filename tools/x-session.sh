@@ -82,17 +82,18 @@ start_x_session() {
 }
 
 # seed_machine [option line...]: an emulated machine with one entry in order, and the
-# options of an earlier start of this version (no news window) plus the given lines.
+# options of an earlier start of this version (tools/seeded-options.reg: no news window),
+# hidden at start (the default) unless the given lines say otherwise.
 seed_machine() {
-    local version line options=""
+    local version line
     export NUVEX_SYSTEM_ROOT=$work/machine
     mkdir -p "$NUVEX_SYSTEM_ROOT/windows" "$NUVEX_SYSTEM_ROOT/home" "$work/program"
     "$build/bin/nuvex-ras" add "Internet" "420-(2)-123456" >/dev/null || fail "nuvex-ras failed"
     printf '[Internet]\r\nTn=420-(2)-123456\r\n' >"$NUVEX_SYSTEM_ROOT/windows/Nuvex.val"
     version=$(sed -n 's/^project(Nuvex VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-    for line in "$@"; do options+="$line"$'\r\n'; done
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"Installed"=dword:00000001\r\n"ShowNews"=dword:00000000\r\n"LastWhatsNew"="%s"\r\n%s' \
-        "$version" "$options" >"$NUVEX_SYSTEM_ROOT/home/user.reg"
+    sed -e '/"AppHideAfterStart"/d' -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/tools/seeded-options.reg" \
+        >"$NUVEX_SYSTEM_ROOT/home/user.reg"
+    for line in "$@"; do printf '%s\r\n' "$line" >>"$NUVEX_SYSTEM_ROOT/home/user.reg"; done
     cp "$build/bin/nuvex" "$work/program/"
 }
 

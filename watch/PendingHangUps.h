@@ -4,12 +4,14 @@
 // connection at a time, in the list's order, and waits for it without blocking: the window
 // and the watch go on meanwhile. A connection that outlasts the wait limit is reported
 // once, set aside (so that it does not hold up the others) and tried again at a calm pace;
-// when it finally leaves the list, that is said once more.
+// when it finally leaves the list, that is said once more. The time comes from a clock
+// given at construction (the steady clock unless a test drives its own).
 
 #include "platform/Ras.h"
 
 #include <QStringList>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,10 +21,16 @@ class TPendingHangUps
 {
 public:
     using Clock = std::chrono::steady_clock;
+    using TNow = std::function<Clock::time_point()>;
 
-    TPendingHangUps(std::chrono::milliseconds waitLimit, std::chrono::milliseconds retryInterval)
-        : waitLimit_(waitLimit), retryInterval_(retryInterval)
+    TPendingHangUps(
+        std::chrono::milliseconds waitLimit, std::chrono::milliseconds retryInterval,
+        TNow now = [] { return Clock::now(); })
+        : waitLimit_(waitLimit), retryInterval_(retryInterval), now_(std::move(now))
     {}
+
+    // The time by this object's clock, for the calls below.
+    Clock::time_point Now() const { return now_(); }
 
     struct TLine
     {
@@ -57,6 +65,7 @@ public:
 private:
     std::chrono::milliseconds waitLimit_;
     std::chrono::milliseconds retryInterval_;
+    TNow now_;
     std::optional<TLine> awaited_;
     std::vector<TLine> failed_;
 };

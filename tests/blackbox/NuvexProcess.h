@@ -3,7 +3,8 @@
 // The real nuvex program run from a test's own folder, with its standard error read line
 // by line, and the nuvex-ras tool.
 
-#include <QDeadlineTimer>
+#include "support/ProcessLines.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -11,27 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace nuvex::test {
-
-// Waits until a new line of the process's standard error contains text; the lines read
-// are consumed into seen, an unfinished one stays in pending.
-inline bool WaitForErrorLine(QProcess& process, QByteArray& pending, QStringList& seen, const QString& text,
-                             int milliseconds)
-{
-    const QDeadlineTimer deadline(milliseconds);
-    for (;;) {
-        pending += process.readAllStandardError();
-        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            const QString line = QString::fromUtf8(pending.left(end));
-            pending.remove(0, end + 1);
-            seen.append(line);
-            if (line.contains(text))
-                return true;
-        }
-        if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
-            return false;
-        process.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
-    }
-}
 
 class NuvexProcess
 {

@@ -106,6 +106,12 @@ protected:
 
     std::string Seen() const { return seen.join(u'\n').toStdString(); }
 
+    // The options file the program keeps on its machine.
+    QString OptionsFile() const
+    {
+        return QString::fromStdString((sandbox.machine() / "home" / "user.reg").string());
+    }
+
     // The month's session log beside the program's copy.
     QString MonthLog() const
     {

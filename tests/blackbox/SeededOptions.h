@@ -2,11 +2,29 @@
 
 // The options file as an earlier start of this version left it, with the news
 // acknowledged, so that no news window waits for a person; the window stays shown at
-// start. Black-box tests write it as home/user.reg below their machine.
+// start. Black-box tests write it as home/user.reg below their machine. Its text is
+// tools/seeded-options.reg, which the demo and screenshot scripts write too.
 
-inline constexpr const char* kSeededOptions = "Windows Registry Editor Version 5.00\r\n\r\n"
-                                              "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                                              "\"Installed\"=dword:00000001\r\n"
-                                              "\"ShowNews\"=dword:00000000\r\n"
-                                              "\"AppHideAfterStart\"=dword:00000001\r\n"
-                                              "\"LastWhatsNew\"=\"" NUVEX_VERSION "\"\r\n";
+#include "support/FileBytes.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdio>
+#include <cstdlib>
+
+namespace nuvex::test {
+
+// The shared text with this build's version, in the registry file's CR LF lines.
+inline QByteArray ReadSeededOptions()
+{
+    QByteArray text = ReadBytes(QString::fromUtf8(NUVEX_SEEDED_OPTIONS));
+    if (!text.contains("@VERSION@")) {
+        std::fprintf(stderr, "%s: not the seeded options\n", NUVEX_SEEDED_OPTIONS);
+        std::abort();
+    }
+    return text.replace("@VERSION@", NUVEX_VERSION).replace("\n", "\r\n");
+}
+
+} // namespace nuvex::test
+
+inline const QByteArray kSeededOptions = nuvex::test::ReadSeededOptions();

@@ -3,13 +3,16 @@
 // link. Only what the programs print and write is looked at.
 
 #include "NuvexProcess.h"
+#include "SeededOptions.h"
+#include "SessionStamps.h"
+#include "support/FileEvents.h"
 #include "support/HostRoot.h"
+#include "support/WaitUntil.h"
 
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -31,7 +34,7 @@ class HostMachine : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (nuvex::test::ReadText("/etc/chatscripts/pap").empty())
+        if (nuvex::test::ReadPlainBytes("/etc/chatscripts/pap").empty())
             GTEST_SKIP() << "Debian's ppp package is not installed (tools/install-deps.sh installs it)";
         // Debian's provider peer over its pap script, its number after -T.
         ASSERT_TRUE(root.CopyDebian("/etc/ppp/peers/provider", "-T ********", "-T 0212345678"));
@@ -49,16 +52,17 @@ protected:
     std::filesystem::path DataDir() const { return sandbox.dir() / "home/.local/share/nuvex"; }
     std::filesystem::path ConfigDir() const { return sandbox.dir() / "home/.config/nuvex"; }
 
-    void Trust(const std::string& store) const { nuvex::test::WriteText(DataDir() / "Nuvex.val", store); }
+    void Trust(const std::string& store) const
+    {
+        nuvex::test::WritePlainBytes(DataDir() / "Nuvex.val", store);
+    }
 
     void SeedOptions() const
     {
-        nuvex::test::WriteText(ConfigDir() / "user.reg",
-                               "Windows Registry Editor Version 5.00\r\n\r\n"
-                               "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                               "\"Installed\"=dword:00000001\r\n\"ShowNews\"=dword:00000000\r\n"
-                               "\"AppHideAfterStart\"=dword:00000001\r\n\"HostTrustAsked\"=dword:00000001\r\n"
-                               "\"LastWhatsNew\"=\"" NUVEX_VERSION "\"\r\n");
+        // This computer's guard has also asked once whether to trust its numbers.
+        nuvex::test::WritePlainBytes(
+            ConfigDir() / "user.reg",
+            QByteArray(kSeededOptions + "\"HostTrustAsked\"=dword:00000001\r\n").toStdString());
     }
 
     static QProcessEnvironment Environment()
@@ -88,6 +92,8 @@ protected:
         nuvex.Start(sandbox.dir() / "program");
         ASSERT_TRUE(nuvex.WaitForLine(u"Aplikace hlídá."_s, 10000)) << nuvex.Seen();
     }
+
+    QString OptionsFile() const { return QString::fromStdString((ConfigDir() / "user.reg").string()); }
 
     QString MonthLog() const
     {
@@ -143,15 +149,22 @@ TEST_F(HostMachine, ASessionEndedByPppdEndingIsLoggedWithItsBytesAndSpeed)
     root.Write("sys/class/net/ppp3/statistics/rx_bytes", "1000\n");
     StartNuvex();
     ASSERT_TRUE(nuvex.WaitForLine(u":Vše OK."_s, 5000)) << nuvex.Seen();
-    QThread::msleep(1500); // seen connected: the session starts with the counter at 1000
+    // Seen connected: the session starts with the counter at 1000, and that tick is over.
+    ASSERT_TRUE(nuvex::test::WaitForConnectedTicks(OptionsFile(), 2, 10000));
     root.Write("sys/class/net/ppp3/statistics/rx_bytes", "124456\n");
-    QThread::msleep(1500); // and is extended
+    // And is extended: a tick writes its end stamp, reads the link's speed from its peer
+    // file, then checks the peer files. The link ends after that tick's work, between two
+    // ticks; ended while a tick looks at it, it could be seen up without its speed.
+    nuvex::test::FileEvents events({ConfigDir(), root / "etc/ppp/peers"});
+    ASSERT_TRUE(events.WaitFor({{ConfigDir(), "user.reg", IN_MOVED_TO},
+                                {root / "etc/ppp/peers", "isp", IN_OPEN},
+                                {root / "etc/ppp/peers", "isp", IN_OPEN}},
+                               std::chrono::seconds(10)));
 
     ::kill(static_cast<pid_t>(pppd.processId()), SIGTERM); // poff
     ASSERT_TRUE(pppd.waitForFinished(3000));
-    QDeadlineTimer deadline(10000); // the next tick, on a busy machine
-    while (!QFile::exists(MonthLog()) && !deadline.hasExpired())
-        QThread::msleep(100);
+    // The next tick, on a busy machine.
+    nuvex::test::WaitUntil([&] { return QFile::exists(MonthLog()); }, std::chrono::seconds(10));
     QFile file(MonthLog());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << MonthLog().toStdString();
     const QList<QByteArray> lines = file.readAll().split('\n');
@@ -230,8 +243,9 @@ TEST_F(DetectionLatency, TheWarningFollowsAChangeWellBeforeTheNextTickOnTheEmula
     auto environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     const auto machine = sandbox.machine();
-    nuvex::test::WriteText(machine / "windows/Nuvex.val", "[Internet]\r\nTn=420-(2)-123456\r\n");
-    nuvex::test::WriteText(machine / "home/user.reg", nuvex::test::ReadText(ConfigDir() / "user.reg"));
+    nuvex::test::WritePlainBytes(machine / "windows/Nuvex.val", "[Internet]\r\nTn=420-(2)-123456\r\n");
+    nuvex::test::WritePlainBytes(machine / "home/user.reg",
+                                 nuvex::test::ReadPlainBytes(ConfigDir() / "user.reg"));
     nuvex::test::NuvexProcess emulated(environment);
     ASSERT_EQ(emulated.Ras({u"add"_s, u"Internet"_s, u"420-(2)-123456"_s}), 0);
     emulated.Start(sandbox.dir() / "program");

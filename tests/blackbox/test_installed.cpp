@@ -8,22 +8,24 @@
 // (setpriv), since root may write into any folder.
 
 #include "SeededOptions.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
+#include "support/WaitUntil.h"
 
 #include <QDate>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using nuvex::test::WaitUntil;
 
 namespace {
 
@@ -32,24 +34,6 @@ constexpr unsigned kNobody = 65534;
 QString Text(const fs::path& path)
 {
     return QString::fromStdString(path.string());
-}
-
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Polls until the condition holds or the deadline passes.
-template <typename Condition> bool WaitFor(Condition condition, int milliseconds)
-{
-    const QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
 }
 
 class InstalledProgram : public ::testing::Test
@@ -205,9 +189,9 @@ TEST_F(InstalledProgram, TheFirstStartSwitchesAutostartOnForThisProgram)
     const QString program = ProgramFile();
     const QString entry = Text(sandbox.dir() / "home/.config/autostart/nuvex.desktop");
     Start(program);
-    ASSERT_TRUE(WaitFor([&] { return QFile::exists(entry); }, 10000));
-    EXPECT_TRUE(Contents(entry).contains("\nExec=" + program.toUtf8() + '\n'))
-        << Contents(entry).toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(entry); }, 10s));
+    EXPECT_TRUE(nuvex::test::ReadBytes(entry).contains(QByteArray("\nExec=" + program.toUtf8() + '\n')))
+        << nuvex::test::ReadBytes(entry).toStdString();
 
     // Switched off by the user: the next start leaves it off.
     process.terminate();
@@ -215,13 +199,13 @@ TEST_F(InstalledProgram, TheFirstStartSwitchesAutostartOnForThisProgram)
     ASSERT_TRUE(QFile::remove(entry));
     Start(program);
     // The watch's first line comes after the autostart step.
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(WaitUntil(
         [&] {
             process.waitForReadyRead(50);
             seen += process.readAllStandardError();
             return seen.contains("Aplikace hlídá.");
         },
-        10000))
+        10s))
         << seen.toStdString();
     EXPECT_FALSE(QFile::exists(entry));
 }
@@ -232,33 +216,33 @@ TEST_F(InstalledProgram, AProgramFolderTheUserMayNotWriteKeepsTheSessionLogInThe
     MakeProgramFolderReadOnly(program);
     Start(program);
     const QString options = Text(sandbox.machine() / "home/user.reg");
-    ASSERT_TRUE(WaitFor([&] { return Contents(options).contains("AutoStartOffered"); }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return nuvex::test::ReadBytes(options).contains("AutoStartOffered"); }, 10s))
         << program.toStdString();
     Ras({u"recv"_s, u"1000"_s});
     Ras({u"dial"_s, u"Internet"_s});
     // A session is logged once the program has seen the connection on two ticks: its
     // end stamp has moved past its start.
     const auto stamp = [&](const QByteArray& name) {
-        for (const QByteArray& line : Contents(options).split('\n'))
-            if (line.startsWith('"' + name + "\"="))
+        for (const QByteArray& line : nuvex::test::ReadBytes(options).split('\n'))
+            if (line.startsWith(QByteArray('"' + name + "\"=")))
                 return line.trimmed();
         return QByteArray();
     };
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(WaitUntil(
         [&] {
             const QByteArray start = stamp("StartSession");
             const QByteArray end = stamp("EndSession");
             return !start.isEmpty() && !end.isEmpty() &&
                    start.mid(start.indexOf('=')) != end.mid(end.indexOf('='));
         },
-        10000))
+        10s))
         << process.readAllStandardError().toStdString();
     Ras({u"recv"_s, u"4321"_s});
     Ras({u"drop"_s, u"Internet"_s});
 
     const QString log = XdgDataNuvex() + u'/' + MonthsLogName();
-    ASSERT_TRUE(WaitFor([&] { return Contents(log).contains(",4321,Internet\r\n"); }, 10000))
+    ASSERT_TRUE(WaitUntil([&] { return nuvex::test::ReadBytes(log).contains(",4321,Internet\r\n"); }, 10s))
         << process.readAllStandardError().toStdString();
-    EXPECT_TRUE(Contents(log).startsWith("[SESSION]\r\n"));
+    EXPECT_TRUE(nuvex::test::ReadBytes(log).startsWith("[SESSION]\r\n"));
     EXPECT_FALSE(QFile::exists(QFileInfo(program).absolutePath() + u'/' + MonthsLogName()));
 }

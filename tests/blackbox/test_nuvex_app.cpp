@@ -2,9 +2,13 @@
 // a dialer would change the phonebook. Only what the program prints is looked at.
 
 #include "blackbox/NuvexProgram.h"
+#include "blackbox/SessionStamps.h"
+#include "support/FileBytes.h"
+#include "support/WaitUntil.h"
 
 #include <QDate>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,9 +16,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStringList>
-#include <QThread>
+#include <chrono>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -24,6 +27,11 @@ using namespace Qt::StringLiterals;
 using nuvex::test::kChangeWarning;
 using nuvex::test::kUnregisteredWarning;
 using nuvex::test::NuvexProgram;
+using nuvex::test::ReadBytes;
+using nuvex::test::SessionStamp;
+using nuvex::test::WaitForConnectedTicks;
+using nuvex::test::WaitUntil;
+using namespace std::chrono_literals;
 
 TEST_F(NuvexProgram, WatchesThePhonebookChangedByTheDialUpTool)
 {
@@ -63,17 +71,14 @@ TEST_F(NuvexProgram, LogsADroppedSessionWithItsBytesInTheMonthsFile)
     Ras({u"speed"_s, u"57600"_s});
     Ras({u"recv"_s, u"5000"_s}); // the adapter's counter runs across sessions
     Ras({u"dial"_s, u"Internet"_s});
-    QThread::msleep(1500); // seen connected: the session starts
+    // Seen connected: the session starts, and the tick that started it is over.
+    ASSERT_TRUE(WaitForConnectedTicks(OptionsFile(), 2, 10000));
     Ras({u"recv"_s, u"123456"_s});
-    QThread::msleep(1500); // and extended
+    ASSERT_TRUE(WaitForConnectedTicks(OptionsFile(), 1, 10000)); // and extended
     Ras({u"drop"_s, u"Internet"_s});
 
-    const QDate today = QDate::currentDate();
-    const QString log = QFileInfo(programFile).absolutePath() + u'/' + QString::number(today.year()) +
-                        QString::number(today.month()) + u".txt"_s;
-    QDeadlineTimer deadline(3000);
-    while (!QFile::exists(log) && !deadline.hasExpired())
-        QThread::msleep(100);
+    const QString log = MonthLog();
+    WaitUntil([&] { return QFile::exists(log); }, 10s); // the next tick, on a busy machine
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << log.toStdString();
     const QList<QByteArray> lines = file.readAll().split('\n');
@@ -92,18 +97,16 @@ TEST_F(NuvexProgram, TerminationSignalEndsItCleanlyAndLogsTheOpenSession)
     Ras({u"dial"_s, u"Internet"_s});
     Start();
     ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
-    QThread::msleep(1200); // the session is seen connected at least twice
+    ASSERT_TRUE(WaitForConnectedTicks(OptionsFile(), 2, 10000)); // the session is seen connected twice
     Ras({u"recv"_s, u"700"_s});
-    QThread::msleep(1200);
+    ASSERT_TRUE(WaitForConnectedTicks(OptionsFile(), 1, 10000));
 
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(5000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
 
-    const QDate today = QDate::currentDate();
-    QFile file(QFileInfo(programFile).absolutePath() + u'/' + QString::number(today.year()) +
-               QString::number(today.month()) + u".txt"_s);
+    QFile file(MonthLog());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
     EXPECT_TRUE(text.contains(",700,Internet\r\n")) << text.toStdString();
@@ -115,10 +118,13 @@ TEST_F(NuvexProgram, ASecondCopyEndsAtOnceAndTheFirstRunsOn)
     ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
 
     QProcess second;
-    QDeadlineTimer deadline(2000);
     Start(second);
-    ASSERT_TRUE(second.waitForFinished(2000)) << "the second copy did not end";
-    EXPECT_FALSE(deadline.hasExpired());
+    // "At once": no watch, no window; only its question to the first copy, which waits a
+    // second at the most, stands between its start and its end.
+    QElapsedTimer running;
+    running.start();
+    ASSERT_TRUE(second.waitForFinished(10000)) << "the second copy did not end";
+    EXPECT_LT(running.elapsed(), 5000);
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_FALSE(second.readAllStandardError().contains("Aplikace hlídá."));
@@ -145,26 +151,6 @@ void AddUnreadableEntry(const nuvex::test::Sandbox& sandbox)
     QFile phonebook(QString::fromStdString((sandbox.machine() / "ras" / "rasphone.pbk").string()));
     ASSERT_TRUE(phonebook.open(QIODevice::Append));
     phonebook.write("\r\n[Výhra]\r\nCountryCode=420\r\nAreaCode=12345678901\r\nPhoneNumber=906\r\n");
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A date-time stamp of the options file (REG_BINARY, an 8-byte double); 0 when absent.
-double Stamp(const QByteArray& options, const QByteArray& name)
-{
-    const QRegularExpression value(u"\"%1\"=hex:([0-9a-f,]+)"_s.arg(QString::fromLatin1(name)));
-    const auto match = value.match(QString::fromLatin1(options));
-    if (!match.hasMatch())
-        return 0.0;
-    const QByteArray bytes = QByteArray::fromHex(match.captured(1).remove(u',').toLatin1());
-    double result = 0.0;
-    if (bytes.size() == sizeof result)
-        std::memcpy(&result, bytes.constData(), sizeof result);
-    return result;
 }
 
 double LogDate(QString text)
@@ -223,7 +209,7 @@ TEST_F(NuvexProgram, AnOpenErrorBoxDoesNotStopTheWatchNorTheGuard)
 TEST_F(NuvexProgram, DamagedOptionsAtStartAreReportedLeftAloneAndTheGuardRuns)
 {
     const QString options = QString::fromStdString((sandbox.machine() / "home" / "user.reg").string());
-    const QByteArray seeded = ReadAll(options);
+    const QByteArray seeded = ReadBytes(options);
     const std::vector<QByteArray> damaged{
         QByteArray("\x7f"
                    "ELF garbage\0\x01\x02 not a registry file",
@@ -254,7 +240,7 @@ TEST_F(NuvexProgram, DamagedOptionsAtStartAreReportedLeftAloneAndTheGuardRuns)
         ASSERT_TRUE(program.waitForFinished(5000));
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 0);
-        EXPECT_EQ(ReadAll(options), bytes);
+        EXPECT_EQ(ReadBytes(options), bytes);
     }
 }
 
@@ -276,10 +262,7 @@ TEST_F(NuvexProgram, ALineThatWillNotHangUpHoldsUpNeitherTheWindowNorTheOtherLin
     // machine's file shows when the service was asked to hang up.
     const QString connections =
         QString::fromStdString((sandbox.machine() / "ras" / "connections.ini").string());
-    QDeadlineTimer asked(5000);
-    while (!ReadAll(connections).contains("HangUpAt") && !asked.hasExpired())
-        QThread::msleep(50);
-    ASSERT_TRUE(ReadAll(connections).contains("HangUpAt"));
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(connections).contains("HangUpAt"); }, 5s));
     Ras({u"set"_s, u"Internet"_s, u"420-(2)-123456"_s});
     EXPECT_TRUE(WaitForLine(u":Vše OK."_s, 2000)) << Seen();
 
@@ -310,43 +293,32 @@ TEST_F(NuvexProgram, KilledAtTheFirstConnectedTickItLeavesNoNegativeSession)
     for (int round = 0; round < 4; ++round) {
         Start();
         // Kill the moment the session's start is on disk.
-        QDeadlineTimer deadline(15000);
         double start = 0.0;
-        QByteArray text;
-        while (start == 0.0 && !deadline.hasExpired()) {
-            QFile file(options);
-            if (file.open(QIODevice::ReadOnly))
-                text = file.readAll();
-            start = Stamp(text, "StartSession");
-            if (start == 0.0)
-                QThread::usleep(200);
-        }
+        WaitUntil([&] { return (start = SessionStamp(ReadBytes(options), "StartSession")) != 0.0; }, 15s,
+                  [] { std::this_thread::sleep_for(200us); });
         program.kill();
         ASSERT_TRUE(program.waitForFinished(5000));
         ASSERT_NE(start, 0.0) << "no session started";
         QFile file(options);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        text = file.readAll();
-        EXPECT_GE(Stamp(text, "EndSession"), Stamp(text, "StartSession")) << text.toStdString();
+        const QByteArray text = file.readAll();
+        EXPECT_GE(SessionStamp(text, "EndSession"), SessionStamp(text, "StartSession")) << text.toStdString();
         pending.clear();
     }
     Start(); // logs the session the last kill left open
     ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
     // Its own session, once it has lasted a tick, is logged when it ends.
-    QDeadlineTimer deadline(15000);
-    for (QByteArray text; !deadline.hasExpired(); QThread::msleep(50)) {
-        QFile file(options);
-        if (file.open(QIODevice::ReadOnly))
-            text = file.readAll();
-        if (Stamp(text, "EndSession") > Stamp(text, "StartSession") && Stamp(text, "StartSession") != 0.0)
-            break;
-    }
+    WaitUntil(
+        [&] {
+            const QByteArray text = ReadBytes(options);
+            return SessionStamp(text, "EndSession") > SessionStamp(text, "StartSession") &&
+                   SessionStamp(text, "StartSession") != 0.0;
+        },
+        15s);
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(5000));
 
-    const QDate today = QDate::currentDate();
-    QFile log(QFileInfo(programFile).absolutePath() + u'/' + QString::number(today.year()) +
-              QString::number(today.month()) + u".txt"_s);
+    QFile log(MonthLog());
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     int sessions = 0;
     for (const QByteArray& line : log.readAll().split('\n')) {

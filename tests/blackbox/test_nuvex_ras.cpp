@@ -1,3 +1,4 @@
+#include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 
 #include <fcntl.h>
@@ -12,6 +13,8 @@
 
 extern char** environ;
 
+using nuvex::test::ReadPlainBytes;
+
 namespace {
 
 struct Outcome
@@ -20,14 +23,6 @@ struct Outcome
     std::string out;
     std::string err;
 };
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class NuvexRasTool : public ::testing::Test
 {
@@ -61,8 +56,8 @@ protected:
         int wstatus = 0;
         waitpid(pid, &wstatus, 0);
         outcome.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-        outcome.out = ReadFile(outPath);
-        outcome.err = ReadFile(errPath);
+        outcome.out = ReadPlainBytes(outPath);
+        outcome.err = ReadPlainBytes(errPath);
         return outcome;
     }
 
@@ -91,7 +86,7 @@ TEST_F(NuvexRasTool, PhonebookCommandsAddListSetAndRemove)
     EXPECT_EQ(Ok({"set", "práce", "49-(30)-987"}), "");
     EXPECT_EQ(Ok({"remove", "MOBIL"}), "");
     EXPECT_EQ(Ok({"list"}), "Domů\t420-(2)-123456\nPráce\t49-(30)-987\n");
-    EXPECT_NE(ReadFile(Phonebook()).find("[Práce]"), std::string::npos);
+    EXPECT_NE(ReadPlainBytes(Phonebook()).find("[Práce]"), std::string::npos);
 }
 
 TEST_F(NuvexRasTool, ConnectionsFollowDialDropAndHangUp)
@@ -138,8 +133,8 @@ TEST_F(NuvexRasTool, BadInputIsRefusedWithAMessageAndChangesNothing)
 {
     Ok({"add", "Domů", "420-(2)-123456"});
     Ok({"dial", "Domů"});
-    const std::string phonebook = ReadFile(Phonebook());
-    const std::string connections = ReadFile(sandbox.machine() / "ras" / "connections.ini");
+    const std::string phonebook = ReadPlainBytes(Phonebook());
+    const std::string connections = ReadPlainBytes(sandbox.machine() / "ras" / "connections.ini");
 
     const std::vector<BadInput> cases = {
         {{}, 2},
@@ -192,8 +187,8 @@ TEST_F(NuvexRasTool, BadInputIsRefusedWithAMessageAndChangesNothing)
         EXPECT_NE(outcome.err.find("nuvex-ras: "), std::string::npos) << shown;
         EXPECT_EQ(outcome.out, "") << shown;
     }
-    EXPECT_EQ(ReadFile(Phonebook()), phonebook);
-    EXPECT_EQ(ReadFile(sandbox.machine() / "ras" / "connections.ini"), connections);
+    EXPECT_EQ(ReadPlainBytes(Phonebook()), phonebook);
+    EXPECT_EQ(ReadPlainBytes(sandbox.machine() / "ras" / "connections.ini"), connections);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // are read back afterwards.
 
 #include "blackbox/NuvexProgram.h"
+#include "support/PlainFileBytes.h"
 
 #include <QRegularExpression>
 #include <atomic>
@@ -23,6 +24,7 @@ extern char** environ;
 
 using namespace Qt::StringLiterals;
 using nuvex::test::NuvexProgram;
+using nuvex::test::ReadPlainBytes;
 
 namespace {
 
@@ -61,14 +63,6 @@ bool RunTool(const std::vector<std::string>& args)
     return pid > 0 && Finished(pid);
 }
 
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 std::vector<std::string> Lines(const std::string& bytes)
 {
     std::vector<std::string> lines;
@@ -93,7 +87,7 @@ PhonebookView ReadPhonebook(const std::filesystem::path& path)
     PhonebookView view;
     std::map<std::string, std::map<std::string, std::string>> sections;
     std::string section;
-    for (const std::string& line : Lines(ReadBytes(path))) {
+    for (const std::string& line : Lines(ReadPlainBytes(path))) {
         if (line.empty())
             continue;
         if (line.front() == '[' && line.back() == ']') {
@@ -164,8 +158,9 @@ protected:
             for (const std::string& entry : present)
                 ASSERT_TRUE(view.numbers.count(entry)) << entry << " lost after write " << i;
             if (add) {
-                if (done)
+                if (done) {
                     ASSERT_TRUE(view.numbers.count(name)) << "write " << i;
+                }
                 if (view.numbers.count(name)) {
                     ASSERT_EQ(view.numbers.at(name), number);
                     present.insert(name);
@@ -173,15 +168,18 @@ protected:
             } else {
                 const std::string now = view.numbers.at("Internet");
                 ASSERT_TRUE(now == internet || now == number) << now << " after write " << i;
-                if (done)
+                if (done) {
                     ASSERT_EQ(now, number);
+                }
                 internet = now;
             }
-            if (checkStrays)
+            if (checkStrays) {
                 ASSERT_EQ(Strays(), std::vector<std::string>()) << "after write " << i;
+            }
             // The tool itself reads the phonebook now and then.
-            if (i % 20 == 19)
+            if (i % 20 == 19) {
                 ASSERT_TRUE(RunTool({"list"})) << "after write " << i;
+            }
         }
         EXPECT_GE(completed, 10);
         EXPECT_GE(killed, 10);

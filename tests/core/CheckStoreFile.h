@@ -4,6 +4,7 @@
 // as bytes, and the fixture of the tests of the store and of the watch that reads it.
 
 #include "platform/SystemPaths.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 
 #include <QByteArray>
@@ -22,8 +23,7 @@ inline QString StorePath()
 
 inline QByteArray ReadStoreBytes()
 {
-    QFile file(StorePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return ReadBytes(StorePath());
 }
 
 inline void WriteStoreBytes(const QByteArray& bytes)

@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 
 #include <QFile>
@@ -20,12 +21,6 @@ using namespace Qt::StringLiterals;
 namespace registry = platform::registry;
 
 namespace {
-
-QByteArray FileBytes(const std::string& path)
-{
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void WriteFile(const std::string& path, const QByteArray& bytes)
 {
@@ -49,7 +44,7 @@ std::string MachineFile()
 QStringList ValueLines(const std::string& path)
 {
     QStringList lines;
-    for (const QString& line : QString::fromUtf8(FileBytes(path)).split(QRegularExpression(u"\r?\n"_s)))
+    for (const QString& line : QString::fromUtf8(test::ReadBytes(path)).split(QRegularExpression(u"\r?\n"_s)))
         if (line.startsWith(u'"'))
             lines.append(line);
     return lines;
@@ -85,7 +80,8 @@ TEST_F(OptionsStore, FreshProfileWritesOnlyTheFirstRunFlagAndReadsDefaults)
 {
     TIOptions store = MakeStore();
     EXPECT_EQ(ValueLines(UserFile()), QStringList{u"\"Installed\"=dword:00000001"_s});
-    EXPECT_TRUE(FileBytes(UserFile()).contains("[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]"));
+    EXPECT_TRUE(
+        test::ReadBytes(UserFile()).contains("[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]"));
 
     EXPECT_TRUE(store.HideAtStart());           // hides into the tray at start
     EXPECT_TRUE(store.ConfirmQuit());           // asks before quitting
@@ -115,9 +111,9 @@ TEST_F(OptionsStore, InstalledProfileIsNotWrittenAtConstruction)
                           "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
                           "\"Installed\"=dword:00000001\r\n"
                           "; kept as it is\r\n");
-    const QByteArray before = FileBytes(UserFile());
+    const QByteArray before = test::ReadBytes(UserFile());
     TIOptions store = MakeStore();
-    EXPECT_EQ(FileBytes(UserFile()), before);
+    EXPECT_EQ(test::ReadBytes(UserFile()), before);
 }
 
 TEST_F(OptionsStore, FourTypesRoundTripThroughTheReadableFile)
@@ -422,8 +418,8 @@ TEST_F(OptionsStore, ConstructorWithoutArgumentsUsesTheProgramName)
     TOptions store;
     EXPECT_EQ(store.KeyPath, u"Software\\Quorin Software\\nuvex_core_tests"_s);
     EXPECT_EQ(store.RootKey, registry::Root::CurrentUser);
-    EXPECT_TRUE(
-        FileBytes(UserFile()).contains("[HKEY_CURRENT_USER\\Software\\Quorin Software\\nuvex_core_tests]"));
+    EXPECT_TRUE(test::ReadBytes(UserFile())
+                    .contains("[HKEY_CURRENT_USER\\Software\\Quorin Software\\nuvex_core_tests]"));
 }
 
 TEST_F(OptionsStore, SessionStampsAndTheCachedStatusBarChoice)
@@ -461,13 +457,13 @@ TEST_F(OptionsStore, AWrongTypeAtStartUpIsReportedOnceAndTheDefaultServes)
                           "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
                           "\"Installed\"=\"yes\"\r\n"
                           "\"WhatShowInStatusBar\"=\"2\"\r\n");
-    const QByteArray before = FileBytes(UserFile());
+    const QByteArray before = test::ReadBytes(UserFile());
     const QStringList problems = CreateOptions();
     ASSERT_TRUE(Options);
     EXPECT_EQ(problems.size(), 2);
     EXPECT_TRUE(problems.join(u'\n').contains(u"WhatShowInStatusBar"_s));
     EXPECT_EQ(GetWhatShow(), 0);
-    EXPECT_EQ(FileBytes(UserFile()), before); // the person's file is not overwritten
+    EXPECT_EQ(test::ReadBytes(UserFile()), before); // the person's file is not overwritten
     EXPECT_TRUE(Options->ConfirmQuit());
     DestroyOptions();
 }
@@ -477,7 +473,7 @@ TEST_F(OptionsStore, ADamagedFileIsReportedAndKept)
     WriteFile(UserFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
                           "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
                           "\"Installed\"=dword:0000000z\r\n");
-    const QByteArray before = FileBytes(UserFile());
+    const QByteArray before = test::ReadBytes(UserFile());
     try {
         TIOptions store = MakeStore();
         FAIL() << "a damaged file must not read as empty";
@@ -485,7 +481,7 @@ TEST_F(OptionsStore, ADamagedFileIsReportedAndKept)
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QString::fromStdString(UserFile())))
             << error.what();
     }
-    EXPECT_EQ(FileBytes(UserFile()), before);
+    EXPECT_EQ(test::ReadBytes(UserFile()), before);
 }
 
 TEST_F(OptionsStore, MachineWideKeyIsChosenWhenItExistsAndIsWritable)

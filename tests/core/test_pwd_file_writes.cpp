@@ -2,6 +2,7 @@
 // file is refused naming it, a symbolic link is followed and kept.
 
 #include "passwords/PwdRecords.h"
+#include "support/FileBytes.h"
 #include "support/Sandbox.h"
 
 #include <QFile>
@@ -20,12 +21,6 @@ TPwdRecords OneRecord(char letter)
     record.Nazev.Length = 1;
     record.Nazev.Chars[0] = static_cast<uchar>(letter);
     return {record};
-}
-
-QByteArray Bytes(const fs::path& path)
-{
-    QFile file(QString::fromStdString(path.string()));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -48,7 +43,7 @@ TEST(PwdFileWrites, AReadOnlyFileIsRefusedAndALinkKept)
     EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 
     fs::permissions(real, fs::perms::owner_read);
-    const QByteArray before = Bytes(real);
+    const QByteArray before = test::ReadBytes(real);
     try {
         SaveRecords(OneRecord('c'), QString::fromStdString(link.string()));
         ADD_FAILURE() << "a read-only password file was replaced";
@@ -56,7 +51,7 @@ TEST(PwdFileWrites, AReadOnlyFileIsRefusedAndALinkKept)
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QString::fromStdString(link.string())))
             << error.what();
     }
-    EXPECT_EQ(Bytes(real), before);
+    EXPECT_EQ(test::ReadBytes(real), before);
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(real.parent_path()))
         ++files;

@@ -10,10 +10,10 @@
 #include "support/FrmNuvexTestAccess.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Sandbox.h"
+#include "support/WaitUntil.h"
 #include "ui/AppDir.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
@@ -77,14 +77,8 @@ protected:
     // Runs the event loop (timers, an awaited hang-up) until done() or the deadline.
     static bool WaitFor(const std::function<bool()>& done, int milliseconds)
     {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done()) {
-            if (waited.elapsed() > milliseconds)
-                return false;
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
+        return WaitUntil(done, std::chrono::milliseconds(milliseconds),
+                         [] { QApplication::processEvents(QEventLoop::AllEvents, 20); });
     }
     void MakeWindow() { window = std::make_unique<TFrmNuvex>(); }
     TFrmNuvexTestAccess Access() const { return TFrmNuvexTestAccess(*window); }

@@ -2,6 +2,7 @@
 #include "app/TrayMenu.h"
 #include "news/Dm_ic.h"
 #include "status/SessionLog.h"
+#include "support/FileBytes.h"
 #include "ui/HelpEngine.h"
 #include "ui/IniFile.h"
 #include "ui/ShellOpen.h"
@@ -280,11 +281,8 @@ TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
     Options->SetNewsPending(false);
     Options->SetLastNewsVersion(u"2.0.0.1"_s);
     MakeWindow(); // (its creation closes any open session: that writes the stamps)
-    const QByteArray before = [] {
-        QFile file(
-            QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QByteArray before = test::ReadBytes(
+        std::filesystem::path(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
     ASSERT_FALSE(Access().News().isEmpty());
     QString shown;
     auto answer = std::make_shared<std::function<void()>>();
@@ -377,13 +375,13 @@ TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
             << name << " in " << closed.join(u',').toStdString();
     EXPECT_TRUE(window->isVisible());
 
-    // The watch still ticks.
+    // The watch still ticks: two more of its ticks run.
     const int linesBefore = static_cast<int>(LogTexts().size());
-    QTimer::singleShot(1300, QCoreApplication::instance(), [] {});
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 1300)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    int ticks = 0;
+    const QMetaObject::Connection counter =
+        QObject::connect(Access().Timer1(), &QTimer::timeout, window.get(), [&ticks] { ++ticks; });
+    EXPECT_TRUE(WaitFor([&ticks] { return ticks >= 2; }, 10000)) << ticks << " ticks";
+    QObject::disconnect(counter);
     EXPECT_TRUE(Access().Timer1()->isActive());
     EXPECT_TRUE(LogTexts().contains(u"Vše OK."_s)) << LogTexts().join(u'\n').toStdString();
     EXPECT_GE(LogTexts().size(), linesBefore);

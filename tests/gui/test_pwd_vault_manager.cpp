@@ -8,6 +8,7 @@
 #include "passwords/Dlg_PwdMh.h"
 #include "passwords/Dlg_PwdRecord.h"
 #include "passwords/PwdListModel.h"
+#include "support/FileBytes.h"
 #include "ui/ContextHelp.h"
 #include "ui/HelpEngine.h"
 #include "ui/qnDialogButtons.h"
@@ -33,11 +34,7 @@ protected:
     {
         return std::make_unique<TVaultKey>(TSecretBytes::FromText(password), PwdFileParams(PwdFile()));
     }
-    static QByteArray Bytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray Bytes(const QString& path) { return test::ReadBytes(path); }
     QString ShowAndReport(const QString& password)
     {
         QString reported;

@@ -2,6 +2,7 @@
 #include "passwords/MasterPassword.h"
 #include "settings/AutoStart.h"
 #include "settings/Dlg_Setup.h"
+#include "support/FileBytes.h"
 #include "ui/Dlg_About.h"
 #include "ui/ShellOpen.h"
 #include "ui/qnDialogButtons.h"
@@ -326,8 +327,7 @@ TEST_F(SettingsDialog, TheAutomaticLoginPasswordStaysInThePerUserFileAndTheDialo
         dialog.done(mrOk);
     }
     const auto bytes = [](const std::string& path) {
-        QFile file(QString::fromStdString(path));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return test::ReadBytes(std::filesystem::path(path));
     };
     EXPECT_FALSE(bytes(machine).contains("Tajn")) << bytes(machine).toStdString();
     EXPECT_TRUE(bytes(user).contains("Tajné heslo"));

@@ -4,6 +4,7 @@
 #include "news/Dlg_Novinky.h"
 #include "news/VersionInfo.h"
 #include "platform/Registry.h"
+#include "support/FileBytes.h"
 #include "watch/NumberWatch.h"
 
 #include <QApplication>
@@ -111,11 +112,7 @@ protected:
     {
         return QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser));
     }
-    static QByteArray FileBytes()
-    {
-        QFile file(OptionsFile());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray FileBytes() { return test::ReadBytes(OptionsFile()); }
     bool Start(const TShowNews& showNews, const QString& lockProblem = QString())
     {
         window->show();

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "support/FileBytes.h"
 #include "ui/IniFile.h"
 #include "watch/NumberWatch.h"
 #include "watch/WatchActions.h"
@@ -39,8 +40,7 @@ protected:
     }
     QByteArray StoreBytes() const
     {
-        QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return test::ReadBytes(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
     }
 };
 

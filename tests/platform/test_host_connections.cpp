@@ -3,6 +3,7 @@
 
 #include "platform/HostConnections.h"
 #include "support/HostRoot.h"
+#include "support/WaitUntil.h"
 
 #include <chrono>
 #include <csignal>
@@ -42,13 +43,7 @@ pid_t Launch(const std::vector<std::string>& argv, bool waitReady = true)
 
 template <typename Condition> bool WaitFor(Condition condition)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return nuvex::test::WaitUntil(condition, std::chrono::seconds(10));
 }
 
 // Ends and reaps a process the test started, whatever the test did.
@@ -107,8 +102,8 @@ TEST(HostConnections, APppdStartedByWvdialIsItsSectionsLinkAndTheHangUpEndsWvdia
     nuvex::test::HostRoot root(sandbox);
     // A stand-in wvdial: a script of that name that runs pppd as its child and waits.
     const auto wvdial = sandbox.dir() / "bin/wvdial";
-    nuvex::test::WriteText(wvdial, std::string("#!/bin/sh\n\"") + NUVEX_STANDIN_PPPD +
-                                       "\" call wvdial --up &\ntrap 'kill $!; exit 0' TERM\nwait\n");
+    nuvex::test::WritePlainBytes(wvdial, std::string("#!/bin/sh\n\"") + NUVEX_STANDIN_PPPD +
+                                             "\" call wvdial --up &\ntrap 'kill $!; exit 0' TERM\nwait\n");
     std::filesystem::permissions(wvdial, std::filesystem::perms(0755));
     const pid_t parent = Launch({wvdial.string(), "--config", "/etc/wvdial.conf", "work"});
     ASSERT_GT(parent, 0);

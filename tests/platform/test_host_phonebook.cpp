@@ -10,7 +10,7 @@
 
 namespace host = nuvex::platform::host;
 using nuvex::test::HostRoot;
-using nuvex::test::ReadText;
+using nuvex::test::ReadPlainBytes;
 using nuvex::test::Replaced;
 
 namespace {
@@ -34,7 +34,7 @@ class HostPhonebook : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (ReadText("/etc/chatscripts/pap").empty())
+        if (ReadPlainBytes("/etc/chatscripts/pap").empty())
             GTEST_SKIP() << "Debian's ppp package is not installed (tools/install-deps.sh installs it)";
     }
 
@@ -136,7 +136,7 @@ TEST_F(HostPhonebook, WvdialDialersWithInheritanceAndTheUsersOwnFile)
     root.Write("etc/wvdial.conf",
                "[Dialer Defaults]\nModem = /dev/ttyUSB0\nBaud = 460800\nPhone = \n"
                "[Dialer work]\nInherits = office\n[Dialer office]\nArea Code = 02\nPhone = 123\n");
-    nuvex::test::WriteText(sandbox.dir() / "home/.wvdialrc", "[Dialer work]\nPhone1 = 456\n");
+    nuvex::test::WritePlainBytes(sandbox.dir() / "home/.wvdialrc", "[Dialer work]\nPhone1 = 456\n");
 
     const auto book = host::ReadPhonebook();
     ASSERT_NE(Find(book, "wvdial work"), nullptr);
@@ -146,7 +146,7 @@ TEST_F(HostPhonebook, WvdialDialersWithInheritanceAndTheUsersOwnFile)
     EXPECT_EQ(Find(book, "wvdial office")->number, "02123");
 
     host::WriteNumber("wvdial work", "02123; 789");
-    EXPECT_EQ(ReadText(sandbox.dir() / "home/.wvdialrc"), "[Dialer work]\nPhone1 = 789\n");
+    EXPECT_EQ(ReadPlainBytes(sandbox.dir() / "home/.wvdialrc"), "[Dialer work]\nPhone1 = 789\n");
     EXPECT_THROW(host::WriteNumber("wvdial work", "0900123"), host::HostError); // area code stays
 }
 

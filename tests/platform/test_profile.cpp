@@ -1,6 +1,7 @@
 #include "platform/IniFileAccess.h"
 #include "platform/Profile.h"
 #include "support/ChildProcess.h"
+#include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 
 #include <algorithm>
@@ -19,21 +20,12 @@ using namespace nuvex::platform;
 
 namespace {
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // Runs `work` in a child process; true when it exited with status 0.
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
+
+using nuvex::test::ReadPlainBytes;
+using nuvex::test::WritePlainBytes;
 
 } // namespace
 
@@ -74,7 +66,7 @@ TEST(Profile, WriteCreatesTheFolderAndReadsBackIgnoringCase)
     WriteProfileString("Nuvex.val", "Připojení", "Číslo", "420 1");
     WriteProfileString("Nuvex.val", "PŘIPOJENÍ", "ČÍSLO", "420 2");
     WriteProfileString("Nuvex.val", "připojení", "Jméno", " jan ");
-    EXPECT_EQ(ReadBytes(sandbox.machine() / "windows" / "Nuvex.val"),
+    EXPECT_EQ(ReadPlainBytes(sandbox.machine() / "windows" / "Nuvex.val"),
               "[Připojení]\r\nČíslo=420 2\r\nJméno=\" jan \"\r\n");
     EXPECT_EQ(ReadProfileString("Nuvex.val", "připojení", "jméno", ""), " jan ");
     EXPECT_EQ(ReadProfileSection("Nuvex.val", "PŘIPOJENÍ"),
@@ -85,11 +77,11 @@ TEST(Profile, WriteKeepsTheRestOfTheFileByteForByte)
 {
     nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
-    WriteBytes(file, "; Nuvex\r\n[Internet]\nTn = 1 \r\n\r\n; next\r[Work]\r\nTn=2");
+    WritePlainBytes(file, "; Nuvex\r\n[Internet]\nTn = 1 \r\n\r\n; next\r[Work]\r\nTn=2");
     WriteProfileString("Nuvex.val", "internet", "TN", "9");
     WriteProfileString("Nuvex.val", "Internet", "User", "jan");
     WriteProfileString("Nuvex.val", "Home", "Tn", "3");
-    EXPECT_EQ(ReadBytes(file),
+    EXPECT_EQ(ReadPlainBytes(file),
               "; Nuvex\r\n[Internet]\nTn=9\r\nUser=jan\r\n\r\n; next\r[Work]\r\nTn=2\r\n[Home]\r\nTn=3\r\n");
     EXPECT_EQ(ReadProfileSectionNames("Nuvex.val"), (std::vector<std::string>{"Internet", "Work", "Home"}));
 }
@@ -98,11 +90,11 @@ TEST(Profile, RefusedWriteLeavesTheFileUnchanged)
 {
     nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
-    WriteBytes(file, "[S]\r\nTn=1\r\n");
+    WritePlainBytes(file, "[S]\r\nTn=1\r\n");
     EXPECT_THROW(WriteProfileString("Nuvex.val", "S", "Tn", "x\r\n[Evil]\r\nTn=1"), ProfileError);
     EXPECT_THROW(WriteProfileString("Nuvex.val", "S", "a=b", "1"), ProfileError);
     EXPECT_THROW(WriteProfileString("Nuvex.val", "S]", "k", "1"), ProfileError);
-    EXPECT_EQ(ReadBytes(file), "[S]\r\nTn=1\r\n");
+    EXPECT_EQ(ReadPlainBytes(file), "[S]\r\nTn=1\r\n");
 
     // Nothing is created for a refused write either.
     EXPECT_THROW(WriteProfileString("New.val", "S", "", "1"), ProfileError);
@@ -114,7 +106,7 @@ TEST(Profile, FailedWriteIsAnErrorAndLeavesNoTemporaryFile)
     nuvex::test::Sandbox sandbox;
     // These fail for root too: a file where a folder must be, a folder where the file must be.
     const fs::path blocker = sandbox.dir() / "blocker";
-    WriteBytes(blocker, "not a folder");
+    WritePlainBytes(blocker, "not a folder");
     const std::string underFile = (blocker / "Nuvex.val").string();
     try {
         WriteProfileString(underFile, "S", "k", "v");
@@ -128,7 +120,7 @@ TEST(Profile, FailedWriteIsAnErrorAndLeavesNoTemporaryFile)
     fs::create_directories(dir / "Nuvex.val");
     EXPECT_THROW(WriteProfileString((dir / "Nuvex.val").string(), "S", "k", "v"), ProfileError);
     const fs::path target = dir / "Target.val";
-    WriteBytes(target, "[S]\r\nk=1\r\n");
+    WritePlainBytes(target, "[S]\r\nk=1\r\n");
     EXPECT_NO_THROW(WriteProfileString(target.string(), "S", "k", "2"));
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -143,7 +135,7 @@ TEST(Profile, WriteKeepsTheFileModeAndGivesNewFilesTheUmaskMode)
     nuvex::test::Sandbox sandbox;
     const mode_t previous = umask(022);
     const fs::path existing = sandbox.dir() / "existing.ini";
-    WriteBytes(existing, "[S]\r\nk=1\r\n");
+    WritePlainBytes(existing, "[S]\r\nk=1\r\n");
     chmod(existing.c_str(), 0640);
     WriteProfileString(existing.string(), "S", "k", "2");
     WriteProfileString((sandbox.dir() / "new.ini").string(), "S", "k", "1");
@@ -195,7 +187,7 @@ TEST(IniCache, UnchangedFileGivesTheSameDocument)
 {
     nuvex::test::Sandbox sandbox;
     const std::string path = (sandbox.dir() / "a.ini").string();
-    WriteBytes(path, "[S]\r\nk=1\r\n");
+    WritePlainBytes(path, "[S]\r\nk=1\r\n");
     const auto first = LoadIniFile(path);
     EXPECT_EQ(LoadIniFile(path), first);
     EXPECT_EQ(first->Value("S", "k"), "1");
@@ -209,11 +201,11 @@ TEST(IniCache, ChangedFileIsSeenAtOnce)
 {
     nuvex::test::Sandbox sandbox;
     const std::string path = (sandbox.dir() / "a.ini").string();
-    WriteBytes(path, "[S]\r\nk=1\r\n");
+    WritePlainBytes(path, "[S]\r\nk=1\r\n");
     ASSERT_EQ(LoadIniFile(path)->Value("S", "k"), "1");
 
     // Same size, rewritten in place at once.
-    WriteBytes(path, "[S]\r\nk=2\r\n");
+    WritePlainBytes(path, "[S]\r\nk=2\r\n");
     EXPECT_EQ(LoadIniFile(path)->Value("S", "k"), "2");
 
     // Same size, replaced by a writer in another process whose cache this one knows nothing of.
@@ -233,14 +225,14 @@ TEST(Profile, AReadSpanLooksAtEachFileOnceAndStillSeesItsOwnWrites)
 {
     nuvex::test::Sandbox sandbox;
     const fs::path path = sandbox.dir() / "span.ini";
-    WriteBytes(path, "[A]\r\nKey=1\r\n");
+    WritePlainBytes(path, "[A]\r\nKey=1\r\n");
     {
         const IniReadSpan span;
         const auto first = LoadIniFile(path.string());
         EXPECT_EQ(first->Value("A", "Key"), "1");
 
         // Another program's edit is not looked for until the span ends...
-        WriteBytes(path, "[A]\r\nKey=2\r\n");
+        WritePlainBytes(path, "[A]\r\nKey=2\r\n");
         EXPECT_EQ(LoadIniFile(path.string()), first);
         {
             const IniReadSpan nested; // the same pass
@@ -251,11 +243,11 @@ TEST(Profile, AReadSpanLooksAtEachFileOnceAndStillSeesItsOwnWrites)
         UpdateIniFile(path.string(), [](IniDocument& doc) { doc.SetValue("A", "Key", "3"); });
         EXPECT_EQ(LoadIniFile(path.string())->Value("A", "Key"), "3");
     }
-    WriteBytes(path, "[A]\r\nKey=4\r\n");
+    WritePlainBytes(path, "[A]\r\nKey=4\r\n");
     EXPECT_EQ(LoadIniFile(path.string())->Value("A", "Key"), "4");
     {
         const IniReadSpan next; // a new span looks again
-        WriteBytes(path, "[A]\r\nKey=5\r\n");
+        WritePlainBytes(path, "[A]\r\nKey=5\r\n");
         EXPECT_EQ(LoadIniFile(path.string())->Value("A", "Key"), "5");
     }
 }
@@ -267,7 +259,7 @@ TEST(Profile, ALargeFileIsReadWhole)
     std::string text = "[Big]\r\n";
     for (int i = 0; i < 20000; ++i)
         text += "Key" + std::to_string(i) + "=" + std::string(20, 'x') + "\r\n";
-    WriteBytes(path, text);
+    WritePlainBytes(path, text);
     ClearIniCache();
     const auto doc = LoadIniFile(path.string());
     EXPECT_EQ(doc->Value("Big", "Key19999"), std::string(20, 'x'));

@@ -1,5 +1,6 @@
 #include "platform/EmulatedMachine.h"
 #include "platform/Ras.h"
+#include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 
 #include <cerrno>
@@ -17,21 +18,9 @@ namespace {
 
 namespace ras = nuvex::platform::ras;
 namespace standin = nuvex::platform::rasstandin;
+using nuvex::test::ReadPlainBytes;
+using nuvex::test::WritePlainBytes;
 using standin::ConnectionState;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string Section(const std::string& name, const std::string& number)
 {
@@ -101,7 +90,7 @@ TEST_F(RasStandinPhonebook, EnumerationGrowsTheBufferAndKeepsFileOrder)
         names.push_back("Připojení " + std::to_string(i));
         text += Section(names.back(), std::to_string(i));
     }
-    WriteFile(standin::PhonebookPath(), text);
+    WritePlainBytes(standin::PhonebookPath(), text);
 
     std::vector<ras::RASENTRYNAMEA> buffer(1);
     buffer[0].dwSize = sizeof(ras::RASENTRYNAMEA);
@@ -181,9 +170,9 @@ TEST_F(RasStandinPhonebook, RecordSizesAreChecked)
 TEST_F(RasStandinPhonebook, PropertiesOfAnEntryMatchTheNameWithoutCase)
 {
     standin::AddEntry("Domů", {420, "2", "123456"});
-    WriteFile(standin::PhonebookPath(), ReadFile(standin::PhonebookPath()) +
-                                            "[Modem]\r\nCountryCode=+49\r\nPhoneNumber=1\r\n"
-                                            "DeviceType=modem\r\nDeviceName=Můj modem\r\n");
+    WritePlainBytes(standin::PhonebookPath(), ReadPlainBytes(standin::PhonebookPath()) +
+                                                  "[Modem]\r\nCountryCode=+49\r\nPhoneNumber=1\r\n"
+                                                  "DeviceType=modem\r\nDeviceName=Můj modem\r\n");
 
     ras::RASENTRYA entry{};
     ASSERT_EQ(GetProperties("DOMŮ", entry), ras::kSuccess);
@@ -203,9 +192,9 @@ TEST_F(RasStandinPhonebook, PropertiesOfAnEntryMatchTheNameWithoutCase)
 
 TEST_F(RasStandinPhonebook, SetThenGetKeepsTheSectionsOtherKeys)
 {
-    WriteFile(standin::PhonebookPath(),
-              "[Domů]\r\nDevice=COM2\r\nCountryCode=420\r\nAreaCode=2\r\n"
-              "PhoneNumber=123456\r\nComment=nechat\r\n[Práce]\r\nPhoneNumber=555\r\n");
+    WritePlainBytes(standin::PhonebookPath(),
+                    "[Domů]\r\nDevice=COM2\r\nCountryCode=420\r\nAreaCode=2\r\n"
+                    "PhoneNumber=123456\r\nComment=nechat\r\n[Práce]\r\nPhoneNumber=555\r\n");
     ras::RASENTRYA entry{};
     ASSERT_EQ(GetProperties("Domů", entry), ras::kSuccess);
     entry.dwCountryCode = 421;
@@ -213,7 +202,7 @@ TEST_F(RasStandinPhonebook, SetThenGetKeepsTheSectionsOtherKeys)
     std::strcpy(entry.szLocalPhoneNumber, "666 666");
     ASSERT_EQ(ras::RasSetEntryPropertiesA(nullptr, "domů", &entry, sizeof(entry), nullptr, 0), ras::kSuccess);
 
-    EXPECT_EQ(ReadFile(standin::PhonebookPath()),
+    EXPECT_EQ(ReadPlainBytes(standin::PhonebookPath()),
               "[Domů]\r\nDevice=COM2\r\nCountryCode=421\r\nAreaCode=900\r\n"
               "PhoneNumber=666 666\r\nComment=nechat\r\n[Práce]\r\nPhoneNumber=555\r\n");
     ras::RASENTRYA back{};
@@ -226,7 +215,7 @@ TEST_F(RasStandinPhonebook, SetThenGetKeepsTheSectionsOtherKeys)
 TEST_F(RasStandinPhonebook, RefusedSetsLeaveThePhonebookAlone)
 {
     standin::AddEntry("Domů", {420, "2", "123456"});
-    const std::string before = ReadFile(standin::PhonebookPath());
+    const std::string before = ReadPlainBytes(standin::PhonebookPath());
     ras::RASENTRYA entry{};
     ASSERT_EQ(GetProperties("Domů", entry), ras::kSuccess);
 
@@ -240,14 +229,14 @@ TEST_F(RasStandinPhonebook, RefusedSetsLeaveThePhonebookAlone)
     std::strcpy(lineBreak.szLocalPhoneNumber, "1\r\n[Jiná]");
     EXPECT_EQ(ras::RasSetEntryPropertiesA(nullptr, "Domů", &lineBreak, sizeof(entry), nullptr, 0),
               ras::ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ReadFile(standin::PhonebookPath()), before);
+    EXPECT_EQ(ReadPlainBytes(standin::PhonebookPath()), before);
 }
 
 TEST_F(RasStandinPhonebook, HandEditedValuesThatDoNotFitAreReportedNotCut)
 {
-    WriteFile(standin::PhonebookPath(), Section("Dlouhé", std::string(129, '1')) +
-                                            Section("Přesné", std::string(128, '2')) +
-                                            "[Předvolba]\r\nAreaCode=12345678901\r\nPhoneNumber=1\r\n");
+    WritePlainBytes(standin::PhonebookPath(), Section("Dlouhé", std::string(129, '1')) +
+                                                  Section("Přesné", std::string(128, '2')) +
+                                                  "[Předvolba]\r\nAreaCode=12345678901\r\nPhoneNumber=1\r\n");
     ras::RASENTRYA entry{};
     EXPECT_EQ(GetProperties("Dlouhé", entry), ras::ERROR_CORRUPT_PHONEBOOK);
     EXPECT_EQ(GetProperties("Předvolba", entry), ras::ERROR_CORRUPT_PHONEBOOK);
@@ -255,7 +244,7 @@ TEST_F(RasStandinPhonebook, HandEditedValuesThatDoNotFitAreReportedNotCut)
     EXPECT_EQ(std::string(entry.szLocalPhoneNumber), std::string(128, '2'));
 
     // An entry name the buffer cannot hold fails the listing rather than vanishing from it.
-    WriteFile(standin::PhonebookPath(), Section("A", "1") + Section(std::string(257, 'x'), "2"));
+    WritePlainBytes(standin::PhonebookPath(), Section("A", "1") + Section(std::string(257, 'x'), "2"));
     ras::DWORD cb = 0;
     ras::DWORD count = 0;
     EXPECT_EQ(ras::RasEnumEntriesA(nullptr, nullptr, nullptr, &cb, &count), ras::ERROR_CORRUPT_PHONEBOOK);
@@ -339,9 +328,10 @@ TEST_F(RasStandinConnections, DelayedHangUpKeepsTheConnectionUntilItsTime)
     const auto home = standin::Dial("Domů", ConnectionState::Connected, 1500);
     const auto started = std::chrono::steady_clock::now();
     ASSERT_EQ(ras::RasHangUpA(home), ras::kSuccess);
-    const std::string recorded = ReadFile(standin::ConnectionsPath());
+    const std::string recorded = ReadPlainBytes(standin::ConnectionsPath());
     ASSERT_EQ(ras::RasHangUpA(home), ras::kSuccess) << "still a valid handle during the delay";
-    EXPECT_EQ(ReadFile(standin::ConnectionsPath()), recorded) << "a second hang-up must not move the moment";
+    EXPECT_EQ(ReadPlainBytes(standin::ConnectionsPath()), recorded)
+        << "a second hang-up must not move the moment";
 
     ras::DWORD rc = 0;
     EXPECT_EQ(ListedHandles(), std::vector<ras::HRASCONN>{home});
@@ -357,7 +347,7 @@ TEST_F(RasStandinConnections, DelayedHangUpKeepsTheConnectionUntilItsTime)
     EXPECT_EQ(ras::RasHangUpA(home), ras::ERROR_INVALID_HANDLE);
     // The next write purges what has gone, and the entry can be dialled again.
     EXPECT_NE(standin::Dial("Domů"), home);
-    EXPECT_EQ(ReadFile(standin::ConnectionsPath()).find("Connection " + std::to_string(home) + "]"),
+    EXPECT_EQ(ReadPlainBytes(standin::ConnectionsPath()).find("Connection " + std::to_string(home) + "]"),
               std::string::npos);
 }
 
@@ -366,7 +356,7 @@ TEST_F(RasStandinConnections, StuckLineNeverGoes)
     const auto home = standin::Dial("Domů", ConnectionState::Connected, -1);
     ASSERT_EQ(ras::RasHangUpA(home), ras::kSuccess);
     ASSERT_EQ(ras::RasHangUpA(home), ras::kSuccess);
-    EXPECT_NE(ReadFile(standin::ConnectionsPath()).find("HangUpAt=never"), std::string::npos);
+    EXPECT_NE(ReadPlainBytes(standin::ConnectionsPath()).find("HangUpAt=never"), std::string::npos);
     EXPECT_EQ(ListedHandles(), std::vector<ras::HRASCONN>{home});
     EXPECT_THROW(standin::Dial("Domů"), standin::StandinError);
 
@@ -381,8 +371,8 @@ TEST_F(RasStandinConnections, HandlesCountFromOneSkipZeroAndAreNotReused)
     standin::HangUp("Domů");
     EXPECT_EQ(standin::Dial("Domů"), 2u) << "a stale handle must not name a new line";
 
-    WriteFile(standin::ConnectionsPath(),
-              "[Adapter]\r\nNextHandle=4294967295\r\n[Connection 1]\r\nEntry=Chata\r\n");
+    WritePlainBytes(standin::ConnectionsPath(),
+                    "[Adapter]\r\nNextHandle=4294967295\r\n[Connection 1]\r\nEntry=Chata\r\n");
     EXPECT_EQ(standin::Dial("Práce"), 4294967295u);
     EXPECT_EQ(standin::Dial("Domů"), 2u) << "after the wrap: 0 skipped, 1 still in use";
 }
@@ -391,12 +381,12 @@ TEST_F(RasStandinConnections, DialDropAndHangUpRefuseWhatDoesNotExist)
 {
     EXPECT_THROW(standin::Dial("Nikde"), standin::StandinError);
     standin::Dial("Domů");
-    const std::string before = ReadFile(standin::ConnectionsPath());
+    const std::string before = ReadPlainBytes(standin::ConnectionsPath());
     EXPECT_THROW(standin::Dial("DOMŮ"), standin::StandinError);
     EXPECT_THROW(standin::Drop("Práce"), standin::StandinError);
     EXPECT_THROW(standin::HangUp("Práce"), standin::StandinError);
     EXPECT_THROW(standin::HangUp("Nikde"), standin::StandinError);
-    EXPECT_EQ(ReadFile(standin::ConnectionsPath()), before);
+    EXPECT_EQ(ReadPlainBytes(standin::ConnectionsPath()), before);
 }
 
 } // namespace
@@ -406,7 +396,7 @@ TEST_F(RasStandinConnections, DialDropAndHangUpRefuseWhatDoesNotExist)
 // in letter case finds its entry.
 TEST_F(RasStandinPhonebook, EntryPropertiesFollowEveryChangeOfThePhonebook)
 {
-    WriteFile(standin::PhonebookPath(), Section("Internet", "111") + Section("Práce", "222"));
+    WritePlainBytes(standin::PhonebookPath(), Section("Internet", "111") + Section("Práce", "222"));
     ras::RASENTRYA entry{};
     ASSERT_EQ(GetProperties("Internet", entry), ras::kSuccess);
     EXPECT_STREQ(entry.szLocalPhoneNumber, "111");
@@ -419,11 +409,11 @@ TEST_F(RasStandinPhonebook, EntryPropertiesFollowEveryChangeOfThePhonebook)
     EXPECT_STREQ(entry.szLocalPhoneNumber, "333");
 
     // A hand edit of the same size within the same second.
-    WriteFile(standin::PhonebookPath(), Section("Internet", "444") + Section("Práce", "222"));
+    WritePlainBytes(standin::PhonebookPath(), Section("Internet", "444") + Section("Práce", "222"));
     ASSERT_EQ(GetProperties("Internet", entry), ras::kSuccess);
     EXPECT_STREQ(entry.szLocalPhoneNumber, "444");
 
-    WriteFile(standin::PhonebookPath(), Section("Práce", "222"));
+    WritePlainBytes(standin::PhonebookPath(), Section("Práce", "222"));
     EXPECT_EQ(GetProperties("Internet", entry), ras::ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
     EXPECT_EQ(standin::EntryNames(), std::vector<std::string>{"Práce"});
 }

@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 #include "support/ChildProcess.h"
+#include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 
 #include <cstring>
@@ -21,18 +22,6 @@ namespace {
 constexpr const char* kNuvex = "Software\\Quorin Software\\Nuvex";
 constexpr const char* kHeader = "Windows Registry Editor Version 5.00\r\n\r\n";
 
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 Key OpenOrFail(Root root, const std::string& path)
 {
     auto key = Key::Open(root, path, Access::ReadWrite, true);
@@ -52,6 +41,9 @@ mode_t ModeOf(const fs::path& path)
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
 
+using nuvex::test::ReadPlainBytes;
+using nuvex::test::WritePlainBytes;
+
 } // namespace
 
 TEST(Registry, ValuesRoundTripWithTheirTypes)
@@ -70,7 +62,7 @@ TEST(Registry, ValuesRoundTripWithTheirTypes)
     key.Write("AutoPwd", Value::FromString(text));
     key.Write("Blank", Value::FromString(""));
 
-    EXPECT_EQ(ReadBytes(RootFile(Root::CurrentUser)),
+    EXPECT_EQ(ReadPlainBytes(RootFile(Root::CurrentUser)),
               std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
                                      "\"Installed\"=dword:00000001\r\n"
                                      "\"Max\"=dword:ffffffff\r\n"
@@ -115,7 +107,7 @@ TEST(Registry, NamesAndKeyPathsMatchIgnoringCase)
     OpenOrFail(Root::CurrentUser, "software\\QUORIN SOFTWARE\\Nový").Write("A", Value::FromDWord(3));
 
     // The spelling written first stays, in key paths and value names alike.
-    EXPECT_EQ(ReadBytes(RootFile(Root::CurrentUser)),
+    EXPECT_EQ(ReadPlainBytes(RootFile(Root::CurrentUser)),
               std::string(kHeader) + "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Připojení]\r\n"
                                      "\"Číslo\"=dword:00000002\r\n"
                                      "\"Jméno\"=\"jan\"\r\n"
@@ -149,7 +141,7 @@ TEST(Registry, OpenCreatesOnlyWhenAsked)
     // Even a key opened for reading is created: the options store opens its key that way.
     const auto key = Key::Open(Root::LocalMachine, kNuvex, Access::Read, true);
     ASSERT_TRUE(key);
-    EXPECT_EQ(ReadBytes(machineFile),
+    EXPECT_EQ(ReadPlainBytes(machineFile),
               std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
     EXPECT_FALSE(key->Read("Installed"));
 
@@ -181,20 +173,20 @@ TEST(Registry, HandEditedFileReadsAndWritesTouchOnlyTheirLines)
 {
     nuvex::test::Sandbox sandbox;
     const std::string file = RootFile(Root::CurrentUser);
-    WriteBytes(file, "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-                     "\r\n"
-                     "; ruční úprava\r\n"
-                     "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                     "\"Installed\"=dword:0000000A\r\n"
-                     "\"StartSession\"=hex:00,00,00,00,\\\r\n"
-                     "  00,40,E2,40\r\n"
-                     "\r\n"
-                     "[HKEY_CURRENT_USER\\Software\\Other]\n"
-                     "@=\"výchozí\"\n"
-                     "; poznámka\n"
-                     "\n"
-                     "[hkey_current_user\\software\\quorin software\\nuvex\\]\r\n"
-                     "\"Later\"=dword:00000002");
+    WritePlainBytes(file, "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                          "\r\n"
+                          "; ruční úprava\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                          "\"Installed\"=dword:0000000A\r\n"
+                          "\"StartSession\"=hex:00,00,00,00,\\\r\n"
+                          "  00,40,E2,40\r\n"
+                          "\r\n"
+                          "[HKEY_CURRENT_USER\\Software\\Other]\n"
+                          "@=\"výchozí\"\n"
+                          "; poznámka\n"
+                          "\n"
+                          "[hkey_current_user\\software\\quorin software\\nuvex\\]\r\n"
+                          "\"Later\"=dword:00000002");
 
     const auto nuvex = Key::Open(Root::CurrentUser, kNuvex, Access::ReadWrite, false);
     const auto other = Key::Open(Root::CurrentUser, "Software\\Other", Access::ReadWrite, false);
@@ -209,21 +201,21 @@ TEST(Registry, HandEditedFileReadsAndWritesTouchOnlyTheirLines)
     Key(*nuvex).Write("startsession", Value::FromBinary({1, 2}));
     Key(*nuvex).Write("New", Value::FromDWord(5));
     Key(*other).Write("Nový", Value::FromString("a"));
-    EXPECT_EQ(ReadBytes(file), "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-                               "\r\n"
-                               "; ruční úprava\r\n"
-                               "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                               "\"Installed\"=dword:0000000A\r\n"
-                               "\"StartSession\"=hex:01,02\r\n"
-                               "\r\n"
-                               "[HKEY_CURRENT_USER\\Software\\Other]\n"
-                               "@=\"výchozí\"\n"
-                               "\"Nový\"=\"a\"\r\n"
-                               "; poznámka\n"
-                               "\n"
-                               "[hkey_current_user\\software\\quorin software\\nuvex\\]\r\n"
-                               "\"Later\"=dword:00000002\r\n"
-                               "\"New\"=dword:00000005\r\n");
+    EXPECT_EQ(ReadPlainBytes(file), "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                                    "\r\n"
+                                    "; ruční úprava\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                                    "\"Installed\"=dword:0000000A\r\n"
+                                    "\"StartSession\"=hex:01,02\r\n"
+                                    "\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Other]\n"
+                                    "@=\"výchozí\"\n"
+                                    "\"Nový\"=\"a\"\r\n"
+                                    "; poznámka\n"
+                                    "\n"
+                                    "[hkey_current_user\\software\\quorin software\\nuvex\\]\r\n"
+                                    "\"Later\"=dword:00000002\r\n"
+                                    "\"New\"=dword:00000005\r\n");
 }
 
 TEST(Registry, DamagedFileIsReportedAndNeverOverwritten)
@@ -259,7 +251,7 @@ TEST(Registry, DamagedFileIsReportedAndNeverOverwritten)
         nuvex::test::Sandbox sandbox;
         const std::string file = RootFile(Root::CurrentUser);
         Key opened = OpenOrFail(Root::CurrentUser, "Software\\X");
-        WriteBytes(file, damaged.bytes);
+        WritePlainBytes(file, damaged.bytes);
 
         const std::string expected =
             "Soubor " + file + " je poškozen (řádek " + std::to_string(damaged.line) + "): ";
@@ -275,7 +267,7 @@ TEST(Registry, DamagedFileIsReportedAndNeverOverwritten)
         expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\New", Access::ReadWrite, true); });
         expectDamaged([&] { opened.Read("A"); });
         expectDamaged([&] { opened.Write("A", Value::FromDWord(1)); });
-        EXPECT_EQ(ReadBytes(file), damaged.bytes);
+        EXPECT_EQ(ReadPlainBytes(file), damaged.bytes);
     }
 }
 
@@ -283,11 +275,11 @@ TEST(Registry, TextThatCannotBeOneLineIsRefused)
 {
     nuvex::test::Sandbox sandbox;
     Key key = OpenOrFail(Root::CurrentUser, kNuvex);
-    const std::string before = ReadBytes(RootFile(Root::CurrentUser));
+    const std::string before = ReadPlainBytes(RootFile(Root::CurrentUser));
     EXPECT_THROW(key.Write("A", Value::FromString("první\r\n\"B\"=\"druhý")), RegistryError);
     EXPECT_THROW(key.Write("A", Value::FromString("a\rb")), RegistryError);
     EXPECT_THROW(key.Write("A\nB", Value::FromDWord(1)), RegistryError);
-    EXPECT_EQ(ReadBytes(RootFile(Root::CurrentUser)), before);
+    EXPECT_EQ(ReadPlainBytes(RootFile(Root::CurrentUser)), before);
 
     // Refused before anything is created.
     Key vanished(*Key::Open(Root::CurrentUser, kNuvex, Access::Read, false));
@@ -301,7 +293,7 @@ TEST(Registry, ReadWriteOpenNeedsAFileTheUserMayWrite)
     nuvex::test::Sandbox sandbox;
     OpenOrFail(Root::LocalMachine, kNuvex).Write("Installed", Value::FromDWord(1));
     const fs::path file = RootFile(Root::LocalMachine);
-    const std::string bytes = ReadBytes(file);
+    const std::string bytes = ReadPlainBytes(file);
 
     // The machine-wide file exists; the per-user one does not, and its nearest existing
     // folder is the machine's root.
@@ -331,7 +323,7 @@ TEST(Registry, ReadWriteOpenNeedsAFileTheUserMayWrite)
         chmod(file.parent_path().c_str(), 0755);
         chmod(file.c_str(), 0644);
     }
-    EXPECT_EQ(ReadBytes(file), bytes);
+    EXPECT_EQ(ReadPlainBytes(file), bytes);
     EXPECT_TRUE(Key::Open(Root::LocalMachine, kNuvex, Access::ReadWrite, false));
 }
 
@@ -356,7 +348,7 @@ TEST(Registry, ConcurrentWritersLoseNothing)
         for (int i = 0; i < kValues; ++i)
             EXPECT_EQ(key->Read("W" + std::to_string(writer) + "V" + std::to_string(i)), Value::FromDWord(i));
     }
-    const std::string bytes = ReadBytes(RootFile(Root::CurrentUser));
+    const std::string bytes = ReadPlainBytes(RootFile(Root::CurrentUser));
     EXPECT_EQ(bytes.find("[HKEY_CURRENT_USER"), bytes.rfind("[HKEY_CURRENT_USER"))
         << "the key was created twice";
 }
@@ -365,7 +357,7 @@ TEST(Registry, FailedWriteNamesTheFile)
 {
     nuvex::test::Sandbox sandbox;
     const std::string file = RootFile(Root::CurrentUser);
-    WriteBytes(fs::path(file).parent_path(), "a file where the folder must be");
+    WritePlainBytes(fs::path(file).parent_path(), "a file where the folder must be");
     EXPECT_FALSE(Key::Open(Root::CurrentUser, kNuvex, Access::ReadWrite, true));
     try {
         Key::Open(Root::CurrentUser, kNuvex, Access::Read, true);
@@ -388,20 +380,20 @@ TEST(Registry, RepeatedReadsSeeEveryChangeOfTheFile)
     nuvex::test::Sandbox sandbox;
     const std::string file = RootFile(Root::CurrentUser);
     const std::string key = "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n";
-    WriteBytes(file, kHeader + key + "\"Number\"=dword:00000001\r\n");
+    WritePlainBytes(file, kHeader + key + "\"Number\"=dword:00000001\r\n");
     const auto nuvex = Key::Open(Root::CurrentUser, kNuvex, Access::ReadWrite, false);
     ASSERT_TRUE(nuvex);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(nuvex->Read("Number")->AsDWord(), 1u);
 
-    WriteBytes(file, kHeader + key + "\"Number\"=dword:00000002\r\n");
+    WritePlainBytes(file, kHeader + key + "\"Number\"=dword:00000002\r\n");
     EXPECT_EQ(nuvex->Read("Number")->AsDWord(), 2u);
 
     Key writable = *nuvex;
     writable.Write("Number", Value::FromDWord(3));
     EXPECT_EQ(nuvex->Read("Number")->AsDWord(), 3u);
 
-    WriteBytes(file, kHeader + key + "\"Number\"=dword:0000000g\r\n");
+    WritePlainBytes(file, kHeader + key + "\"Number\"=dword:0000000g\r\n");
     EXPECT_THROW(nuvex->Read("Number"), RegistryError);
     EXPECT_THROW(nuvex->Read("Number"), RegistryError); // a damaged file is never remembered
 

@@ -1,6 +1,8 @@
 #pragma once
 
-// A file's bytes as a test reads and writes them, past the program's own file layer.
+// A file's bytes as a Qt test reads and writes them, past the program's own file layer.
+
+#include "support/PlainFileBytes.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -12,8 +14,12 @@ namespace nuvex::test {
 // The whole file, or nothing when it cannot be read.
 inline QByteArray ReadBytes(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return QByteArray::fromStdString(ReadPlainBytes(QFile::encodeName(path).toStdString()));
+}
+
+inline QByteArray ReadBytes(const std::filesystem::path& path)
+{
+    return QByteArray::fromStdString(ReadPlainBytes(path));
 }
 
 inline void WriteBytes(const QString& path, const QByteArray& bytes)

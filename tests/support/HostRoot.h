@@ -4,33 +4,18 @@
 // (NUVEX_HOST_ROOT), with Debian's own pppd and chat files copied from the installed
 // `ppp` package, and a way to run a piece of a test as an ordinary user.
 
+#include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <grp.h>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace nuvex::test {
-
-inline std::string ReadText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline void WriteText(const std::filesystem::path& path, const std::string& text)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 inline std::string Replaced(std::string text, const std::string& from, const std::string& to)
 {
@@ -63,15 +48,18 @@ public:
     {
         const std::filesystem::path source = absolute;
         std::error_code ec;
-        const std::string text = ReadText(source);
+        const std::string text = ReadPlainBytes(source);
         if (text.empty())
             return false;
-        WriteText(root_ / source.relative_path(), from.empty() ? text : Replaced(text, from, to));
+        WritePlainBytes(root_ / source.relative_path(), from.empty() ? text : Replaced(text, from, to));
         return true;
     }
 
-    void Write(const std::string& inside, const std::string& text) const { WriteText(root_ / inside, text); }
-    std::string Read(const std::string& inside) const { return ReadText(root_ / inside); }
+    void Write(const std::string& inside, const std::string& text) const
+    {
+        WritePlainBytes(root_ / inside, text);
+    }
+    std::string Read(const std::string& inside) const { return ReadPlainBytes(root_ / inside); }
 
 private:
     std::filesystem::path root_;
