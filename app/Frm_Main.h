@@ -133,7 +133,7 @@ public:
 
     bool AlarmRaised = false;
     bool ForceClose = false;
-    TDamageNotices DamageNotices; // damaged store or phonebook, each logged once
+    TDamageNotices DamageNotices; // damaged store, phonebook or connections file, each logged once
     QString LastLogText;
     QString ConnName;
     quint32 BytesAtStart = 0;
