@@ -167,6 +167,21 @@ TEST_F(HostPhonebook, AWvdialNumberThatAnInheritedValueWouldChangeIsRefusedAndSa
     EXPECT_EQ(NumberOf("wvdial isp"), "3; 4");
 }
 
+TEST_F(HostPhonebook, ARefusalNamingBytesThatAreNoUtf8StaysReadable)
+{
+    root.Write("etc/wvdial.conf", "[Dialer Defaults]\nPhone1 = 8\n[Dialer k\xc5"
+                                  "e\xff]\nPhone = 1\nPhone1 = 2\n");
+    try {
+        host::WriteNumber("wvdial k\xc5"
+                          "e\xff",
+                          "3");
+        ADD_FAILURE() << "the number was written";
+    } catch (const host::HostError& error) {
+        EXPECT_NE(std::string(error.what()).find("voliče wvdial k\uFFFDe\uFFFD zapsat"), std::string::npos)
+            << error.what();
+    }
+}
+
 TEST_F(HostPhonebook, UnreadableFilesAreReportedWithTheGroupAndTheRestIsStillRead)
 {
     ASSERT_TRUE(
