@@ -1,3 +1,6 @@
+// Whole-file reads and the locked, atomic replacement of files (AtomicFile.h) with POSIX
+// calls: flock on the folder, O_TMPFILE or a named temporary file, fsync and rename.
+
 #include "platform/AtomicFile.h"
 #include "platform/SystemPaths.h"
 

@@ -1,3 +1,5 @@
+// This computer's dial-up links read from the running pppd processes (HostConnections.h).
+
 #include "platform/HostConnections.h"
 
 #include "platform/HostPhonebook.h"

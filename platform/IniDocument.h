@@ -79,6 +79,9 @@ public:
     // read back exactly (line breaks, "=" in a key, a key beginning with "[" or ";", "]"
     // in a section name, empty names, blanks around names).
     static void ValidateWrite(std::string_view section, std::string_view key, std::string_view value);
+    // ValidateWrite, and for a UTF-16 file also that every text is UTF-8: other bytes
+    // could only be written as U+FFFD and would not read back.
+    void CheckWrite(std::string_view section, std::string_view key, std::string_view value) const;
     // How a value is written so that it reads back exactly (quoted when blanks surround it
     // or when it is itself enclosed in matching quotes).
     static std::string EncodeValue(std::string_view value);

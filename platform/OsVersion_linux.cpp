@@ -1,3 +1,5 @@
+// The operating system's version on Linux, which is none of the Windows platforms.
+
 #include "platform/OsVersion.h"
 
 namespace nuvex::platform {

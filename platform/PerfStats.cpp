@@ -1,3 +1,5 @@
+// The dial-up adapter's counters, asked of the dial-up service in use.
+
 #include "platform/PerfStats.h"
 
 #include "platform/RasService.h"

@@ -1,69 +1,11 @@
+// Reading pppd's options files and the shell command of its `connect` option as pppd and
+// sh read them (PppConfig.h); pure functions over text. chat's part is in ChatConfig.cpp.
+
 #include "platform/PppConfig.h"
 
-#include <cctype>
+#include "platform/HexDigit.h"
 
 namespace nuvex::platform::ppp {
-
-namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-char Upper(char c)
-{
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int HexValue(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-void Put(Word& word, char c, std::size_t offset)
-{
-    word.text.push_back(c);
-    word.offsets.push_back(offset);
-}
-
-Word Slice(const Word& word, std::size_t from, std::size_t to = std::string::npos)
-{
-    Word part;
-    to = std::min(to, word.text.size());
-    if (from >= to)
-        return part;
-    part.text = word.text.substr(from, to - from);
-    part.offsets.assign(word.offsets.begin() + static_cast<std::ptrdiff_t>(from),
-                        word.offsets.begin() + static_cast<std::ptrdiff_t>(to));
-    return part;
-}
-
-std::string BaseNameOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool IsShellOperator(const Word& word)
-{
-    return !word.offsets.empty() && word.offsets.front() == kNoOffset &&
-           (word.text == ";" || word.text == "&" || word.text == "|" || word.text == "&&" ||
-            word.text == "||");
-}
-
-} // namespace
 
 std::optional<std::size_t> Word::RawOffset() const
 {
@@ -83,7 +25,7 @@ std::vector<Word> SplitPppdOptions(std::string_view text)
     while (i < n) {
         // Blanks and comments between words; backslash-newline is nothing.
         const char c = text[i];
-        if (IsBlank(c)) {
+        if (IsWordBlank(c)) {
             ++i;
             continue;
         }
@@ -113,43 +55,43 @@ std::vector<Word> SplitPppdOptions(std::string_view text)
                 case '\n':
                     break;
                 case 'a':
-                    Put(word, '\a', kNoOffset);
+                    AppendByte(word, '\a', kNoOffset);
                     break;
                 case 'b':
-                    Put(word, '\b', kNoOffset);
+                    AppendByte(word, '\b', kNoOffset);
                     break;
                 case 'f':
-                    Put(word, '\f', kNoOffset);
+                    AppendByte(word, '\f', kNoOffset);
                     break;
                 case 'n':
-                    Put(word, '\n', kNoOffset);
+                    AppendByte(word, '\n', kNoOffset);
                     break;
                 case 'r':
-                    Put(word, '\r', kNoOffset);
+                    AppendByte(word, '\r', kNoOffset);
                     break;
                 case 's':
-                    Put(word, ' ', kNoOffset);
+                    AppendByte(word, ' ', kNoOffset);
                     break;
                 case 't':
-                    Put(word, '\t', kNoOffset);
+                    AppendByte(word, '\t', kNoOffset);
                     break;
                 case 'x': {
                     int value = 0;
                     int digits = 0;
-                    while (digits < 2 && i < n && HexValue(text[i]) >= 0) {
-                        value = value * 16 + HexValue(text[i]);
+                    while (digits < 2 && i < n && HexDigitValue(text[i]) >= 0) {
+                        value = value * 16 + HexDigitValue(text[i]);
                         ++i;
                         ++digits;
                     }
                     if (digits == 0)
-                        Put(word, 'x', i - 1);
+                        AppendByte(word, 'x', i - 1);
                     else
-                        Put(word, static_cast<char>(value), kNoOffset);
+                        AppendByte(word, static_cast<char>(value), kNoOffset);
                     break;
                 }
                 case '^':
                     if (i < n) {
-                        Put(word, static_cast<char>(text[i] & 0x1f), kNoOffset);
+                        AppendByte(word, static_cast<char>(text[i] & 0x1f), kNoOffset);
                         ++i;
                     }
                     break;
@@ -162,9 +104,9 @@ std::vector<Word> SplitPppdOptions(std::string_view text)
                             ++i;
                             ++digits;
                         }
-                        Put(word, static_cast<char>(value), kNoOffset);
+                        AppendByte(word, static_cast<char>(value), kNoOffset);
                     } else {
-                        Put(word, e, i - 1); // the byte itself, in its place
+                        AppendByte(word, e, i - 1); // the byte itself, in its place
                     }
                 }
                 continue;
@@ -173,11 +115,11 @@ std::vector<Word> SplitPppdOptions(std::string_view text)
                 if (ch == quote)
                     quote = 0;
                 else
-                    Put(word, ch, i);
+                    AppendByte(word, ch, i);
                 ++i;
                 continue;
             }
-            if (IsBlank(ch) || ch == '#')
+            if (IsWordBlank(ch) || ch == '#')
                 break;
             if (ch == '"' || ch == '\'') {
                 quote = ch;
@@ -185,7 +127,7 @@ std::vector<Word> SplitPppdOptions(std::string_view text)
                 ++i;
                 continue;
             }
-            Put(word, ch, i);
+            AppendByte(word, ch, i);
             started = true;
             ++i;
         }
@@ -202,7 +144,7 @@ std::vector<Word> SplitShellWords(std::string_view command)
     std::size_t i = 0;
     while (i < n) {
         const char c = command[i];
-        if (IsBlank(c)) {
+        if (IsWordBlank(c)) {
             ++i;
             continue;
         }
@@ -213,9 +155,9 @@ std::vector<Word> SplitShellWords(std::string_view command)
         }
         if (c == ';' || c == '&' || c == '|') {
             Word op;
-            Put(op, c, kNoOffset);
+            AppendByte(op, c, kNoOffset);
             if (c != ';' && i + 1 < n && command[i + 1] == c)
-                Put(op, command[++i], kNoOffset);
+                AppendByte(op, command[++i], kNoOffset);
             ++i;
             words.push_back(std::move(op));
             continue;
@@ -223,18 +165,18 @@ std::vector<Word> SplitShellWords(std::string_view command)
         Word word;
         while (i < n) {
             const char ch = command[i];
-            if (IsBlank(ch) || ch == ';' || ch == '&' || ch == '|')
+            if (IsWordBlank(ch) || ch == ';' || ch == '&' || ch == '|')
                 break;
             if (ch == '\\') {
                 if (i + 1 < n && command[i + 1] != '\n')
-                    Put(word, command[i + 1], i + 1);
+                    AppendByte(word, command[i + 1], i + 1);
                 i += 2;
                 continue;
             }
             if (ch == '\'') {
                 ++i;
                 while (i < n && command[i] != '\'') {
-                    Put(word, command[i], i);
+                    AppendByte(word, command[i], i);
                     ++i;
                 }
                 ++i;
@@ -246,17 +188,17 @@ std::vector<Word> SplitShellWords(std::string_view command)
                     if (command[i] == '\\' && i + 1 < n &&
                         (command[i + 1] == '"' || command[i + 1] == '\\' || command[i + 1] == '$' ||
                          command[i + 1] == '`')) {
-                        Put(word, command[i + 1], i + 1);
+                        AppendByte(word, command[i + 1], i + 1);
                         i += 2;
                         continue;
                     }
-                    Put(word, command[i], i);
+                    AppendByte(word, command[i], i);
                     ++i;
                 }
                 ++i;
                 continue;
             }
-            Put(word, ch, i);
+            AppendByte(word, ch, i);
             ++i;
         }
         words.push_back(std::move(word));
@@ -334,232 +276,6 @@ std::vector<PppdOption> ReadPppdOptions(const std::vector<Word>& words)
         }
     }
     return options;
-}
-
-std::optional<ChatCommand> FindChatCommand(const std::vector<Word>& shellWords)
-{
-    std::size_t i = 0;
-    for (; i < shellWords.size(); ++i)
-        if (!IsShellOperator(shellWords[i]) && BaseNameOf(shellWords[i].text) == "chat")
-            break;
-    if (i == shellWords.size())
-        return std::nullopt;
-    ChatCommand chat;
-    ++i;
-    // Options, each possibly with its value in the same word (-fFILE) or the next.
-    for (; i < shellWords.size() && !IsShellOperator(shellWords[i]); ++i) {
-        const Word& word = shellWords[i];
-        if (word.text.size() < 2 || word.text.front() != '-')
-            break;
-        bool done = false;
-        for (std::size_t k = 1; k < word.text.size() && !done; ++k) {
-            const char option = word.text[k];
-            if (option == 'f' || option == 'T' || option == 'U' || option == 't' || option == 'r') {
-                Word value;
-                if (k + 1 < word.text.size()) {
-                    value = Slice(word, k + 1);
-                } else if (i + 1 < shellWords.size()) {
-                    value = shellWords[++i];
-                }
-                if (option == 'f')
-                    chat.scriptFile = value;
-                else if (option == 'T')
-                    chat.phone = value;
-                else if (option == 'U')
-                    chat.phone2 = value;
-                done = true;
-            }
-        }
-    }
-    if (!chat.scriptFile)
-        for (; i < shellWords.size() && !IsShellOperator(shellWords[i]); ++i)
-            chat.script.push_back(shellWords[i]);
-    return chat;
-}
-
-std::vector<Word> SplitChatScript(std::string_view text)
-{
-    std::vector<Word> words;
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const char c = text[i];
-        if (IsBlank(c)) {
-            ++i;
-            continue;
-        }
-        if (c == '#') {
-            while (i < n && text[i] != '\n')
-                ++i;
-            continue;
-        }
-        Word word;
-        if (c == '"' || c == '\'') {
-            ++i;
-            while (i < n && text[i] != c && text[i] != '\n') {
-                if (text[i] == '\\' && i + 1 < n && text[i + 1] != '\n') {
-                    Put(word, text[i], i);
-                    ++i;
-                }
-                Put(word, text[i], i);
-                ++i;
-            }
-            if (i < n && text[i] == c)
-                ++i;
-        } else {
-            while (i < n && !IsBlank(text[i])) {
-                Put(word, text[i], i);
-                ++i;
-            }
-        }
-        words.push_back(std::move(word));
-    }
-    return words;
-}
-
-std::vector<Word> ChatSendStrings(const std::vector<Word>& script)
-{
-    static constexpr std::string_view kKeywords[] = {"ABORT", "CLR_ABORT", "REPORT", "CLR_REPORT", "TIMEOUT",
-                                                     "ECHO",  "HANGUP",    "SAY",    "TERMINAL"};
-    std::vector<Word> sends;
-    for (std::size_t i = 0; i + 1 < script.size(); i += 2) {
-        bool keyword = false;
-        for (const std::string_view k : kKeywords)
-            keyword = keyword || script[i].text == k;
-        if (!keyword)
-            sends.push_back(script[i + 1]);
-    }
-    return sends;
-}
-
-namespace {
-
-// The dial string of one AT command line starting at `at` (just after "AT").
-std::optional<Word> DialAfterAt(const Word& send, std::size_t at)
-{
-    const std::string& t = send.text;
-    std::size_t j = at;
-    const auto digits = [&] {
-        while (j < t.size() && IsDigit(t[j]))
-            ++j;
-    };
-    while (j < t.size()) {
-        const char c = Upper(t[j]);
-        if (c == ' ') {
-            ++j;
-        } else if (c == 'D') {
-            ++j;
-            if (j < t.size() && (Upper(t[j]) == 'T' || Upper(t[j]) == 'P'))
-                ++j;
-            while (j < t.size() && t[j] == ' ') // the modem skips blanks
-                ++j;
-            return Slice(send, j);
-        } else if (c == '+') {
-            while (j < t.size() && t[j] != ';')
-                ++j;
-            if (j < t.size())
-                ++j;
-        } else if (c == '&' || c == '\\' || c == '%') {
-            j += 2;
-            digits();
-        } else if (c == 'S') {
-            ++j;
-            digits();
-            if (j < t.size() && t[j] == '?') {
-                ++j;
-            } else if (j < t.size() && t[j] == '=') {
-                ++j;
-                digits();
-            }
-        } else if (c >= 'A' && c <= 'Z') {
-            ++j;
-            digits();
-        } else {
-            return std::nullopt;
-        }
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
-std::optional<Word> FindDialString(const std::vector<Word>& sendStrings)
-{
-    for (const Word& send : sendStrings) {
-        const std::string& t = send.text;
-        for (std::size_t i = 0; i + 1 < t.size(); ++i) {
-            if (Upper(t[i]) != 'A' || Upper(t[i + 1]) != 'T')
-                continue;
-            if (i > 0 && !IsBlank(t[i - 1]))
-                continue;
-            if (auto dial = DialAfterAt(send, i + 2))
-                return dial;
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<DialNumber> ResolveDialNumber(const Word& dialString, const std::optional<Word>& phone,
-                                            const std::optional<Word>& phone2)
-{
-    DialNumber number;
-    number.pieceIsPhoneArg = false;
-    const std::string& t = dialString.text;
-    bool pieceSet = false;
-    std::size_t literalFrom = 0;
-    std::string* fixed = &number.before;
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i] != '\\' || i + 1 >= t.size() || (t[i + 1] != 'T' && t[i + 1] != 'U'))
-            continue;
-        const bool isT = t[i + 1] == 'T';
-        const std::string replacement =
-            isT ? (phone ? phone->text : std::string()) : (phone2 ? phone2->text : std::string());
-        const std::string literal = t.substr(literalFrom, i - literalFrom);
-        number.text += literal + replacement;
-        *fixed += literal;
-        if (isT && !pieceSet && phone) {
-            number.piece = *phone;
-            number.pieceIsPhoneArg = true;
-            pieceSet = true;
-            fixed = &number.after;
-        } else {
-            *fixed += replacement;
-        }
-        literalFrom = i + 2;
-        ++i;
-    }
-    const std::string tail = t.substr(literalFrom);
-    number.text += tail;
-    *fixed += tail;
-    if (!pieceSet) {
-        // No -T number in it: the dial string itself is the number, rewritten where written.
-        number.before.clear();
-        number.after.clear();
-        if (literalFrom == 0)
-            number.piece = dialString;
-        else
-            number.piece = Word{}; // mixed with \U: not rewritable
-    }
-    return number;
-}
-
-bool IsDialText(std::string_view text)
-{
-    for (const char c : text)
-        if (!IsDigit(c) && std::string_view("*#,;WPT@! ").find(c) == std::string_view::npos)
-            return false;
-    return true;
-}
-
-std::string ReplaceRange(std::string_view text, std::size_t offset, std::size_t length,
-                         std::string_view replacement)
-{
-    std::string result;
-    result.reserve(text.size() - length + replacement.size());
-    result.append(text.substr(0, offset));
-    result.append(replacement);
-    result.append(text.substr(offset + length));
-    return result;
 }
 
 } // namespace nuvex::platform::ppp

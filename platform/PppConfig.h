@@ -28,6 +28,19 @@ struct Word
     std::optional<std::size_t> RawOffset() const;
 };
 
+// The blanks that separate words for pppd, sh and chat.
+inline bool IsWordBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// Appends one byte to a word with the source offset it came from.
+inline void AppendByte(Word& word, char c, std::size_t offset)
+{
+    word.text.push_back(c);
+    word.offsets.push_back(offset);
+}
+
 // The words of a pppd options file: blanks separate words, `#` starts a comment, double
 // and single quotes group, a backslash escapes (\n \r \t \b \f \s, \ooo, \xHH, \^C,
 // backslash-newline joins lines).

@@ -1,4 +1,7 @@
-#include "platform/IniFile.h"
+// The private-profile functions (Profile.h) over INI files: bare names resolve to the
+// Windows directory, reads never fail, writes throw.
+
+#include "platform/IniFileAccess.h"
 #include "platform/Profile.h"
 #include "platform/SystemPaths.h"
 

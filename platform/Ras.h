@@ -2,7 +2,7 @@
 
 // The dial-up service (Remote Access Service): the seven calls the program makes, with the
 // records in their Windows 4.0 layouts. A Windows build forwards these to <ras.h>; the
-// Linux build serves them from the emulated machine's files (see RasStandin.h).
+// Linux build serves them from the emulated machine's files (see EmulatedMachine.h).
 
 #include <cstddef>
 #include <cstdint>

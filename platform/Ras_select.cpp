@@ -1,3 +1,6 @@
+// The dial-up calls of Ras.h: their arguments checked, then forwarded to the one dial-up
+// service chosen at the first call (emulated machine or this computer).
+
 #include "platform/RasService.h"
 
 #include <cstdlib>

@@ -1,3 +1,5 @@
+// A replaced file held open until no name refers to it, then overwritten (RetiredFile.h).
+
 #include "platform/RetiredFile.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// The system's message text for an error code (SysError.h): the Windows codes the dial-up
+// services return, worded in Czech, and strerror for the rest.
+
 #include "platform/SysError.h"
 
 #include <cstring>

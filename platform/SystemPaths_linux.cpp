@@ -1,3 +1,5 @@
+// Where the emulated machine and this computer keep their files on Linux (SystemPaths.h).
+
 #include "platform/SystemPaths.h"
 
 #include <cstdlib>

@@ -1,3 +1,5 @@
+// Unicode simple case folding of UTF-8 names over the generated table (TextFold.h).
+
 #include "platform/TextFold.h"
 
 #include "platform/Utf8.h"

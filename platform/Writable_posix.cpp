@@ -1,3 +1,6 @@
+// Whether this process may create and replace files in a folder, asked with access(2)
+// (Writable.h).
+
 #include "platform/Writable.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,5 @@
+// wvdial's configuration read as wvdial reads it (WvdialConfig.h); pure functions over text.
+
 #include "platform/WvdialConfig.h"
 
 #include "platform/PppConfig.h"

@@ -1,6 +1,6 @@
 #include "watch/CheckNumberStore.h"
 
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 #include "platform/Profile.h"
 #include "ui/IniFile.h"
 #include "ui/SysText.h"

@@ -1,6 +1,6 @@
 #include "watch/RasHelperClasses.h"
 
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 #include "ui/SysText.h"
 #include "watch/EntryNumber.h"
 #include "watch/RasError.h"

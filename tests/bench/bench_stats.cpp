@@ -2,7 +2,7 @@
 // monthly files of 2,000 sessions each, read as the year mode reads them, in the logic
 // alone (with the file layer's cache warm and cleared) and in the real window.
 
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 #include "settings/qnOptions.h"
 #include "status/Dlg_Frekvence.h"
 #include "status/SessionLog.h"

@@ -5,8 +5,8 @@
 // are what the watch costs while it guards and when a dialer strikes.
 
 #include "app/Frm_Main.h"
-#include "platform/IniFile.h"
-#include "platform/RasStandin.h"
+#include "platform/EmulatedMachine.h"
+#include "platform/IniFileAccess.h"
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
 #include "support/Sandbox.h"

@@ -1,4 +1,4 @@
-#include "platform/RasStandin.h"
+#include "platform/EmulatedMachine.h"
 #include "platform/SystemPaths.h"
 #include "support/Sandbox.h"
 #include "watch/RasError.h"

@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string value = ops.Text(24);
             bool valid = true;
             try {
-                IniDocument::ValidateWrite(section, key, value);
+                doc.CheckWrite(section, key, value);
             } catch (const ProfileError&) {
                 valid = false;
             }

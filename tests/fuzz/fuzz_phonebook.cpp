@@ -3,9 +3,9 @@
 // phonebook; it never cuts a number.
 
 #include "platform/Decimal.h"
+#include "platform/EmulatedMachine.h"
 #include "platform/IniDocument.h"
 #include "platform/Ras.h"
-#include "platform/RasStandin.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/support/Sandbox.h"
 

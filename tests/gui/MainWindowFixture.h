@@ -4,7 +4,7 @@
 // and the message boxes answered by the test.
 
 #include "app/Frm_Main.h"
-#include "platform/RasStandin.h"
+#include "platform/EmulatedMachine.h"
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
 #include "support/MessageBoxRecorder.h"

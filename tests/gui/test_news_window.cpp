@@ -3,7 +3,7 @@
 #include "news/NewsText.h"
 #include "news/ShadowLabel.h"
 #include "news/VersionInfo.h"
-#include "platform/RasStandin.h"
+#include "platform/EmulatedMachine.h"
 #include "settings/uOptions.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Sandbox.h"

@@ -2,7 +2,7 @@
 // FIFOs and devices, UTF-16 text, large files, and what killed writers leave behind.
 
 #include "platform/AtomicFile.h"
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "support/ChildProcess.h"

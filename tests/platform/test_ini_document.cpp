@@ -32,7 +32,10 @@ TEST(TextFold, FoldsEveryScriptByUnicodeSimpleCaseFolding)
     EXPECT_EQ(FoldCase("ẞ"), "ß");                   // simple folding: one letter stays one
     EXPECT_TRUE(EqualsIgnoreCase("ΆLFA", "άlfa"));
     // Bytes that are not UTF-8 are kept and never swallow the letters after them.
-    EXPECT_EQ(FoldCase("\xC3(\xE2\x82" "A\xF0\x9F\x98"), "\xC3(\xE2\x82" "a\xF0\x9F\x98");
+    EXPECT_EQ(FoldCase("\xC3(\xE2\x82"
+                       "A\xF0\x9F\x98"),
+              "\xC3(\xE2\x82"
+              "a\xF0\x9F\x98");
     EXPECT_EQ(FoldCase("\xC0\xC1\xED\xA0\x80Z"), "\xC0\xC1\xED\xA0\x80z"); // overlong, surrogate
 }
 
@@ -208,6 +211,17 @@ TEST(IniDocumentEncoding, UnicodeTextStaysUnicode)
     const std::string odd = utf16(u"[A]\r\nk=1\r\n") + "\x00\xD8"s + "x";
     IniDocument oddDoc = IniDocument::Parse(odd);
     EXPECT_EQ(oddDoc.Serialize(), odd);
+    // Bytes that are no UTF-8 (a stray Windows-1250 letter, an overlong NUL) could only be
+    // written as U+FFFD or another text: refused, and the document stays as it was.
+    for (const std::string& bad : {"Se\xF1or"s, "\xC0\x80"s, "\xE0\x80\x80"s}) {
+        EXPECT_THROW(doc.SetValue("Práce", "Tn", bad), ProfileError) << bad;
+        EXPECT_THROW(doc.SetValue(bad, "Tn", "1"), ProfileError) << bad;
+    }
+    EXPECT_EQ(doc.Serialize(), utf16(u"[Práce]\r\n;\U0001F600\r\nTn=2\r\n[Domů]\r\nTn=3\r\n"));
+    // The same bytes go into a plain file unchanged, as before.
+    IniDocument plain = IniDocument::Parse("[A]\r\n");
+    plain.SetValue("A", "k", "Se\xF1or");
+    EXPECT_EQ(plain.Value("A", "k"), "Se\xF1or");
 }
 
 TEST(IniDocumentRead, AcceptsEveryKindOfLineEnd)

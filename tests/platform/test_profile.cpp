@@ -1,4 +1,4 @@
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 #include "platform/Profile.h"
 #include "support/ChildProcess.h"
 #include "support/Sandbox.h"

@@ -3,9 +3,9 @@
 
 #include "news/VersionInfo.h"
 #include "platform/Decimal.h"
+#include "platform/EmulatedMachine.h"
 #include "platform/HostConnections.h"
 #include "platform/HostPhonebook.h"
-#include "platform/RasStandin.h"
 #include "watch/EntryNumber.h"
 
 #include <QByteArray>

@@ -1,10 +1,13 @@
+// The dial-up calls served from the emulated machine's files (EmulatedMachine.h), the
+// dial-up service while NUVEX_SYSTEM_ROOT is set.
+
 #include "platform/Decimal.h"
-#include "platform/IniFile.h"
+#include "platform/EmulatedMachine.h"
+#include "platform/IniFileAccess.h"
 #include "platform/PerfStats.h"
 #include "platform/Ras.h"
 #include "platform/RasFields.h"
 #include "platform/RasService.h"
-#include "platform/RasStandin.h"
 #include "platform/SystemPaths.h"
 
 #include <algorithm>

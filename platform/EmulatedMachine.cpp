@@ -1,7 +1,10 @@
-#include "platform/RasStandin.h"
+// The emulated machine's dial-up files (rasphone.pbk, connections.ini) and their
+// administration: what nuvex-ras and the tests do as the user, the modem and a dialer.
+
+#include "platform/EmulatedMachine.h"
 
 #include "platform/Decimal.h"
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 #include "platform/SystemPaths.h"
 #include "platform/TextFold.h"
 

@@ -1,6 +1,9 @@
+// INI files on disk (IniFileAccess.h): the parsed-file cache by stat signature, read spans
+// and the locked, atomic update.
+
 #include "platform/AtomicFile.h"
 #include "platform/FileSignature.h"
-#include "platform/IniFile.h"
+#include "platform/IniFileAccess.h"
 
 #include <algorithm>
 #include <atomic>

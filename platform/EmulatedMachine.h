@@ -69,7 +69,7 @@ void Drop(const std::string& entryName);   // the connection reports the disconn
 void HangUp(const std::string& entryName); // the connection goes away at once
 std::vector<Connection> Connections();     // those not yet gone, in the order they were made
 
-// The service's side of the connections (what Ras_standin.cpp serves): the connection with
+// The service's side of the connections (what Ras_emulated.cpp serves): the connection with
 // this handle while it is still there, and the hang-up that RasHangUpA does, which honours
 // the connection's hang-up delay; false when there is no such connection.
 std::optional<Connection> FindConnection(ras::HRASCONN handle);

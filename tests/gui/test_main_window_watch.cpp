@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 #include "app/Frm_Main.h"
-#include "platform/RasStandin.h"
+#include "platform/EmulatedMachine.h"
 #include "platform/SystemPaths.h"
 #include "support/Sandbox.h"
 #include "ui/ExceptionReport.h"

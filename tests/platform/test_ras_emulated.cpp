@@ -1,6 +1,5 @@
+#include "platform/EmulatedMachine.h"
 #include "platform/Ras.h"
-#include "platform/RasStandin.h"
-#include "platform/SysError.h"
 #include "support/Sandbox.h"
 
 #include <cerrno>
@@ -90,18 +89,6 @@ protected:
         standin::AddEntry("Práce", {0, "", "555"});
         standin::AddEntry("Chata", {0, "", "777"});
     }
-    nuvex::test::Sandbox sandbox;
-};
-
-class RasStandinAdministration : public ::testing::Test
-{
-protected:
-    nuvex::test::Sandbox sandbox;
-};
-
-class RasStandinErrorText : public ::testing::Test
-{
-protected:
     nuvex::test::Sandbox sandbox;
 };
 
@@ -410,117 +397,6 @@ TEST_F(RasStandinConnections, DialDropAndHangUpRefuseWhatDoesNotExist)
     EXPECT_THROW(standin::HangUp("Práce"), standin::StandinError);
     EXPECT_THROW(standin::HangUp("Nikde"), standin::StandinError);
     EXPECT_EQ(ReadFile(standin::ConnectionsPath()), before);
-}
-
-TEST_F(RasStandinAdministration, ReceivedBytesWrapAroundLikeTheRealCounter)
-{
-    EXPECT_EQ(standin::ReadAdapterStats().bytesReceived, 0u);
-    standin::AddReceivedBytes(4294967290u);
-    standin::AddReceivedBytes(10);
-    EXPECT_EQ(standin::ReadAdapterStats().bytesReceived, 4u);
-    standin::AddReceivedBytes((std::uint64_t{1} << 32) * 3 + 1);
-    EXPECT_EQ(standin::ReadAdapterStats().bytesReceived, 5u);
-    standin::SetConnectSpeed(57600);
-    EXPECT_EQ(standin::ReadAdapterStats().connectSpeed, 57600u);
-}
-
-TEST_F(RasStandinAdministration, EntriesRoundTripThroughTheApi)
-{
-    standin::AddEntry("Domů", {420, "2", "123456"});
-    standin::AddEntry("\"V uvozovkách\"", {0, "", " 555 "});
-    EXPECT_EQ(standin::EntryNames(), (std::vector<std::string>{"Domů", "\"V uvozovkách\""}));
-    const auto quoted = standin::GetEntry("\"v uvozovkách\"");
-    ASSERT_TRUE(quoted);
-    EXPECT_EQ(quoted->localNumber, " 555 ");
-
-    standin::SetEntry("DOMŮ", {0, "", "1"});
-    const auto home = standin::GetEntry("Domů");
-    ASSERT_TRUE(home);
-    EXPECT_EQ(home->countryCode, 0u);
-    EXPECT_EQ(home->areaCode, "");
-    EXPECT_EQ(home->localNumber, "1");
-
-    standin::RemoveEntry("domů");
-    EXPECT_FALSE(standin::GetEntry("Domů"));
-    EXPECT_EQ(standin::EntryNames().size(), 1u);
-}
-
-TEST_F(RasStandinAdministration, RefusalsLeaveTheFilesByteIdentical)
-{
-    standin::AddEntry("Domů", {420, "2", "123456"});
-    standin::Dial("Domů");
-    const std::string phonebook = ReadFile(standin::PhonebookPath());
-    const std::string connections = ReadFile(standin::ConnectionsPath());
-
-    const standin::EntryNumber good{0, "", "1"};
-    const std::vector<std::string> badNames = {
-        "",   std::string(257, 'a'), "a\nb", "a\rb", std::string("a\0b", 3), "a]b", "[a", ";a", " a", "a ",
-        "a\t"};
-    for (const std::string& name : badNames)
-        EXPECT_THROW(standin::AddEntry(name, good), standin::StandinError) << name;
-    EXPECT_THROW(standin::AddEntry("DOMŮ", good), standin::StandinError);
-    EXPECT_NO_THROW(standin::AddEntry(std::string(256, 'a'), good));
-    standin::RemoveEntry(std::string(256, 'a'));
-
-    const std::vector<standin::EntryNumber> badNumbers = {{0, "12345678901", "1"},
-                                                          {0, "", ""},
-                                                          {0, "", std::string(129, '1')},
-                                                          {0, "", "1\n2"},
-                                                          {0, "\x01", "1"}};
-    for (const auto& number : badNumbers) {
-        EXPECT_THROW(standin::AddEntry("Nová", number), standin::StandinError);
-        EXPECT_THROW(standin::SetEntry("Domů", number), standin::StandinError);
-    }
-    EXPECT_THROW(standin::SetEntry("Nikde", good), standin::StandinError);
-    EXPECT_THROW(standin::RemoveEntry("Nikde"), standin::StandinError);
-
-    EXPECT_EQ(ReadFile(standin::PhonebookPath()), phonebook);
-    EXPECT_EQ(ReadFile(standin::ConnectionsPath()), connections);
-}
-
-TEST_F(RasStandinErrorText, RasCodesHaveCzechMessages)
-{
-    char text[512];
-    ASSERT_EQ(ras::RasGetErrorStringA(603, text, sizeof(text)), ras::kSuccess);
-    EXPECT_STREQ(text, "Vyrovnávací paměť je pro tuto operaci příliš malá.");
-    ASSERT_EQ(ras::RasGetErrorStringA(623, text, sizeof(text)), ras::kSuccess);
-    EXPECT_STREQ(text, "Systém nenalezl položku telefonního seznamu pro toto připojení.");
-    ASSERT_EQ(ras::RasGetErrorStringA(632, text, sizeof(text)), ras::kSuccess);
-    EXPECT_STREQ(text, "Byla zadána nesprávná velikost struktury.");
-    ASSERT_EQ(ras::RasGetErrorStringA(668, text, sizeof(text)), ras::kSuccess);
-    EXPECT_STREQ(text, "Připojení bylo ukončeno.");
-
-    for (unsigned code = ras::RASBASE; code <= ras::RASBASEEND; ++code) {
-        text[0] = '\0';
-        ASSERT_EQ(ras::RasGetErrorStringA(code, text, sizeof(text)), ras::kSuccess) << code;
-        EXPECT_GT(std::strlen(text), 5u) << code;
-    }
-    ASSERT_EQ(ras::RasGetErrorStringA(790, text, sizeof(text)), ras::kSuccess);
-    EXPECT_STREQ(text, "Chyba vzdáleného přístupu číslo 790.");
-
-    EXPECT_EQ(ras::RasGetErrorStringA(599, text, sizeof(text)), ras::ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ras::RasGetErrorStringA(799, text, sizeof(text)), ras::ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ras::RasGetErrorStringA(603, nullptr, 100), ras::ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ras::RasGetErrorStringA(603, text, 0), ras::ERROR_INVALID_PARAMETER);
-}
-
-TEST_F(RasStandinErrorText, ShortBufferCutsBetweenCharacters)
-{
-    // "Vyrovnávací": seven bytes of room end in the middle of "á".
-    char text[10];
-    std::memset(text, 'X', sizeof(text));
-    ASSERT_EQ(ras::RasGetErrorStringA(603, text, 8), ras::kSuccess);
-    EXPECT_STREQ(text, "Vyrovn");
-    EXPECT_EQ(text[8], 'X') << "nothing written past the given size";
-}
-
-TEST_F(RasStandinErrorText, SystemCodesOfTheStandInAreCzech)
-{
-    EXPECT_EQ(nuvex::platform::SystemErrorMessage(6), "Neplatný popisovač.");
-    EXPECT_EQ(nuvex::platform::SystemErrorMessage(8), "Nedostatek paměti pro zpracování tohoto příkazu.");
-    EXPECT_EQ(nuvex::platform::SystemErrorMessage(87), "Parametr není správný.");
-    EXPECT_EQ(nuvex::platform::SystemErrorMessage(ENOENT), std::strerror(ENOENT));
-    EXPECT_FALSE(nuvex::platform::SystemErrorMessage(123456).empty());
 }
 
 } // namespace
