@@ -6,6 +6,7 @@
 
 #include "platform/PppConfig.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/PppWords.h"
 
 #include <cctype>
 #include <optional>
@@ -14,22 +15,11 @@
 #include <vector>
 
 using nuvex::fuzz::FuzzInput;
+using nuvex::fuzz::SameWord;
+using nuvex::fuzz::Texts;
 namespace ppp = nuvex::platform::ppp;
 
 namespace {
-
-bool SameWord(const ppp::Word& a, const ppp::Word& b)
-{
-    return a.text == b.text && a.offsets == b.offsets;
-}
-
-std::vector<std::string> Texts(const std::vector<ppp::Word>& words)
-{
-    std::vector<std::string> texts;
-    for (const ppp::Word& word : words)
-        texts.push_back(word.text);
-    return texts;
-}
 
 // Whether text, put between two quote bytes, reads back as itself: no line break, the
 // quote only after a backslash, and no backslash left to swallow the closing quote.

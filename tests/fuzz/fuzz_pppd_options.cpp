@@ -6,6 +6,7 @@
 
 #include "platform/PppConfig.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/fuzz/PppWords.h"
 
 #include <cctype>
 #include <cstdio>
@@ -14,22 +15,11 @@
 #include <vector>
 
 using nuvex::fuzz::FuzzInput;
+using nuvex::fuzz::SameWord;
+using nuvex::fuzz::Texts;
 namespace ppp = nuvex::platform::ppp;
 
 namespace {
-
-bool SameWord(const ppp::Word& a, const ppp::Word& b)
-{
-    return a.text == b.text && a.offsets == b.offsets;
-}
-
-std::vector<std::string> Texts(const std::vector<ppp::Word>& words)
-{
-    std::vector<std::string> texts;
-    for (const ppp::Word& word : words)
-        texts.push_back(word.text);
-    return texts;
-}
 
 // Every byte that names its place in source is the byte there, places grow from word to
 // word, and a raw word is the source range it names.
