@@ -169,7 +169,7 @@ private:
 
     bool AlarmRaised = false;
     bool ForceClose = false;
-    TDamageNotices DamageNotices; // damaged store or phonebook, each logged once
+    TDamageNotices DamageNotices; // damaged store, phonebook or connections file, each logged once
     QString LastLogText;
 
     std::unique_ptr<TRasConnectionsList> Connections;

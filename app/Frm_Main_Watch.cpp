@@ -76,7 +76,8 @@ void TFrmNuvex::PhonebookChange(TRasBaseList&)
 
     // A damaged file is named once; the watch goes on with what could be read.
     for (const QString& problem :
-         DamageNotices.Fresh({TCheckNumberStore::Problem(), FromSys(platform::ras::PhonebookProblem())}))
+         DamageNotices.Fresh({TCheckNumberStore::Problem(), FromSys(platform::ras::PhonebookProblem()),
+                              FromSys(platform::ras::ConnectionsProblem())}))
         AddLogLine(problem);
 
     const TAlarmOutcome outcome = DecideAlarm(*decision, AlarmRaised);

@@ -8,6 +8,8 @@
 #include "news/Dlg_Novinky.h"
 #include "news/Dm_ic.h"
 #include "news/VersionInfo.h"
+#include "passwords/PwdRecords.h"
+#include "passwords/PwdVault.h"
 #include "platform/SystemPaths.h"
 #include "settings/AutoStart.h"
 #include "settings/uOptions.h"
@@ -74,6 +76,10 @@ bool StartWatching(TFrmNuvex& window, const TStartupReport& report, const TShowN
     window.AddLogLine(GuardedMachineLine());
     if (!report.LockProblem.isEmpty())
         window.AddLogLine(report.LockProblem);
+    // The password file is otherwise read only when the manager opens: a damaged one is
+    // said now, while a backup may still be at hand. Nothing is written to it.
+    if (const QString problem = PwdFileProblem(DefaultPwdFile()); !problem.isEmpty())
+        window.AddLogLine(problem + QStringLiteral(" Nuvex jej ponechává beze změny."));
     window.WatchTimer()->start();
     // Reported at once, in a box that holds up nothing, not behind the news window.
     if (!report.OptionProblems.isEmpty())

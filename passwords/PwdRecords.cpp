@@ -266,6 +266,20 @@ bool LoadRecords(TPwdRecords& records, const QString& path, const TVaultKey* key
     return true;
 }
 
+QString PwdFileProblem(const QString& path)
+{
+    try {
+        const std::optional<QByteArray> bytes = ReadPwdFile(path);
+        if (bytes && IsVaultFile(*bytes))
+            ReadVaultParams(*bytes, path);
+        else if (bytes)
+            DecodePwdFile(*bytes, path);
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return {};
+}
+
 void SaveRecords(const TPwdRecords& records, const QString& path, const TVaultKey* key)
 {
     if (!key)

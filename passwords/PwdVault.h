@@ -150,6 +150,11 @@ void SaveRecords(const TPwdRecords& records, const QString& path, const TVaultKe
 // The parameters of the vault at `path`, or fresh ones when it is missing or scrambled.
 TVaultParams PwdFileParams(const QString& path);
 
+// What is wrong with the password file at `path`, naming it, for a report at start: a
+// file that cannot be read, a scrambled file that does not decode, a vault whose header is
+// damaged. Empty when there is no file or nothing wrong can be seen without the key.
+QString PwdFileProblem(const QString& path);
+
 // Re-encrypts the file at `path` under `newPassword` with a fresh salt, reading it with
 // `oldPassword` when it is a vault, or as the scrambled format. Returns the file's former
 // bytes (to put back should the change fail later), or nothing when there is no file, or

@@ -20,6 +20,7 @@
 #include <memory>
 #include <pwd.h>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -247,6 +248,54 @@ void Read(Reader& reader, Phonebook& book)
             book.entries.push_back(std::move(entry));
     }
 }
+
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[i], or 0.
+std::size_t Utf8Length(std::string_view text, std::size_t i)
+{
+    const auto byte = [&](std::size_t k) {
+        return static_cast<unsigned char>(text[k]);
+    };
+    const unsigned char c = byte(i);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (c < 0x80)
+        return 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
+std::string ReadableText(std::string_view text)
+{
+    std::string readable;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8Length(text, i);
+        readable += length ? text.substr(i, length) : std::string_view("\xEF\xBF\xBD");
+        i += length ? length : 1;
+    }
+    return readable;
+}
+
+} // namespace
+
+HostError::HostError(const std::string& text) : Error(ReadableText(text)) {}
 
 std::string HostPath(const std::string& absolutePath)
 {

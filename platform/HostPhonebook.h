@@ -16,11 +16,13 @@
 
 namespace nuvex::platform::host {
 
-// A refused or failed write; what() is Czech text for the user, naming the file.
+// A refused or failed write; what() is Czech text for the user, naming the file. Names
+// and paths taken from the files may hold any bytes: those that are no UTF-8 are put as
+// U+FFFD, so that the text stays readable wherever it is shown.
 class HostError : public Error
 {
 public:
-    using Error::Error;
+    explicit HostError(const std::string& text);
 };
 
 // The path of a system file on this computer: NUVEX_HOST_ROOT + path while that is set.

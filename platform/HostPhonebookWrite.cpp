@@ -121,10 +121,16 @@ std::optional<Plan> PlanWvdial(const std::string& dialer, const std::string& num
 {
     const wvdial::Config config = ReadWvdial(reader);
     const auto edits = config.EditsFor(dialer, number);
-    if (!edits) {
+    if (!edits && !number.starts_with(config.NumberHead(dialer))) {
         *why = "Číslo " + number + " nelze zapsat do voliče wvdial " + dialer +
                ": musí začínat jeho předvolbou a kódem oblasti (" + config.NumberHead(dialer) +
                "), které Nuvex nemění, a mít nejvýše pět čísel oddělených „; “.";
+        return std::nullopt;
+    }
+    if (!edits) {
+        *why = "Číslo " + number + " nelze do voliče wvdial " + dialer +
+               " zapsat tak, aby je wvdial četl stejně: nejvýše pět čísel oddělených „; “, bez mezer na "
+               "okrajích, a prázdné číslo wvdial nahradí zděděným; upravte je ručně.";
         return std::nullopt;
     }
     std::map<std::size_t, std::vector<wvdial::Config::Edit>> byFile;

@@ -141,5 +141,7 @@ DWORD RasGetErrorStringA(unsigned code, char* buffer, DWORD bufferSize);
 // bytes that are no text); empty when nothing is, or where the service keeps its
 // phonebook to itself. The entries are served as well as the file allows all the same.
 std::string PhonebookProblem();
+// The same for the file of the active connections, where the service keeps one.
+std::string ConnectionsProblem();
 
 } // namespace nuvex::platform::ras

@@ -322,4 +322,11 @@ std::string PhonebookProblem()
     return DescribeDamage(standin::PhonebookPath(), true);
 }
 
+std::string ConnectionsProblem()
+{
+    if (GuardedMachine() != Machine::Emulated)
+        return {};
+    return DescribeDamage(standin::ConnectionsPath(), false);
+}
+
 } // namespace nuvex::platform::ras

@@ -5,7 +5,8 @@
 // ("Windows Registry Editor Version 5.00"), readable and editable by a person.
 //
 // Files (Linux): the per-user root in UserConfigDir()/user.reg (mode 0600: it may hold a
-// clear-text password), the machine-wide root in RegistryDir()/machine.reg.
+// clear-text password), the machine-wide root in RegistryDir()/machine.reg. A missing file
+// is an empty root; an existing one without even its header is damaged (RegistryError).
 
 #include "platform/Error.h"
 

@@ -52,6 +52,18 @@ RegistryError WriteError(const std::string& file, int code)
     return RegistryError("Soubor " + file + " nelze zapsat: " + ErrorText(code));
 }
 
+// Every file written here begins with the header, so an existing file with nothing in it
+// (or only blanks) was cut short or emptied by something else; it is no first start, and
+// what the user may still restore into it must not be overwritten with defaults.
+void RefuseBlankFile(const std::string& file, std::string_view bytes)
+{
+    if (bytes.starts_with(kByteOrderMark))
+        bytes.remove_prefix(kByteOrderMark.size());
+    if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        throw RegistryError("Soubor " + file + " je poškozen: je prázdný, chybí i jeho záhlaví „" +
+                            std::string(kHeader) + "“.");
+}
+
 // The file's document; a missing file is an empty registry.
 struct LoadedFile
 {
@@ -69,6 +81,7 @@ LoadedFile Load(Root root, const std::string& file)
     }
     if (!data)
         return {};
+    RefuseBlankFile(file, data->bytes);
     return {ParseDocument(root, data->bytes, file), data->status.st_mode & 07777};
 }
 
@@ -126,6 +139,7 @@ std::shared_ptr<const LoadedFile> LoadForReading(Root root, const std::string& f
         }
     }
     // Parsed outside the lock; a damaged file throws and is not cached.
+    RefuseBlankFile(file, data->bytes);
     auto loaded = std::make_shared<const LoadedFile>(
         LoadedFile{ParseDocument(root, data->bytes, file), data->status.st_mode & 07777});
     const std::lock_guard lock(cacheMutex);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 namespace nuvex::platform::wvdial {
 
@@ -225,6 +226,17 @@ std::optional<std::vector<Config::Edit>> Config::EditsFor(std::string_view diale
             added.insert(0, "\n");
         edits.push_back({ownFile, at, 0, added});
     }
+    // wvdial takes an empty value for no value, so an emptied Phone or alternate lets an
+    // inherited or default one show through: such a number cannot be written here.
+    std::vector<File> written = files_;
+    for (std::size_t f = 0; f < written.size(); ++f) {
+        std::vector<Edit> own;
+        std::copy_if(edits.begin(), edits.end(), std::back_inserter(own),
+                     [&](const Edit& e) { return e.file == f; });
+        written[f].text = ApplyEdits(std::move(written[f].text), std::move(own));
+    }
+    if (Config(std::move(written)).Number(dialer) != number)
+        return std::nullopt;
     return edits;
 }
 

@@ -74,7 +74,8 @@ public:
     // The edits that make Number(dialer) read `number`: the phone values are rewritten
     // where they stand, missing alternates are added to the dialer's own section, and
     // surplus ones emptied. Nothing when the number does not begin with the dialer's
-    // prefix and area code (those are not rewritten) or the dialer has no section.
+    // prefix and area code (those are not rewritten), the dialer has no section, or the
+    // edits would not make it read so (an emptied value lets an inherited one through).
     std::optional<std::vector<Edit>> EditsFor(std::string_view dialer, std::string_view number) const;
 
 private:

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets of tests/fuzz/ with clang's libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-fuzz/ (or $NUVEX_FUZZ_BUILD_DIR) and runs each for
-# SECONDS (default 600), one after another, from the committed corpus.
+# SECONDS (default 600), from the committed corpus: one after another, or
+# NUVEX_FUZZ_JOBS of them at once.
 #
 #   tools/fuzz.sh [SECONDS] [TARGET...]      e.g. tools/fuzz.sh 60 registry ini_document
+#   NUVEX_FUZZ_JOBS=2 tools/fuzz.sh 600      two targets at a time
 #
 # New inputs land in build-fuzz/corpus/<target>/, inputs that broke a property or crashed
 # in build-fuzz/findings/<target>/ (copy those into tests/fuzz/corpus/<target>/ once fixed).
@@ -39,11 +41,12 @@ for target in "${targets[@]}"; do build_targets+=(--target "fuzz_$target"); done
 cmake --build "$build" -j2 "${build_targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
-status=0
-printf '%-14s %8s %12s %8s %8s %8s %9s\n' target seconds execs exec/s cov ft findings
-for target in "${targets[@]}"; do
-    corpus=$build/corpus/$target findings=$build/findings/$target log=$build/logs/$target.log
+# Runs one target and leaves its table row in logs/<target>.row.
+run() {
+    local target=$1
+    local corpus=$build/corpus/$target findings=$build/findings/$target log=$build/logs/$target.log
     mkdir -p "$corpus" "$findings" "$build/logs"
+    local start elapsed execs speed cov ft found
     start=$(date +%s)
     "$build/bin/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=20 -rss_limit_mb=2560 \
         -artifact_prefix="$findings/" "$corpus" "$root/tests/fuzz/corpus/$target" >"$log" 2>&1 || true
@@ -53,7 +56,23 @@ for target in "${targets[@]}"; do
     cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
     ft=$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
     found=$(find "$findings" -type f | wc -l)
-    printf '%-14s %8s %12s %8s %8s %8s %9s\n' "$target" "$elapsed" "${execs:-?}" "${speed:-?}" "${cov:-?}" "${ft:-?}" "$found"
-    [ "$found" -eq 0 ] || status=1
+    printf '%-16s %8s %12s %8s %8s %8s %9s\n' "$target" "$elapsed" "${execs:-?}" "${speed:-?}" "${cov:-?}" "${ft:-?}" \
+        "$found" >"$build/logs/$target.row"
+}
+
+# NUVEX_FUZZ_JOBS targets run at once (default 1: one after another).
+jobs=${NUVEX_FUZZ_JOBS:-1}
+for target in "${targets[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+    rm -f "$build/logs/$target.row"
+    run "$target" &
+done
+wait
+
+status=0
+printf '%-16s %8s %12s %8s %8s %8s %9s\n' target seconds execs exec/s cov ft findings
+for target in "${targets[@]}"; do
+    cat "$build/logs/$target.row"
+    [ "$(find "$build/findings/$target" -type f | wc -l)" -eq 0 ] || status=1
 done
 exit $status

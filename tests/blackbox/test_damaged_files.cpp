@@ -74,9 +74,6 @@ protected:
 
 } // namespace
 
-// The three still disabled say what they wait for; run them with
-// --gtest_also_run_disabled_tests.
-
 TEST_F(DamagedFile, UserOptionsGarbage)
 {
     Put(UserReg(), Garbage());
@@ -89,8 +86,8 @@ TEST_F(DamagedFile, UserOptionsTruncated)
     ExpectStartsAndNames(UserReg());
 }
 
-// Waits for an empty user.reg reported and left as it is: today it reads as a first start, silently.
-TEST_F(DamagedFile, DISABLED_UserOptionsEmpty)
+// An empty file is one cut short, not a first start (that is a missing file).
+TEST_F(DamagedFile, UserOptionsEmpty)
 {
     Put(UserReg(), QByteArray());
     ExpectStartsAndNames(UserReg());
@@ -108,8 +105,7 @@ TEST_F(DamagedFile, PhonebookCutMidLine)
     ExpectStartsAndNames(Phonebook());
 }
 
-// Waits for a message naming connections.ini: today its garbage is ignored, silently.
-TEST_F(DamagedFile, DISABLED_ConnectionsGarbage)
+TEST_F(DamagedFile, ConnectionsGarbage)
 {
     Put(ConnectionsFile(), Garbage());
     ExpectStartsAndNames(ConnectionsFile());
@@ -121,9 +117,8 @@ TEST_F(DamagedFile, MachineOptionsGarbage)
     ExpectStartsAndNames(MachineReg());
 }
 
-// Waits for a check of nuvex.pwd at start with a message naming it: today the file is read only when the
-// password manager opens.
-TEST_F(DamagedFile, DISABLED_PasswordFileTruncated)
+// Otherwise read only when the password manager opens.
+TEST_F(DamagedFile, PasswordFileTruncated)
 {
     QByteArray file("\x00\x00\x00\x00", 4); // one record
     file.append(QByteArray(200, '\x01'));   // of its 409 bytes

@@ -225,10 +225,12 @@ TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
     });
     bool checked = false;
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [&, poll] {
+    // The timers hold the poll; it holds itself only weakly, so nothing outlives the test.
+    *poll = [&, weak = std::weak_ptr(poll)] {
         auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
         if (!box) {
-            QTimer::singleShot(10, *poll);
+            if (auto self = weak.lock())
+                QTimer::singleShot(10, [self] { (*self)(); });
             return;
         }
         checked = true;
@@ -246,9 +248,10 @@ TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
         QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
         QApplication::sendEvent(box, &enter);
     };
-    QTimer::singleShot(0, *poll);
+    QTimer::singleShot(0, [poll] { (*poll)(); });
     ShowAboutBox();
-    *poll = nullptr; // it held itself
+    // The timer that found the box is deleted later; let it go with what it holds.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     SetShellOpenHandler({});
     EXPECT_TRUE(checked);
     ASSERT_EQ(opened.size(), 1u);

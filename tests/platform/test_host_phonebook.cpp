@@ -150,6 +150,38 @@ TEST_F(HostPhonebook, WvdialDialersWithInheritanceAndTheUsersOwnFile)
     EXPECT_THROW(host::WriteNumber("wvdial work", "0900123"), host::HostError); // area code stays
 }
 
+TEST_F(HostPhonebook, AWvdialNumberThatAnInheritedValueWouldChangeIsRefusedAndSaysWhy)
+{
+    const std::string conf = "[Dialer Defaults]\nPhone1 = 8\n[Dialer isp]\nPhone = 1\nPhone1 = 2\n";
+    root.Write("etc/wvdial.conf", conf);
+    try {
+        host::WriteNumber("wvdial isp", "3");
+        ADD_FAILURE() << "the number was written";
+    } catch (const host::HostError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find("voliče wvdial isp"), std::string::npos) << message;
+        EXPECT_NE(message.find("zděděným"), std::string::npos) << message;
+    }
+    EXPECT_EQ(root.Read("etc/wvdial.conf"), conf);
+    host::WriteNumber("wvdial isp", "3; 4");
+    EXPECT_EQ(NumberOf("wvdial isp"), "3; 4");
+}
+
+TEST_F(HostPhonebook, ARefusalNamingBytesThatAreNoUtf8StaysReadable)
+{
+    root.Write("etc/wvdial.conf", "[Dialer Defaults]\nPhone1 = 8\n[Dialer k\xc5"
+                                  "e\xff]\nPhone = 1\nPhone1 = 2\n");
+    try {
+        host::WriteNumber("wvdial k\xc5"
+                          "e\xff",
+                          "3");
+        ADD_FAILURE() << "the number was written";
+    } catch (const host::HostError& error) {
+        EXPECT_NE(std::string(error.what()).find("voliče wvdial k\uFFFDe\uFFFD zapsat"), std::string::npos)
+            << error.what();
+    }
+}
+
 TEST_F(HostPhonebook, UnreadableFilesAreReportedWithTheGroupAndTheRestIsStillRead)
 {
     ASSERT_TRUE(

@@ -271,6 +271,35 @@ TEST(Registry, DamagedFileIsReportedAndNeverOverwritten)
     }
 }
 
+TEST(Registry, AnEmptyFileIsDamagedWhileAMissingOneIsEmpty)
+{
+    for (const std::string& blank : {std::string(), std::string("\r\n  \t\n"), std::string("\xEF\xBB\xBF")}) {
+        SCOPED_TRACE(blank);
+        nuvex::test::Sandbox sandbox;
+        const std::string file = RootFile(Root::CurrentUser);
+        EXPECT_FALSE(Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false)); // no file: no key
+        Key opened = OpenOrFail(Root::CurrentUser, "Software\\X");
+        WriteBytes(file, blank);
+
+        const std::string expected = "Soubor " + file +
+                                     " je poškozen: je prázdný, chybí i jeho záhlaví "
+                                     "„Windows Registry Editor Version 5.00“.";
+        const auto expectDamaged = [&](const auto& operation) {
+            try {
+                operation();
+                ADD_FAILURE() << "an empty file was taken for an empty root";
+            } catch (const RegistryError& e) {
+                EXPECT_EQ(e.what(), expected);
+            }
+        };
+        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false); });
+        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\New", Access::ReadWrite, true); });
+        expectDamaged([&] { opened.Read("A"); });
+        expectDamaged([&] { opened.Write("A", Value::FromDWord(1)); });
+        EXPECT_EQ(ReadBytes(file), blank);
+    }
+}
+
 TEST(Registry, TextThatCannotBeOneLineIsRefused)
 {
     nuvex::test::Sandbox sandbox;

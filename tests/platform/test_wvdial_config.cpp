@@ -71,3 +71,17 @@ TEST(WvdialConfig, RefusesWhatItCannotWriteBack)
     EXPECT_FALSE(config.EditsFor("nobody", "5")); // no section of its own
     EXPECT_TRUE(config.EditsFor("x", "0,6"));
 }
+
+TEST(WvdialConfig, RefusesToEmptyAValueThatAnInheritedOneWouldReplace)
+{
+    const Config config({File{"etc",
+                              "[Dialer Defaults]\nPhone = 7\nPhone1 = 8\n"
+                              "[Dialer isp]\nPhone = 1\nPhone1 = 2\n",
+                              {}}});
+    ASSERT_EQ(config.Number("isp"), "1; 2");
+    EXPECT_FALSE(config.EditsFor("isp", "3"));   // Defaults' Phone1 would show through
+    EXPECT_FALSE(config.EditsFor("isp", "; 2")); // and so would its Phone
+    const auto both = config.EditsFor("isp", "3; 4");
+    ASSERT_TRUE(both);
+    EXPECT_EQ(Config({File{"etc", ApplyEdits(config.Files()[0].text, *both), {}}}).Number("isp"), "3; 4");
+}
