@@ -40,7 +40,7 @@ protected:
         return lines;
     }
     // An hour long, so that its stamps never read the same.
-    static void StretchSession() { Options->WriteFloat(u"StartSession"_s, GetSessionStart() - 1.0 / 24); }
+    static void StretchSession() { Options->SetSessionStamps(GetSessionStart() - 1.0 / 24, GetSessionEnd()); }
 
     test::Sandbox sandbox;
     fs::path program = sandbox.dir() / "program";

@@ -335,7 +335,7 @@ TEST_F(OptionsStore, ADamagedStoreKeepsTheBookkeepingInMemoryAndRefusesSettings)
         TIOptions store = MakeStore();
         store.SetConfirmQuit(false);
     }
-    const QByteArray before = FileBytes(UserFile());
+    const QByteArray before = test::ReadBytes(UserFile());
     TIOptions store(TIOptions::SkipFirstRunCheck{}, kOptionsKeyPath, registry::Root::CurrentUser);
     store.SetDamaged(u"poškozený"_s);
     EXPECT_TRUE(store.ConfirmQuit()); // every read gives its default
@@ -358,7 +358,7 @@ TEST_F(OptionsStore, ADamagedStoreKeepsTheBookkeepingInMemoryAndRefusesSettings)
     EXPECT_THROW(store.SetAutoPassword(u"x"_s), ERegistryException);
     EXPECT_THROW(store.SetHostTrustAsked(true), ERegistryException);
     EXPECT_TRUE(store.ConfirmQuit());
-    EXPECT_EQ(FileBytes(UserFile()), before);
+    EXPECT_EQ(test::ReadBytes(UserFile()), before);
 }
 
 TEST_F(OptionsStore, ValuesOfAnotherTypeAreErrors)
