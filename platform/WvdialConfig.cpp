@@ -230,10 +230,10 @@ std::optional<std::vector<Config::Edit>> Config::EditsFor(std::string_view diale
     // inherited or default one show through: such a number cannot be written here.
     std::vector<File> written = files_;
     for (std::size_t f = 0; f < written.size(); ++f) {
-        std::vector<Edit> own;
-        std::copy_if(edits.begin(), edits.end(), std::back_inserter(own),
+        std::vector<Edit> fileEdits;
+        std::copy_if(edits.begin(), edits.end(), std::back_inserter(fileEdits),
                      [&](const Edit& e) { return e.file == f; });
-        written[f].text = ApplyEdits(std::move(written[f].text), std::move(own));
+        written[f].text = ApplyEdits(std::move(written[f].text), std::move(fileEdits));
     }
     if (Config(std::move(written)).Number(dialer) != number)
         return std::nullopt;
