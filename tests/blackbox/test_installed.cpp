@@ -171,13 +171,13 @@ TEST_F(InstalledProgram, HelpAndVersionAnswerWithoutAWindowAndWithoutTheLock)
                              Case{ProgramFile(), u"--help"_s, u"Použití: nuvex [VOLBA]\n"_s},
                              Case{ProgramFile(), u"-h"_s, u"Použití: nuvex [VOLBA]\n"_s},
                              Case{ras, u"--version"_s, u"nuvex-ras " NUVEX_VERSION "\n"_s}}) {
-        QProcess process;
-        process.setProcessEnvironment(noDisplay);
-        process.start(test.program, {test.argument});
-        ASSERT_TRUE(process.waitForFinished(10000)) << test.argument.toStdString();
-        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-        const QString output = QString::fromUtf8(process.readAllStandardOutput());
+        QProcess program;
+        program.setProcessEnvironment(noDisplay);
+        program.start(test.program, {test.argument});
+        ASSERT_TRUE(program.waitForFinished(10000)) << test.argument.toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+        const QString output = QString::fromUtf8(program.readAllStandardOutput());
         EXPECT_TRUE(output.startsWith(test.expected)) << output.toStdString();
     }
     EXPECT_FALSE(fs::exists(sandbox.machine() / "run/nuvex.lock"));

@@ -264,10 +264,10 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     Options->SetAutoPassword(u"staré"_s);
     TDlgSetup dialog;
     const QStringList before = ValueLines();
-    OnNextModal([](QWidget& dialog) {
-        dialog.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"nové heslo"_s);
-        dialog.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"nové heslo"_s);
-        dialog.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
+    OnNextModal([](QWidget& modal) {
+        modal.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"nové heslo"_s);
+        modal.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"nové heslo"_s);
+        modal.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
     });
     dialog.Button1->click();
     ASSERT_EQ(boxes.calls.size(), 1u);
@@ -281,19 +281,19 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     EXPECT_EQ(after, before);
 
     // A wrong old password and mismatched new entries give their messages and store nothing.
-    OnNextModal([](QWidget& dialog) {
-        dialog.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"špatné"_s);
-        dialog.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"x"_s);
-        dialog.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"x"_s);
-        dialog.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
+    OnNextModal([](QWidget& modal) {
+        modal.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"špatné"_s);
+        modal.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"x"_s);
+        modal.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"x"_s);
+        modal.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
     });
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Chybné původní heslo. Nové heslo nebylo uloženo."_s);
-    OnNextModal([](QWidget& dialog) {
-        dialog.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"nové heslo"_s);
-        dialog.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"a"_s);
-        dialog.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"b"_s);
-        dialog.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
+    OnNextModal([](QWidget& modal) {
+        modal.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"nové heslo"_s);
+        modal.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"a"_s);
+        modal.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"b"_s);
+        modal.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
     });
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);

@@ -279,7 +279,7 @@ TEST(Registry, AnEmptyFileIsDamagedWhileAMissingOneIsEmpty)
         const std::string file = RootFile(Root::CurrentUser);
         EXPECT_FALSE(Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false)); // no file: no key
         Key opened = OpenOrFail(Root::CurrentUser, "Software\\X");
-        WriteBytes(file, blank);
+        nuvex::test::WritePlainBytes(file, blank);
 
         const std::string expected = "Soubor " + file +
                                      " je poškozen: je prázdný, chybí i jeho záhlaví "
@@ -296,7 +296,7 @@ TEST(Registry, AnEmptyFileIsDamagedWhileAMissingOneIsEmpty)
         expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\New", Access::ReadWrite, true); });
         expectDamaged([&] { opened.Read("A"); });
         expectDamaged([&] { opened.Write("A", Value::FromDWord(1)); });
-        EXPECT_EQ(ReadBytes(file), blank);
+        EXPECT_EQ(nuvex::test::ReadPlainBytes(file), blank);
     }
 }
 
