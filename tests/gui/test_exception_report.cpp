@@ -3,6 +3,7 @@
 #include "platform/IniDocument.h"
 #include "platform/Registry.h"
 #include "settings/qnOptions.h"
+#include "support/MessageBoxRecorder.h"
 #include "ui/ExceptionReport.h"
 #include "watch/RasError.h"
 
@@ -65,18 +66,6 @@ private:
     std::FILE* file_ = nullptr;
 };
 
-// The box ReportException left open, closed once its text is taken.
-QString TakeOpenBox()
-{
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box)
-        return {};
-    const QString text = box->text();
-    box->accept();
-    QApplication::processEvents();
-    return text;
-}
-
 template <typename E> void Throw(const char* message)
 {
     throw E(message);
@@ -116,7 +105,7 @@ TEST(ExceptionReport, TheProgramsErrorsAreReportedWithTheirOwnMessage)
         SCOPED_TRACE(message.toStdString());
         StandardErrorCapture capture;
         EXPECT_FALSE(ReportFailure(nullptr, work));
-        EXPECT_EQ(TakeOpenBox(), message);
+        EXPECT_EQ(test::TakeOpenMessageBox(), message);
         const QString written = capture.Text();
         EXPECT_TRUE(written.contains(message)) << written.toStdString();
         EXPECT_FALSE(written.contains(u"výjimka typu"_s)) << written.toStdString();
@@ -127,7 +116,7 @@ TEST(ExceptionReport, AnyOtherExceptionIsTheLastResortShownWithItsTextAndItsType
 {
     StandardErrorCapture capture;
     EXPECT_FALSE(ReportFailure(nullptr, [] { throw std::out_of_range("Záznam 7 neexistuje."); }));
-    EXPECT_EQ(TakeOpenBox(), u"Záznam 7 neexistuje."_s);
+    EXPECT_EQ(test::TakeOpenMessageBox(), u"Záznam 7 neexistuje."_s);
     const QString written = capture.Text();
     EXPECT_TRUE(written.contains(u"Záznam 7 neexistuje."_s)) << written.toStdString();
     EXPECT_TRUE(written.contains(u"výjimka typu"_s) && written.contains(u"out_of_range"_s))

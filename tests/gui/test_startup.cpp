@@ -118,17 +118,6 @@ protected:
         window->show();
         return StartWatching(*window, {problems, lockProblem}, showNews);
     }
-    // The error box that start-up left open, closed by the test as a user would.
-    QString TakeErrorBox()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return {};
-        const QString text = box->text();
-        box->accept();
-        QApplication::processEvents();
-        return text;
-    }
     QStringList problems;
 };
 
@@ -154,9 +143,9 @@ TEST_F(StartupRoutine, DamagedOptionsGiveDefaultsAreReportedOnceAndAreNeverWritt
         EXPECT_TRUE(show); // LastWhatsNew reads empty: the news as on a first start
     }));
     EXPECT_TRUE(timerRanAtNews);
-    const QString report = TakeErrorBox();
+    const QString report = test::TakeOpenMessageBox();
     EXPECT_TRUE(report.contains(OptionsFile()) && report.contains(u"řádek 4"_s)) << report.toStdString();
-    EXPECT_EQ(TakeErrorBox(), QString()); // once
+    EXPECT_EQ(test::TakeOpenMessageBox(), QString()); // once
 
     // What the program keeps for itself lives on for the run; the user's settings are refused.
     EXPECT_EQ(Options->LastNewsVersion(), VersionText());
@@ -202,10 +191,10 @@ TEST_F(StartupRoutine, WrongTypesOfTheStartUpValuesGiveDefaultsAndOneReportAfter
     EXPECT_EQ(newsShownWith, std::vector<bool>{true}); // LastWhatsNew as if missing: a new version
     EXPECT_TRUE(timerRanAtNews);
     EXPECT_TRUE(Access().Timer1()->isActive());
-    const QString report = TakeErrorBox();
+    const QString report = test::TakeOpenMessageBox();
     for (const QString& name : {u"ShowNews"_s, u"LastWhatsNew"_s, u"AppHideAfterStart"_s})
         EXPECT_TRUE(report.contains(name)) << report.toStdString();
-    EXPECT_EQ(TakeErrorBox(), QString());
+    EXPECT_EQ(test::TakeOpenMessageBox(), QString());
     EXPECT_TRUE(window->isMinimized() || !window->isVisible()); // AppHideAfterStart false: hidden
     // The news step wrote its values back with their types: the next start is in order.
     EXPECT_FALSE(Options->NewsPending());

@@ -6,6 +6,8 @@
 
 #include "ui/qnForms.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <deque>
 #include <gtest/gtest.h>
 #include <vector>
@@ -39,5 +41,18 @@ public:
     std::vector<TMessageBoxCall> calls;
     std::deque<bool> answers;
 };
+
+// The text of the message box left open without holding anything up (the error box),
+// closed as a user would; empty when none is open.
+inline QString TakeOpenMessageBox()
+{
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box)
+        return {};
+    const QString text = box->text();
+    box->accept();
+    QApplication::processEvents();
+    return text;
+}
 
 } // namespace nuvex::test
