@@ -1,31 +1,20 @@
 #include "MainWindowFixture.h"
-#include "app/Frm_Main.h"
-#include "platform/EmulatedMachine.h"
-#include "platform/SystemPaths.h"
-#include "support/Sandbox.h"
+#include "app/WatchListRows.h"
+#include "platform/RasService.h"
 #include "ui/ExceptionReport.h"
 #include "watch/NumberWatch.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
+#include <QAbstractItemModel>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QTimer>
-#include <QTreeWidget>
+#include <atomic>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
 namespace standin = platform::rasstandin;
 
-namespace {
-
 using MainWindowWatch = test::MainWindowFixture;
-
-} // namespace
 
 TEST_F(MainWindowWatch, EmptyPhonebookIsAllOkWithoutRows)
 {
@@ -60,9 +49,8 @@ TEST_F(MainWindowWatch, ListHasTheThreeColumnsAndKeepsSelectionVisible)
 
 TEST_F(MainWindowWatch, UnregisteredEntryRaisesTheAlarmOnceAndIsSelected)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
+    AddTrusted("Internet", {420, "2", "123456"});
     standin::AddEntry("Nové", {900, "9", "111"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
     MakeWindow();
     for (int i = 0; i < 3; ++i)
         Tick();
@@ -80,10 +68,8 @@ TEST_F(MainWindowWatch, UnregisteredEntryRaisesTheAlarmOnceAndIsSelected)
 
 TEST_F(MainWindowWatch, ChangedNumberOutranksAnUnregisteredEntryAndClearsWhenResolved)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
-    standin::AddEntry("Práce", {420, "2", "1"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
-    Authorise(u"Práce"_s, u"420-(2)-1"_s);
+    AddTrusted("Internet", {420, "2", "123456"});
+    AddTrusted("Práce", {420, "2", "1"});
     MakeWindow();
     Tick();
     EXPECT_EQ(LogTexts(), QStringList{u"Vše OK."_s});
@@ -127,16 +113,11 @@ TEST_F(MainWindowWatch, HandEditsOfTheStoreCountAtTheNextCheck)
     EXPECT_EQ(window->RowImage(0), imgInOrder);
     EXPECT_EQ(Cell(0, 2), u"420-(2)-123456"_s);
 
-    const std::string store = platform::WindowsDir() + "/Nuvex.val";
-    {
-        QFile file(QString::fromStdString(store));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[internet]\r\nTn = 420-(2)-999\r\n");
-    }
+    WriteStore("[internet]\r\nTn = 420-(2)-999\r\n");
     Tick();
     EXPECT_EQ(window->RowImage(0), imgChanged);
 
-    std::filesystem::remove(store);
+    std::filesystem::remove(StorePath().toStdString());
     Tick();
     EXPECT_EQ(window->RowImage(0), imgUnregistered);
     EXPECT_EQ(Cell(0, 2), u"neznámé"_s);
@@ -144,26 +125,24 @@ TEST_F(MainWindowWatch, HandEditsOfTheStoreCountAtTheNextCheck)
 
 TEST_F(MainWindowWatch, ConnectedEntryInOrderShowsItsOwnImageAndSelectionIsKept)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
-    standin::AddEntry("Záloha", {420, "2", "7"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
-    Authorise(u"Záloha"_s, u"420-(2)-7"_s);
+    AddTrusted("Internet", {420, "2", "123456"});
+    AddTrusted("Záloha", {420, "2", "7"});
     MakeWindow();
     Access().SetSession({.ConnName = u"Internet"_s});
     Tick();
     EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
     EXPECT_EQ(window->RowImage(1), imgInOrder);
-    EXPECT_EQ(SelectedRow(), -1);
+    EXPECT_EQ(SelectedRow(), -1); // nothing asks for one
+    EXPECT_EQ(Access().ListView()->currentItem(), nullptr);
 
-    Access().ListView()->setCurrentItem(Access().ListView()->topLevelItem(1));
+    Select(1);
     Tick();
     EXPECT_EQ(SelectedRow(), 1); // the user's choice survives the rebuild
 }
 
 TEST_F(MainWindowWatch, AnErrorInATickIsReportedWithoutStackingBoxesOrStoppingTheWatch)
 {
-    standin::AddEntry("Internet", {420, "2", "1"});
-    Authorise(u"Internet"_s, u"420-(2)-1"_s);
+    AddTrusted("Internet", {420, "2", "1"});
     MakeWindow();
     // The phonebook becomes unreadable: every tick fails.
     const std::filesystem::path file = standin::PhonebookPath();
@@ -198,10 +177,8 @@ TEST_F(MainWindowWatch, AnErrorInATickIsReportedWithoutStackingBoxesOrStoppingTh
 
 TEST_F(MainWindowWatch, AnEntryThatCannotBeReadCountsAsChangedAndIsLoggedOncePerEpisode)
 {
-    standin::AddEntry("Internet", {420, "2", "1"});
-    standin::AddEntry("Práce", {420, "2", "7"});
-    Authorise(u"Internet"_s, u"420-(2)-1"_s);
-    Authorise(u"Práce"_s, u"420-(2)-7"_s);
+    AddTrusted("Internet", {420, "2", "1"});
+    AddTrusted("Práce", {420, "2", "7"});
     MakeWindow();
     Tick();
     ASSERT_EQ(LogTexts(), QStringList{kAllOk});
@@ -243,9 +220,8 @@ TEST_F(MainWindowWatch, AnEntryThatCannotBeReadCountsAsChangedAndIsLoggedOncePer
 
 TEST_F(MainWindowWatch, AnEntryRemovedBetweenTheListingAndTheReadingIsSimplyGone)
 {
-    standin::AddEntry("Internet", {420, "2", "1"});
+    AddTrusted("Internet", {420, "2", "1"});
     standin::AddEntry("Podvrh", {420, "906", "1"});
-    Authorise(u"Internet"_s, u"420-(2)-1"_s);
     MakeWindow();
     // The dialer removes its entry just after the service listed it.
     const auto check = Access().Phonebook().OnChange;
@@ -266,7 +242,6 @@ TEST_F(MainWindowWatch, DamagedStoreAndPhonebookAreReportedOnceNamingTheFile)
     standin::AddEntry("Internet", {420, "2", "123456"});
     static const char kPicture[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xd8";
     const QString store = WriteStore(QByteArray(kPicture, sizeof kPicture - 1));
-    QFile file(store);
     MakeWindow();
     Tick();
     Tick();
@@ -275,28 +250,309 @@ TEST_F(MainWindowWatch, DamagedStoreAndPhonebookAreReportedOnceNamingTheFile)
     EXPECT_EQ(LogTexts().last(), kUnregisteredWarning); // nothing trusted: the watch goes on
 
     // Repaired, then damaged again: reported again.
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[Internet]\r\nTn=420-(2)-123456\r\n");
-    file.close();
+    WriteStore("[Internet]\r\nTn=420-(2)-123456\r\n");
     Tick();
     EXPECT_EQ(LogTexts().last(), u"Vše OK."_s);
-    ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write(QByteArray("\0\x01\x02", 3));
-    file.close();
+    WriteStore("[Internet]\r\nTn=420-(2)-123456\r\n" + QByteArray("\0\x01\x02", 3));
     Tick();
     EXPECT_EQ(LogTexts().filter(store).size(), 2);
 
     // A phonebook cut in the middle of its last line.
     const QString phonebook = QString::fromStdString(standin::PhonebookPath());
-    QFile pbk(phonebook);
-    ASSERT_TRUE(pbk.open(QIODevice::ReadOnly));
-    QByteArray bytes = pbk.readAll();
-    pbk.close();
-    bytes.chop(5);
-    ASSERT_TRUE(pbk.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    pbk.write(bytes);
-    pbk.close();
+    test::WriteBytes(phonebook, test::ReadBytes(phonebook).chopped(5));
     Tick();
     Tick();
     EXPECT_EQ(LogTexts().filter(phonebook).size(), 1) << LogTexts().join(u'\n').toStdString();
+}
+
+// The watch's list is updated in place: an idle check touches nothing, a change touches
+// only its own row, and the log view keeps a bounded number of lines.
+
+namespace {
+
+class WatchRows : public test::MainWindowFixture
+{
+protected:
+    static void TwoInOrder()
+    {
+        AddTrusted("Internet", {420, "2", "123456"});
+        AddTrusted("Práce", {420, "5", "41212121"});
+    }
+    // Two entries in order and one the store does not know.
+    static void TwoInOrderAndOneUnknown()
+    {
+        TwoInOrder();
+        standin::AddEntry("Výhra zdarma", {420, "909", "666666"});
+    }
+};
+
+QList<QTreeWidgetItem*> Items(const QTreeWidget& view)
+{
+    QList<QTreeWidgetItem*> items;
+    for (int i = 0; i < view.topLevelItemCount(); ++i)
+        items.append(view.topLevelItem(i));
+    return items;
+}
+
+using namespace platform::ras;
+
+// The emulated machine, counting what is asked of it; without generations when told so,
+// as a service that cannot tell whether its phonebook changed.
+class CountingService final : public RasService
+{
+public:
+    explicit CountingService(bool generations) : generations_(generations) {}
+
+    DWORD EnumEntries(RASENTRYNAMEA* entries, DWORD* cb, DWORD* count) override
+    {
+        ++enumerations;
+        return inner_->EnumEntries(entries, cb, count);
+    }
+    DWORD GetEntryProperties(const char* name, RASENTRYA* entry, DWORD* cb, DWORD* deviceInfoSize) override
+    {
+        ++entryReads;
+        return inner_->GetEntryProperties(name, entry, cb, deviceInfoSize);
+    }
+    DWORD SetEntryProperties(const char* name, const RASENTRYA* entry, DWORD cb) override
+    {
+        return inner_->SetEntryProperties(name, entry, cb);
+    }
+    DWORD EnumConnections(RASCONNA* connections, DWORD* cb, DWORD* count) override
+    {
+        return inner_->EnumConnections(connections, cb, count);
+    }
+    DWORD GetConnectStatus(HRASCONN connection, RASCONNSTATUSA* status) override
+    {
+        return inner_->GetConnectStatus(connection, status);
+    }
+    DWORD HangUp(HRASCONN connection) override { return inner_->HangUp(connection); }
+    std::optional<std::uint32_t> PerfStat(const std::string& name) override { return inner_->PerfStat(name); }
+    std::vector<std::string> PhonebookSources() override { return inner_->PhonebookSources(); }
+    std::vector<std::string> TakeNotices() override { return inner_->TakeNotices(); }
+    std::string Description() override { return inner_->Description(); }
+    std::optional<std::uint64_t> PhonebookGeneration() override
+    {
+        return generations_ ? inner_->PhonebookGeneration() : std::nullopt;
+    }
+
+    static inline std::atomic<int> enumerations = 0;
+    static inline std::atomic<int> entryReads = 0;
+
+private:
+    bool generations_;
+    std::unique_ptr<RasService> inner_ = MakeEmulatedRasService();
+};
+
+class WatchRepeats : public WatchRows
+{
+protected:
+    void UseCountingService(bool generations)
+    {
+        platform::ras::UseServiceForTesting(std::make_unique<CountingService>(generations));
+    }
+    void TearDown() override
+    {
+        WatchRows::TearDown();
+        platform::ras::SelectMachineForTesting(platform::ras::Machine::Emulated);
+    }
+    // What the service was asked during n checks.
+    std::pair<int, int> AskedDuring(int n)
+    {
+        CountingService::enumerations = 0;
+        CountingService::entryReads = 0;
+        for (int i = 0; i < n; ++i)
+            Tick();
+        return {CountingService::enumerations.load(), CountingService::entryReads.load()};
+    }
+};
+
+} // namespace
+
+TEST_F(WatchRepeats, AnUnchangedMachineIsNotAskedAgainAndEveryChangeIsStillSeen)
+{
+    UseCountingService(true);
+    TwoInOrderAndOneUnknown();
+    MakeWindow();
+    Tick();
+    Tick(); // the alarm's selection settles
+    int events = 0;
+    Access().Phonebook().OnChange = [this, &events,
+                                     handler = Access().Phonebook().OnChange](TRasBaseList& list) {
+        ++events;
+        handler(list);
+    };
+
+    // Nothing changed: no entry is read, yet the list's event fires and the alarm still
+    // brings the window forward at every check.
+    window->hide();
+    EXPECT_EQ(AskedDuring(3), std::make_pair(0, 0));
+    EXPECT_EQ(events, 3);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(SelectedRow(), 2);
+    EXPECT_EQ(window->RowImage(2), imgUnregistered);
+
+    // The store changes by hand: the check reads every entry again.
+    Authorise(u"Výhra zdarma"_s, u"420-(909)-666666"_s);
+    EXPECT_EQ(AskedDuring(1).second, 3);
+    EXPECT_EQ(window->RowImage(2), imgInOrder);
+    EXPECT_EQ(Cell(2, 2), u"420-(909)-666666"_s);
+    const QStringList log = LogTexts();
+    EXPECT_EQ(log.last().trimmed(), kAllOk);
+    EXPECT_EQ(AskedDuring(2), std::make_pair(0, 0));
+
+    // The phonebook changes: listed and read again.
+    standin::SetEntry("Práce", {420, "906", "123"});
+    EXPECT_EQ(AskedDuring(1), std::make_pair(2, 3)); // the size of the list, then the list
+    EXPECT_EQ(window->RowImage(1), imgChanged);
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_TRUE(Access().Vratit()->isEnabled());
+
+    // The user picks another row: the check runs in full and keeps the alarm's choice.
+    Tick();
+    ASSERT_EQ(AskedDuring(1), std::make_pair(0, 0));
+    Select(0);
+    EXPECT_EQ(AskedDuring(1).second, 3);
+    EXPECT_EQ(SelectedRow(), 1);
+    Tick();
+    EXPECT_EQ(AskedDuring(1), std::make_pair(0, 0));
+
+    // A connection to an entry in order shows at once.
+    standin::SetEntry("Práce", {420, "5", "41212121"});
+    Tick();
+    Access().SetSession({0, 0, u"Internet"_s});
+    Tick();
+    EXPECT_EQ(window->RowImage(0), imgInOrderConnected);
+    EXPECT_EQ(window->RowImage(1), imgInOrder);
+}
+
+TEST_F(WatchRepeats, ARowChangedByHandOrByTheUserIsCheckedAgain)
+{
+    UseCountingService(true);
+    TwoInOrder();
+    MakeWindow();
+    Tick();
+    Tick();
+    ASSERT_EQ(AskedDuring(1), std::make_pair(0, 0));
+
+    // Rows the check did not make are made again.
+    delete Access().ListView()->takeTopLevelItem(1);
+    Tick();
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 2);
+    EXPECT_EQ(Cell(1, 0), u"Práce"_s);
+
+    // Without a selection, a row chosen and then left makes the next check run in full.
+    Select(1);
+    EXPECT_EQ(AskedDuring(1).second, 2);
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_EQ(AskedDuring(1).second, 0);
+    Access().ListView()->clearSelection();
+    Access().ListView()->setCurrentItem(nullptr);
+    EXPECT_EQ(AskedDuring(1).second, 2);
+    EXPECT_EQ(SelectedRow(), -1);
+}
+
+TEST_F(WatchRepeats, AServiceThatCannotTellIsAskedForEveryEntryAtEveryCheck)
+{
+    UseCountingService(false);
+    AddTrusted("Internet", {420, "2", "123456"});
+    standin::AddEntry("Práce", {420, "5", "41212121"});
+    MakeWindow();
+    Tick();
+    EXPECT_EQ(AskedDuring(3), std::make_pair(6, 6));
+    EXPECT_EQ(window->RowImage(1), imgUnregistered);
+}
+
+TEST_F(WatchRows, AnIdleCheckKeepsEveryItemAndChangesNothingInTheModel)
+{
+    TwoInOrderAndOneUnknown();
+    MakeWindow();
+    Tick();
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 3);
+    const auto items = Items(*Access().ListView());
+    EXPECT_EQ(SelectedRow(), 2);
+
+    QAbstractItemModel* model = Access().ListView()->model();
+    int changed = 0, inserted = 0, removed = 0, selection = 0;
+    QObject::connect(model, &QAbstractItemModel::dataChanged, [&] { ++changed; });
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, [&] { ++inserted; });
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, [&] { ++removed; });
+    QObject::connect(Access().ListView(), &QTreeWidget::itemSelectionChanged, [&] { ++selection; });
+    int events = 0;
+    Access().Phonebook().OnChange = [this, &events,
+                                     handler = Access().Phonebook().OnChange](TRasBaseList& list) {
+        ++events;
+        handler(list);
+    };
+    for (int i = 0; i < 3; ++i)
+        Tick();
+
+    EXPECT_EQ(events, 3); // the list's event still fires on every refresh
+    EXPECT_EQ(Items(*Access().ListView()), items);
+    EXPECT_EQ(changed, 0);
+    EXPECT_EQ(inserted, 0);
+    EXPECT_EQ(removed, 0);
+    EXPECT_EQ(selection, 0);
+    EXPECT_EQ(SelectedRow(), 2);
+    EXPECT_TRUE(Access().Pridej()->isEnabled());
+}
+
+TEST_F(WatchRows, AChangeTouchesOnlyItsRowAndTheListFollowsTheEntries)
+{
+    TwoInOrder();
+    MakeWindow();
+    Tick();
+    const auto items = Items(*Access().ListView());
+    Select(0);
+
+    QList<int> changedRows;
+    QObject::connect(Access().ListView()->model(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& first, const QModelIndex& last) {
+                         for (int row = first.row(); row <= last.row(); ++row)
+                             changedRows.append(row);
+                     });
+    standin::SetEntry("Práce", {420, "906", "123"});
+    Tick();
+    EXPECT_EQ(Items(*Access().ListView()), items);
+    ASSERT_FALSE(changedRows.isEmpty());
+    for (const int row : changedRows)
+        EXPECT_EQ(row, 1);
+    EXPECT_EQ(Cell(1, 1), u"420-(906)-123"_s);
+    EXPECT_EQ(Cell(1, 2), u"420-(5)-41212121"_s);
+    EXPECT_EQ(window->RowImage(1), imgChanged);
+    EXPECT_EQ(SelectedRow(), 1); // the changed entry is selected, as before
+    EXPECT_TRUE(Access().Vratit()->isEnabled());
+
+    // An entry gone: its row goes, the others stay the same items.
+    standin::RemoveEntry("Internet");
+    Tick();
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 1);
+    EXPECT_EQ(Access().ListView()->topLevelItem(0), items.at(0)); // updated in place to "Práce"
+    EXPECT_EQ(Cell(0, 0), u"Práce"_s);
+    EXPECT_EQ(window->RowImage(0), imgChanged);
+    EXPECT_EQ(SelectedRow(), 0);
+
+    // Back in order: the same selected row, now without the watch actions.
+    standin::SetEntry("Práce", {420, "5", "41212121"});
+    standin::AddEntry("Nové", {0, "", "1"});
+    Tick();
+    ASSERT_EQ(Access().ListView()->topLevelItemCount(), 2);
+    EXPECT_EQ(window->RowImage(0), imgInOrder);
+    EXPECT_EQ(window->RowImage(1), imgUnregistered);
+    EXPECT_EQ(Cell(1, 2), u"neznámé"_s);
+    EXPECT_EQ(Access().ListView()->topLevelItem(1)->textAlignment(1), int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_EQ(SelectedRow(), 1);
+    EXPECT_FALSE(Access().Vratit()->isEnabled());
+    EXPECT_TRUE(Access().Pridej()->isEnabled());
+}
+
+TEST_F(WatchRows, TheLogViewKeepsItsLastLinesOnly)
+{
+    MakeWindow();
+    const int total = TFrmNuvex::kLogViewLines + 25;
+    for (int i = 0; i < total; ++i)
+        window->AddLogLine(u"Řádek %1"_s.arg(i));
+    EXPECT_EQ(Access().LogMemo()->document()->blockCount(), TFrmNuvex::kLogViewLines);
+    const QStringList texts = LogTexts();
+    EXPECT_EQ(texts.first(), u"Řádek 25"_s);
+    EXPECT_EQ(texts.last(), u"Řádek %1"_s.arg(total - 1));
 }

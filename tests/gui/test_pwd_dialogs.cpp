@@ -8,14 +8,13 @@
 #include "passwords/PwdManagerGate.h"
 #include "passwords/Windows1250.h"
 #include "passwords/Windows1250Input.h"
+#include "support/FileBytes.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QDir>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTextCursor>
-#include <QTimer>
 #include <QToolTip>
 
 using namespace nuvex;
@@ -24,7 +23,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// ---------------------------------------------------------------------------------------
 // The record dialog's fields keep to what a record can hold.
 
 TEST(PwdRecordDialog, FieldsRefuseWhatWindows1250CannotHold)
@@ -131,7 +129,6 @@ TEST(PwdRecordDialog, ShowsAStoredRecordAndGivesItBackUnchanged)
     EXPECT_EQ(dialog.GetRecord(), record);
 }
 
-// ---------------------------------------------------------------------------------------
 // The master-password dialogs.
 
 class PasswordDialogs : public PwdFixture
@@ -227,7 +224,6 @@ TEST_F(PasswordDialogs, PromptHandsBackTheDigestOfThePreparedText)
     EXPECT_EQ(digest, u"před"_s);
 }
 
-// ---------------------------------------------------------------------------------------
 // The gate before the manager, through the real dialogs.
 
 class Gate : public PasswordDialogs
@@ -373,9 +369,7 @@ TEST_F(Gate, TheSavedFileHoldsNoneOfTheRecordTexts)
     Run();
     ASSERT_TRUE(managerOpened);
 
-    QFile file(PwdFile());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = ReadBytes(PwdFile());
     EXPECT_TRUE(bytes.startsWith("NVXVAULT"));
     for (const QString& text : {u"Poštovní"_s, u"jana.dvorakova"_s, u"Žirafa-Velbloud-42"_s, u"Velbloud"_s,
                                 u"Starý účet"_s, u"stary.uzivatel"_s, u"StaréHeslo1"_s, u"dřívějška"_s}) {

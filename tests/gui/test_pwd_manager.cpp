@@ -1,12 +1,13 @@
-#include "gui/PwdManagerFixture.h"
+// The password manager's window, over the scrambled password file and, opened with the
+// master password's key, over the encrypted one.
+
 #include "gui/PwdTestSupport.h"
 #include "news/Dm_ic.h"
 #include "passwords/Dlg_PwdManager.h"
 #include "passwords/Dlg_PwdMh.h"
 #include "passwords/Dlg_PwdRecord.h"
 #include "passwords/PwdListModel.h"
-#include "ui/ContextHelp.h"
-#include "ui/HelpEngine.h"
+#include "support/FileBytes.h"
 #include "ui/qnDialogButtons.h"
 
 #include <QClipboard>
@@ -24,6 +25,63 @@ using namespace nuvex::test;
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The window with a few records seeded.
+class PwdManager : public PwdFixture
+{
+protected:
+    void Seed(const TPwdRecords& records) { SaveRecords(records, PwdFile()); }
+
+    static TPwdRecords ThreeRecords()
+    {
+        return {MakePwdRecord(u"Mail"_s, u"jana"_s, u"heslo1"_s, QString()),
+                MakePwdRecord(u"Banka"_s, u"novak"_s, u"Žluťoučký"_s, u"PIN u sebe\r\nnenosit"_s),
+                MakePwdRecord(u"Fórum"_s, u"jn"_s, u"x"_s, QString())};
+    }
+
+    static QStringList Names(const TPwdRecords& records)
+    {
+        QStringList names;
+        for (const TPwdRecord& record : records)
+            names.append(GetField(record, TPwdField::Nazev));
+        return names;
+    }
+
+    static QString Cell(const TDlgPwdManager& window, int row, int column)
+    {
+        return window.PwdListModel->index(row, column).data().toString();
+    }
+
+    static bool HasImage(const TDlgPwdManager& window, int row)
+    {
+        const QModelIndex cell = window.PwdListModel->index(row, 0);
+        const int image = cell.data(TPwdListModel::ImageIndexRole).toInt();
+        // A row without the picture shows a blank one of the same size.
+        const QImage drawn = cell.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+        EXPECT_EQ(drawn.size(), QSize(16, 16));
+        bool visible = false;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                visible = visible || drawn.pixelColor(x, y).alpha() > 0;
+        EXPECT_EQ(visible, image == imgPwdWithNote) << "row " << row;
+        return image == imgPwdWithNote;
+    }
+
+    // Fills the next record dialog and closes it with the button.
+    static void AnswerRecordDialog(const QString& nazev, const QString& uzName, const QString& heslo,
+                                   const QString& note, const QString& button = u"OK"_s)
+    {
+        WhenModal<TDlgPwdRecord>([=](TDlgPwdRecord& dialog) {
+            Type(dialog, "NazevEdit", nazev);
+            Type(dialog, "UzNameEdit", uzName);
+            Type(dialog, "HesloEdit", heslo);
+            dialog.MemoEdit->setPlainText(note);
+            Press(dialog, button);
+        });
+    }
+
+    TDm dm;
+};
 
 TEST_F(PwdManager, WindowAsTheUserKnowsIt)
 {
@@ -55,12 +113,11 @@ TEST_F(PwdManager, WindowAsTheUserKnowsIt)
     ASSERT_EQ(window.qnDialogButtons1->ButtonList().size(), 2U);
     EXPECT_NE(window.qnDialogButtons1->Button(bkOK), nullptr);
     EXPECT_NE(window.qnDialogButtons1->Button(bkHelp), nullptr);
-    THelpRequest asked;
-    SetHelpRequestObserver([&](const THelpRequest& request) { asked = request; });
+    HelpRequests asked;
     window.qnDialogButtons1->Button(bkHelp)->click();
-    SetHelpRequestObserver({});
-    EXPECT_EQ(asked.command, static_cast<unsigned>(HELP_CONTEXT));
-    EXPECT_EQ(asked.data, 1100U);
+    ASSERT_EQ(asked.size(), 1U);
+    EXPECT_EQ(asked[0].command, static_cast<unsigned>(HELP_CONTEXT));
+    EXPECT_EQ(asked[0].data, 1100U);
 }
 
 TEST_F(PwdManager, NoFileGivesAnEmptyListWhereOnlyAddExportAndImportAct)
@@ -77,9 +134,7 @@ TEST_F(PwdManager, NoFileGivesAnEmptyListWhereOnlyAddExportAndImportAct)
         EXPECT_FALSE(QFile::exists(PwdFile()));
     }
     // Destroying the window writes the file, even with nothing in it.
-    QFile file(PwdFile());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("\xFF\xFF\xFF\xFF", 4));
+    EXPECT_EQ(ReadBytes(PwdFile()), QByteArray("\xFF\xFF\xFF\xFF", 4));
 }
 
 TEST_F(PwdManager, RowsShowTheRecordsWithTheNotePicture)
@@ -295,10 +350,7 @@ TEST_F(PwdManager, DamagedImportIsReportedAndChangesNothing)
 {
     Seed(ThreeRecords());
     const QString damaged = ProgramDir() + u"vadny.pwd"_s;
-    QFile file(damaged);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\x01\x00\x00\x00 short", 10));
-    file.close();
+    WriteBytes(damaged, QByteArray("\x01\x00\x00\x00 short", 10));
     FileDialogRecorder files;
     files.answers = {damaged};
 
@@ -316,11 +368,8 @@ TEST_F(PwdManager, DamagedImportIsReportedAndChangesNothing)
 
 TEST_F(PwdManager, DamagedDefaultFileIsKeptBesideTheNewOne)
 {
-    QFile file(PwdFile());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     const QByteArray garbage("\x07\x00\x00\x00 not a password file", 25);
-    file.write(garbage);
-    file.close();
+    WriteBytes(PwdFile(), garbage);
 
     QString reported;
     WhenModal<QMessageBox>([&](QMessageBox& box) {
@@ -334,9 +383,7 @@ TEST_F(PwdManager, DamagedDefaultFileIsKeptBesideTheNewOne)
         AnswerRecordDialog(u"Nový"_s, {}, u"h"_s, {});
         window.PridatZaznam->trigger();
     }
-    QFile backup(PwdFile() + u".bak"_s);
-    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
-    EXPECT_EQ(backup.readAll(), garbage);
+    EXPECT_EQ(ReadBytes(PwdFile() + u".bak"_s), garbage);
     EXPECT_EQ(Names(SavedRecords()), (QStringList{u"Nový"_s}));
     ASSERT_EQ(boxes.calls.size(), 1U);
     EXPECT_TRUE(boxes.calls[0].text.contains(PwdFile() + u".bak"_s)) << boxes.calls[0].text.toStdString();
@@ -364,6 +411,116 @@ TEST_F(PwdManager, ListAsksForRowsOnlyWhenDrawn)
     QApplication::processEvents();
     EXPECT_EQ(window.PwdListModel->rowCount(), 10000);
     EXPECT_LT(asked, 2000);
+}
+
+class PwdVaultManager : public PwdManager
+{
+protected:
+    std::unique_ptr<TVaultKey> MakeKey(const QString& password = u"Hlavní"_s) const
+    {
+        return std::make_unique<TVaultKey>(TSecretBytes::FromText(password), PwdFileParams(PwdFile()));
+    }
+    QString ShowAndReport(const QString& password)
+    {
+        QString reported;
+        WhenModal<QMessageBox>([&](QMessageBox& box) {
+            reported = box.text();
+            box.accept();
+        });
+        ShowPwdManager(password);
+        return reported;
+    }
+};
+
+TEST_F(PwdVaultManager, ExportsBothFormatsAndImportsBoth)
+{
+    Seed(ThreeRecords());
+    FileDialogRecorder files;
+    const QString scrambled = ProgramDir() + u"pro-jine.pwd"_s, vault = ProgramDir() + u"sifrovane.pwd"_s;
+    {
+        TDlgPwdManager window(nullptr, MakeKey());
+        files.answers = {scrambled, vault};
+        files.filters = {0, kExportVaultFilter};
+        window.Exportovat->trigger();
+        window.Exportovat->trigger();
+        // The scrambled format is the first choice; the vault is offered beside it.
+        ASSERT_EQ(files.asked.size(), 2U);
+        EXPECT_TRUE(files.asked[0].filter.startsWith(u"Soubory hesel (*.pwd)|*.pwd|"_s));
+        EXPECT_EQ(QtNameFilters(files.asked[0].filter).split(u";;"_s).size(), 2);
+    }
+    TPwdRecords records;
+    ASSERT_TRUE(LoadRecords(records, scrambled));
+    EXPECT_EQ(records, ThreeRecords());
+    EXPECT_TRUE(IsVaultFile(ReadBytes(vault)));
+    EXPECT_FALSE(ReadBytes(vault).contains("novak"));
+    EXPECT_TRUE(IsVaultFile(ReadBytes(PwdFile())));
+
+    // Import knows each by its first bytes; the vault of this manager needs no question.
+    files.asked.clear();
+    {
+        TDlgPwdManager window(nullptr, MakeKey());
+        files.answers = {vault};
+        ReplaceRecord(records, 0, MakePwdRecord(u"Jiný"_s, {}, {}, {}));
+        SaveRecords(records, scrambled);
+        window.Importovat->trigger();
+        EXPECT_EQ(window.GetRecords(), ThreeRecords());
+        files.answers = {scrambled};
+        window.Importovat->trigger();
+        EXPECT_EQ(Names(window.GetRecords()), (QStringList{u"Jiný"_s, u"Banka"_s, u"Fórum"_s}));
+    }
+    // Without a master password only the scrambled format is offered.
+    ASSERT_TRUE(QFile::remove(PwdFile()));
+    {
+        TDlgPwdManager window;
+        EXPECT_EQ(window.SaveDialog1.filter, u"Soubory hesel (*.pwd)|*.pwd"_s);
+    }
+}
+
+TEST_F(PwdVaultManager, AVaultOfAnotherPasswordAsksForItOnImport)
+{
+    const QString foreign = ProgramDir() + u"cizi.pwd"_s;
+    const TVaultKey other(TSecretBytes::FromText(u"Cizí heslo"_s), TVaultParams::Fresh());
+    SaveRecords(ThreeRecords(), foreign, &other);
+    FileDialogRecorder files;
+    TDlgPwdManager window(nullptr, MakeKey());
+    files.answers = {foreign, foreign};
+    WhenModal<TDlgPwdMh>([](TDlgPwdMh& dialog) { Press(dialog, u"Storno"_s); });
+    window.Importovat->trigger();
+    EXPECT_TRUE(window.GetRecords().empty());
+    WhenModal<TDlgPwdMh>([](TDlgPwdMh& dialog) {
+        Type(dialog, "PwdEdit", u"Cizí heslo"_s);
+        Press(dialog, u"OK"_s);
+    });
+    window.Importovat->trigger();
+    EXPECT_EQ(window.GetRecords(), ThreeRecords());
+}
+
+TEST_F(PwdVaultManager, AVaultTheKeyDoesNotOpenIsReportedAndNeverOverwritten)
+{
+    {
+        TDlgPwdManager window(nullptr, MakeKey(u"Správné"_s));
+        AnswerRecordDialog(u"Mail"_s, u"jana"_s, u"heslo1"_s, {});
+        window.PridatZaznam->trigger();
+    }
+    const QByteArray saved = ReadBytes(PwdFile());
+    ASSERT_TRUE(IsVaultFile(saved));
+
+    // A manager that opened would wait for the watchdog, which fails the test.
+    const QString wrong = ShowAndReport(u"Jiné"_s);
+    EXPECT_TRUE(wrong.contains(PwdFile())) << wrong.toStdString();
+    EXPECT_EQ(ReadBytes(PwdFile()), saved);
+
+    QByteArray changed = saved;
+    changed[changed.size() - 20] = static_cast<char>(changed[changed.size() - 20] ^ 1);
+    WriteBytes(PwdFile(), changed);
+    const QString damaged = ShowAndReport(u"Správné"_s);
+    EXPECT_TRUE(damaged.contains(PwdFile())) << damaged.toStdString();
+    EXPECT_NE(damaged, wrong);
+    EXPECT_EQ(ReadBytes(PwdFile()), changed);
+    EXPECT_EQ(QDir(ProgramDir()).entryList(QDir::Files | QDir::Hidden), QStringList{kPwdFileName});
+    // The manager that never opened leaves no window behind.
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace

@@ -94,7 +94,6 @@ class StartupRoutine : public test::MainWindowFixture
 protected:
     void TearDown() override
     {
-        TFrmNuvex::SetTrayAvailableForTesting(std::nullopt);
         while (QWidget* modal = QApplication::activeModalWidget())
             modal->close();
         MainWindowFixture::TearDown();
@@ -102,10 +101,7 @@ protected:
     void WriteOptionsFile(const QByteArray& bytes)
     {
         DestroyOptions();
-        QFile file(OptionsFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
+        test::WriteBytes(OptionsFile(), bytes);
         problems = CreateOptions();
     }
     static QString OptionsFile()
@@ -228,8 +224,7 @@ TEST_F(StartupRoutine, AQuitWhileTheNewsWindowIsOpenEndsTheStartUpAndStopsTheWat
 
 TEST_F(StartupRoutine, ANumberChangeWhileTheNewsWindowIsOpenIsWarnedAbout)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    AddTrusted("Internet", {420, "2", "123456"});
     MakeWindow();
     bool changed = false;
     bool warnedWhileOpen = false;

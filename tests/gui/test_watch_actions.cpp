@@ -1,13 +1,9 @@
 #include "MainWindowFixture.h"
-#include "support/FileBytes.h"
 #include "ui/IniFile.h"
 #include "watch/NumberWatch.h"
 #include "watch/WatchActions.h"
 
-#include <QAction>
-#include <QDir>
 #include <QMenu>
-#include <QMenuBar>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -38,10 +34,7 @@ protected:
         EXPECT_NE(boxes.calls[0].text, kRevertDone);
         EXPECT_TRUE(boxes.calls[0].text.contains(mentioning)) << boxes.calls[0].text.toStdString();
     }
-    QByteArray StoreBytes() const
-    {
-        return test::ReadBytes(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
-    }
+    static QByteArray StoreBytes() { return test::ReadBytes(StorePath()); }
 };
 
 } // namespace
@@ -66,10 +59,9 @@ TEST_F(WatchActions, MenuOffersTheThreeActionsWithTheirCaptionsAndHints)
 
 TEST_F(WatchActions, AvailabilityFollowsTheSelectedRowsImage)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
+    AddTrusted("Internet", {420, "2", "123456"});
     standin::AddEntry("Nové", {420, "2", "7"});
     standin::AddEntry("Změněné", {420, "2", "8"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
     Authorise(u"Změněné"_s, u"420-(2)-9"_s);
     MakeWindow();
     Tick();
@@ -176,15 +168,10 @@ TEST_F(WatchActions, RevertRefusesAnOverlongCheckNumberAndChangesNothing)
     ExpectRevertRefused(u"420-(12345678901)-1"_s);
 
     // A local number of 129 characters is refused the same way; 128 fits.
-    QFile file(QString::fromStdString(platform::WindowsDir()) + u"/Nuvex.val"_s);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[Internet]\r\nTn=" + QByteArray(129, '7') + "\r\n");
-    file.close();
+    WriteStore("[Internet]\r\nTn=" + QByteArray(129, '7') + "\r\n");
     Access().Vratit()->trigger();
     EXPECT_EQ(standin::GetEntry("Internet")->localNumber, "999");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("[Internet]\r\nTn=" + QByteArray(128, '7') + "\r\n");
-    file.close();
+    WriteStore("[Internet]\r\nTn=" + QByteArray(128, '7') + "\r\n");
     Access().Vratit()->trigger();
     EXPECT_EQ(standin::GetEntry("Internet")->localNumber, std::string(128, '7'));
     EXPECT_EQ(boxes.calls.back().text, kRevertDone);
