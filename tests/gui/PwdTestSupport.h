@@ -4,14 +4,54 @@
 
 #include "gui/MainWindowFixture.h"
 #include "gui/UserActions.h"
+#include "passwords/Dlg_ChangePwd.h"
+#include "passwords/Dlg_PwdMh.h"
+#include "passwords/Dlg_PwdRecord.h"
 #include "passwords/FileDialogs.h"
 #include "passwords/PwdRecords.h"
 
+#include <QPlainTextEdit>
 #include <deque>
 #include <optional>
 #include <vector>
 
 namespace nuvex::test {
+
+// Fills the next password change dialog and closes it with the button; an empty old
+// password leaves its field alone.
+inline void AnswerChangePwd(const QString& old, const QString& new1, const QString& new2,
+                            const QString& button = QStringLiteral("OK"))
+{
+    WhenModal<TDlgChangePwd>([=](TDlgChangePwd& dialog) {
+        if (!old.isEmpty())
+            Type(dialog, "OldPwdEdit", old);
+        Type(dialog, "NewPwdEdit1", new1);
+        Type(dialog, "NewPwdEdit2", new2);
+        Press(dialog, button);
+    });
+}
+
+// Types the password into the next prompt and closes it with the button.
+inline void AnswerPrompt(const QString& password, const QString& button = QStringLiteral("OK"))
+{
+    WhenModal<TDlgPwdMh>([=](TDlgPwdMh& dialog) {
+        Type(dialog, "PwdEdit", password);
+        Press(dialog, button);
+    });
+}
+
+// Fills the next record dialog and closes it with the button.
+inline void AnswerRecordDialog(const QString& nazev, const QString& uzName, const QString& heslo,
+                               const QString& note, const QString& button = QStringLiteral("OK"))
+{
+    WhenModal<TDlgPwdRecord>([=](TDlgPwdRecord& dialog) {
+        Type(dialog, "NazevEdit", nazev);
+        Type(dialog, "UzNameEdit", uzName);
+        Type(dialog, "HesloEdit", heslo);
+        dialog.MemoEdit->setPlainText(note);
+        Press(dialog, button);
+    });
+}
 
 // The answers of the file dialogs, and what they were asked.
 class FileDialogRecorder

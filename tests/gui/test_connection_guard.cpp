@@ -53,8 +53,6 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(ConnectionGuard, NoConnectionNothingHappensWhateverTheAlarm)
 {
     MakeWindow();
@@ -433,8 +431,6 @@ TEST_F(ConnectionGuard, ALinkHungUpUnderTheAlarmIsLoggedToo)
 
 // The first start on this computer, and a hang-up the system refuses.
 
-namespace {
-
 class HostFirstStart : public test::MainWindowFixture
 {
 protected:
@@ -454,8 +450,6 @@ protected:
     }
     test::HostRoot root{sandbox};
 };
-
-} // namespace
 
 TEST_F(HostFirstStart, YesTrustsEveryPresentNumberAndTheQuestionComesOnce)
 {
@@ -531,3 +525,5 @@ TEST_F(HostFirstStart, AHangUpTheSystemRefusesIsACzechErrorNamingTheLinkAndTheCo
     EXPECT_EQ(links.Count(), 0);
     EXPECT_TRUE(pppd.waitForFinished(5000));
 }
+
+} // namespace

@@ -102,9 +102,7 @@ protected:
     TContextHelp* help = nullptr;
 };
 
-} // namespace
-
-TEST_F(ContextHelpTest, F1OnAMarkedControlJumpsToItsPrefixedTopic)
+TEST_F(ContextHelpTest, F1JumpsToThePrefixedTopicOfTheControlOrOfItsMarkedParent)
 {
     PressF1(autoPwd);
     ASSERT_EQ(requests.size(), 1u);
@@ -112,20 +110,16 @@ TEST_F(ContextHelpTest, F1OnAMarkedControlJumpsToItsPrefixedTopic)
     EXPECT_EQ(requests[0].owner, dialog.get());
     EXPECT_EQ(requests[0].helpFile, u"Nuvex.hlp"_s);
     EXPECT_EQ(requests[0].macro, uR"(JI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s);
+    PressF1(checkBox); // unmarked: the topic of its marked parent
 
     help->SetPrefix(u"Nastaveni"_s);
     PressF1(autoPwd);
     help->SetUsePrefix(false);
     PressF1(autoPwd);
     EXPECT_EQ(Macros(), (QStringList{uR"(JI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s,
+                                     uR"(JI("Nuvex.hlp","DlgSetup.Tab95Sheet2"))"_s,
                                      uR"(JI("Nuvex.hlp","Nastaveni.AutoPwdEdit"))"_s,
                                      uR"(JI("Nuvex.hlp","AutoPwdEdit"))"_s}));
-}
-
-TEST_F(ContextHelpTest, UnmarkedControlTakesTheTopicOfItsMarkedParent)
-{
-    PressF1(checkBox);
-    EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp","DlgSetup.Tab95Sheet2"))"_s});
 }
 
 TEST_F(ContextHelpTest, NothingMarkedDoesNothingOrOpensNoHelpTopicWithoutPrefix)
@@ -294,8 +288,6 @@ TEST_F(ContextHelpTest, ComponentDeletedBeforeItsOwnerLeavesF1Alone)
     EXPECT_TRUE(requests.empty());
 }
 
-namespace {
-
 // F1 and "Pomoc" in the program's windows, against the help file the build ships, with the
 // help requests caught before they reach the viewer.
 class FormHelp : public test::MainWindowFixture
@@ -343,8 +335,6 @@ protected:
     THelpKey helpKey;
     test::HelpRequests requests;
 };
-
-} // namespace
 
 TEST_F(FormHelp, F1InTheSettingsOpensTheFocusedControlsTopicElseTheDialogs)
 {
@@ -428,3 +418,5 @@ TEST_F(FormHelp, AWindowTheHelpFileDoesNotKnowOpensTheContents)
     PressF1(edit);
     EXPECT_EQ(OpenedTopic(), "<obsah>");
 }
+
+} // namespace

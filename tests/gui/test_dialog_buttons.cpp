@@ -69,8 +69,6 @@ using BaseDialog = DialogButtons;
 using FixedDialog = DialogButtons;
 using EveryDialog = test::PwdFixture;
 
-} // namespace
-
 TEST_F(DialogButtons, CreatesEveryKindInFixedOrderWithCaptionsGlyphsAndSize)
 {
     TqnDialogButtons bar(&parent);
@@ -317,8 +315,6 @@ TEST_F(BaseDialog, CarriesItsBarAndContextHelp)
     EXPECT_EQ(dialog.result(), mrCancel);
 }
 
-namespace {
-
 // A dialog of the kind the program builds: fixed size, a bar, a first-show step counted.
 class CountingDialog : public TFixedDialog
 {
@@ -360,9 +356,7 @@ void ExpectFixedWithoutMaximise(QWidget& window)
     window.hide();
 }
 
-} // namespace
-
-TEST_F(FixedDialog, IsCentredAtTheFirstShowOnlyAndKeepsWhereItWasMoved)
+TEST_F(FixedDialog, IsCentredAtTheFirstShowOnlyUnlessPlacedAndKeepsWhereItWasMoved)
 {
     CountingDialog dialog;
     EXPECT_EQ(dialog.firstShows, 0);
@@ -375,15 +369,12 @@ TEST_F(FixedDialog, IsCentredAtTheFirstShowOnlyAndKeepsWhereItWasMoved)
     dialog.show();
     EXPECT_EQ(dialog.pos(), QPoint(10, 20));
     EXPECT_EQ(dialog.firstShows, 1);
-}
 
-TEST_F(FixedDialog, ADialogPlacedBeforeItsFirstShowStaysThere)
-{
-    CountingDialog dialog;
-    dialog.move(30, 40);
-    dialog.show();
-    EXPECT_EQ(dialog.pos(), QPoint(30, 40));
-    EXPECT_EQ(dialog.firstShows, 1);
+    CountingDialog placed; // placed before its first show: stays there
+    placed.move(30, 40);
+    placed.show();
+    EXPECT_EQ(placed.pos(), QPoint(30, 40));
+    EXPECT_EQ(placed.firstShows, 1);
 }
 
 TEST_F(FixedDialog, BarLiesAlongTheBottomWithItsButtonsAndTopic)
@@ -448,3 +439,5 @@ TEST_F(EveryDialog, HasAFixedSizeAndNoMaximiseBox)
               (QStringList{u"Dlg"_s, u"DlgChangePwd"_s, u"DlgPwdMh"_s, u"DlgPwdRecord"_s, u"DlgPwdManager"_s,
                            u"DlgSetup"_s, u"DlgFrekvence"_s, u"DlgNovinky"_s, u"AboutBox"_s}));
 }
+
+} // namespace

@@ -1,5 +1,5 @@
 #include "MainWindowFixture.h"
-#include "gui/UserActions.h"
+#include "gui/PwdTestSupport.h"
 #include "passwords/MasterPassword.h"
 #include "settings/AutoStart.h"
 #include "settings/Dlg_Setup.h"
@@ -34,16 +34,6 @@ protected:
                 if (line.startsWith('"'))
                     lines.append(QString::fromUtf8(line.trimmed()));
         return lines;
-    }
-    // Fills the password change dialog when it opens and presses OK.
-    static void AnswerChangePwd(const QString& old, const QString& new1, const QString& new2)
-    {
-        test::WhenModal<QWidget>([=](QWidget& modal) {
-            modal.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(old);
-            modal.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(new1);
-            modal.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(new2);
-            modal.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
-        });
     }
 };
 
@@ -229,7 +219,7 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     Options->SetAutoPassword(u"staré"_s);
     TDlgSetup dialog;
     const QStringList before = ValueLines();
-    AnswerChangePwd(QString(), u"nové heslo"_s, u"nové heslo"_s);
+    test::AnswerChangePwd(QString(), u"nové heslo"_s, u"nové heslo"_s);
     dialog.Button1->click();
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].text, u"Nové heslo bylo uloženo."_s);
@@ -242,10 +232,10 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     EXPECT_EQ(after, before);
 
     // A wrong old password and mismatched new entries give their messages and store nothing.
-    AnswerChangePwd(u"špatné"_s, u"x"_s, u"x"_s);
+    test::AnswerChangePwd(u"špatné"_s, u"x"_s, u"x"_s);
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Chybné původní heslo. Nové heslo nebylo uloženo."_s);
-    AnswerChangePwd(u"nové heslo"_s, u"a"_s, u"b"_s);
+    test::AnswerChangePwd(u"nové heslo"_s, u"a"_s, u"b"_s);
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);
     EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));

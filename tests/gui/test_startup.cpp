@@ -39,9 +39,7 @@ protected:
     std::vector<bool> shownWith;
 };
 
-} // namespace
-
-TEST_F(StartupNewsDecision, FirstStartEverShowsTheNewsAndRemembersTheVersion)
+TEST_F(StartupNewsDecision, FirstStartAndEveryNewVersionShowTheNewsUntilAcknowledged)
 {
     Run(u"2.0.0.1"_s, false);
     ASSERT_EQ(shownWith, std::vector<bool>{true});
@@ -56,14 +54,9 @@ TEST_F(StartupNewsDecision, FirstStartEverShowsTheNewsAndRemembersTheVersion)
     EXPECT_EQ(shownWith.back(), false);
     EXPECT_FALSE(Options->NewsPending());
     EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.1"_s);
-}
 
-TEST_F(StartupNewsDecision, ANewVersionShowsTheNewsOnceMoreEvenWhenAcknowledged)
-{
-    Options->SetLastNewsVersion(u"2.0.0.1"_s);
-    Options->SetNewsPending(false);
-    Run(u"2.0.0.2"_s, true);
-    EXPECT_EQ(shownWith, std::vector<bool>{true});
+    Run(u"2.0.0.2"_s, true); // a new version: shown once more, even when acknowledged
+    EXPECT_EQ(shownWith, (std::vector<bool>{true, true, false, true}));
     EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.2"_s);
     EXPECT_FALSE(Options->NewsPending());
 }
@@ -83,8 +76,6 @@ TEST(VersionTexts, ComeFromTheProjectVersion)
     custom.FileVersionText = u"2.0 beta"_s;
     EXPECT_EQ(VersionText(custom), u"2.0 beta"_s);
 }
-
-namespace {
 
 const QString kStartLine = u"Aplikace hlídá."_s;
 
@@ -120,8 +111,6 @@ protected:
 const TShowNews kNoNewsWindow = [](bool& show, const QString&, const QStringList&) {
     show = false;
 };
-
-} // namespace
 
 TEST_F(StartupRoutine, DamagedOptionsGiveDefaultsAreReportedOnceAndAreNeverWritten)
 {
@@ -295,3 +284,5 @@ TEST_F(StartupRoutine, ALockThatCannotBeMadeLetsItRunAsTheOnlyCopyAndSaysWhy)
     EXPECT_EQ(first.TryToBeTheOnlyCopy(), TSingleInstance::TResult::OnlyCopy);
     EXPECT_EQ(second.TryToBeTheOnlyCopy(), TSingleInstance::TResult::AnotherCopyRuns);
 }
+
+} // namespace
