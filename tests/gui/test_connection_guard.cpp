@@ -183,10 +183,9 @@ TEST_F(ConnectionGuard, SessionLogLineHasTheKnownFormat)
     const QString name = u"Internet, a další"_s; // commas stay after the third one
     Access().SetSession({.ConnSpeed = 57600, .BytesAtStart = 1024, .ConnName = name});
     window->WriteSessionLog();
-    QFile file(MonthFile());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[SESSION]\r\n37380?5416666667=37380?5833333333,57600,3072,"
-                                         "Internet, a další\r\n"));
+    EXPECT_EQ(test::ReadBytes(MonthFile()),
+              QByteArray("[SESSION]\r\n37380?5416666667=37380?5833333333,57600,3072,"
+                         "Internet, a další\r\n"));
     EXPECT_EQ(GetSessionStart(), 0.0);
     EXPECT_EQ(GetSessionEnd(), 0.0);
 }
@@ -451,8 +450,13 @@ protected:
     test::HostRoot root{sandbox};
 };
 
-TEST_F(HostFirstStart, YesTrustsEveryPresentNumberAndTheQuestionComesOnce)
+TEST_F(HostFirstStart, YesTrustsEveryPresentNumberAndTheQuestionComesOnceOnTheHostOnly)
 {
+    ras::SelectMachineForTesting(ras::Machine::Emulated); // never asked
+    EXPECT_FALSE(AskTrustOnFirstStart());
+    EXPECT_TRUE(boxes.calls.empty());
+    ras::SelectMachineForTesting(ras::Machine::Host);
+
     boxes.Answer(true);
     EXPECT_TRUE(AskTrustOnFirstStart());
     ASSERT_EQ(boxes.calls.size(), 1u);
@@ -478,13 +482,6 @@ TEST_F(HostFirstStart, NoLeavesTheAlarmAndIsNotAskedAgain)
     EXPECT_TRUE(Access().AlarmRaised());
     EXPECT_FALSE(AskTrustOnFirstStart());
     EXPECT_EQ(boxes.calls.size(), 1u);
-}
-
-TEST_F(HostFirstStart, TheEmulatedMachineIsNeverAsked)
-{
-    ras::SelectMachineForTesting(ras::Machine::Emulated);
-    EXPECT_FALSE(AskTrustOnFirstStart());
-    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(HostFirstStart, AHangUpTheSystemRefusesIsACzechErrorNamingTheLinkAndTheCommand)

@@ -192,10 +192,10 @@ TEST_F(MainWindowWatch, AnEntryThatCannotBeReadCountsAsChangedAndIsLoggedOncePer
     ASSERT_EQ(LogTexts(), QStringList{kAllOk});
 
     // A hand-edited area code longer than its field: the service answers 625.
-    const auto breakEntry = [] {
-        QFile phonebook(QString::fromStdString(standin::PhonebookPath()));
-        ASSERT_TRUE(phonebook.open(QIODevice::Append));
-        phonebook.write("\r\n[Výhra]\r\nCountryCode=420\r\nAreaCode=12345678901\r\nPhoneNumber=906\r\n");
+    const auto breakEntry = [phonebook = QString::fromStdString(standin::PhonebookPath())] {
+        test::WriteBytes(phonebook,
+                         test::ReadBytes(phonebook) +
+                             "\r\n[Výhra]\r\nCountryCode=420\r\nAreaCode=12345678901\r\nPhoneNumber=906\r\n");
     };
     breakEntry();
     for (int i = 0; i < 3; ++i)
@@ -590,11 +590,8 @@ protected:
 TEST_F(WatchActions, MenuOffersTheThreeActionsWithTheirCaptionsAndHints)
 {
     MakeWindow();
-    const QList<QAction*> items = Access().PripojeniMenu()->actions();
-    ASSERT_EQ(items.size(), 3);
-    EXPECT_EQ(items[0], Access().Pridej());
-    EXPECT_EQ(items[1], Access().Zmenit());
-    EXPECT_EQ(items[2], Access().Vratit());
+    EXPECT_EQ(Access().PripojeniMenu()->actions(),
+              (QList<QAction*>{Access().Pridej(), Access().Zmenit(), Access().Vratit()}));
     EXPECT_EQ(Access().PripojeniMenu()->title(), u"Př&ipojení"_s);
     EXPECT_EQ(Access().Pridej()->text(), u"Př&idej"_s);
     EXPECT_EQ(Access().Pridej()->statusTip(), u"Autorizuje nové připojení"_s);

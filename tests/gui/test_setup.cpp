@@ -26,13 +26,12 @@ class SettingsDialog : public test::MainWindowFixture
 protected:
     QStringList ValueLines() const
     {
-        QFile file(
-            QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
+        const std::filesystem::path file =
+            platform::registry::RootFile(platform::registry::Root::CurrentUser);
         QStringList lines;
-        if (file.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : file.readAll().split('\n'))
-                if (line.startsWith('"'))
-                    lines.append(QString::fromUtf8(line.trimmed()));
+        for (const QByteArray& line : test::ReadBytes(file).split('\n'))
+            if (line.startsWith('"'))
+                lines.append(QString::fromUtf8(line.trimmed()));
         return lines;
     }
 };
@@ -283,11 +282,9 @@ TEST_F(SettingsDialog, TheAutostartBoxWritesAndRemovesTheFileThatStartsThisProgr
 {
     const QString file = AutoStartFile();
     const auto execLine = [&file] {
-        QFile entry(file);
-        if (entry.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : entry.readAll().split('\n'))
-                if (line.startsWith("Exec="))
-                    return QString::fromUtf8(line.mid(5));
+        for (const QByteArray& line : test::ReadBytes(file).split('\n'))
+            if (line.startsWith("Exec="))
+                return QString::fromUtf8(line.mid(5));
         return QString();
     };
     {

@@ -260,10 +260,7 @@ TEST_F(StartupRoutine, ALockThatCannotBeMadeLetsItRunAsTheOnlyCopyAndSaysWhy)
     // A plain file where the runtime folder should be.
     const QString lockFolder = QFileInfo(TSingleInstance::LockFilePath()).absolutePath();
     QDir().mkpath(QFileInfo(lockFolder).absolutePath());
-    {
-        QFile blocker(lockFolder);
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    }
+    test::WriteBytes(lockFolder, {});
     TFrmNuvex::SetTrayAvailableForTesting(true);
     TSingleInstance instance;
     ASSERT_EQ(instance.TryToBeTheOnlyCopy(), TSingleInstance::TResult::LockUnavailable);
