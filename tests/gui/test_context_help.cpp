@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <memory>
+#include <string>
+#include <tuple>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -377,22 +379,19 @@ TEST_F(FormHelp, F1InTheMainWindowAndItsMenus)
 TEST_F(FormHelp, WindowsWhoseTopicHasAnotherNameAreFoundByTheirHelpButton)
 {
     TDlgPwdMh prompt;
-    PressF1(prompt.PwdEdit);
-    EXPECT_EQ(OpenedTopic(), "MasterPassword");
-    requests.clear();
-    prompt.qnDialogButtons1->Button(bkHelp)->click();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].command, HELP_CONTEXT);
-    EXPECT_EQ(requests[0].data, static_cast<quint32>(kHelpContextMasterPassword));
-
     TDlgPwdRecord record;
-    PressF1(record.HesloEdit);
-    EXPECT_EQ(OpenedTopic(), "DlgPwdRecord");
-    requests.clear();
-    record.qnDialogButtons1->Button(bkHelp)->click();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].command, HELP_CONTEXT);
-    EXPECT_EQ(requests[0].data, static_cast<quint32>(kHelpContextPwdRecord));
+    const std::tuple<QWidget*, TqnDialogButtons*, std::string, int> windows[] = {
+        {prompt.PwdEdit, prompt.qnDialogButtons1, "MasterPassword", kHelpContextMasterPassword},
+        {record.HesloEdit, record.qnDialogButtons1, "DlgPwdRecord", kHelpContextPwdRecord}};
+    for (const auto& [control, bar, topic, context] : windows) {
+        PressF1(control);
+        EXPECT_EQ(OpenedTopic(), topic);
+        requests.clear();
+        bar->Button(bkHelp)->click();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].command, HELP_CONTEXT);
+        EXPECT_EQ(requests[0].data, static_cast<quint32>(context));
+    }
 
     // Both numbers name the windows' topics in the shipped file.
     const THelpFile file = THelpFile::Load(ApplicationHelpFilePath());
