@@ -3,7 +3,7 @@
 
 #include "platform/EmulatedMachine.h"
 #include "support/PlainFileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -13,11 +13,7 @@ namespace {
 
 namespace standin = nuvex::platform::rasstandin;
 
-class RasStandinAdministration : public ::testing::Test
-{
-protected:
-    nuvex::test::Sandbox sandbox;
-};
+using RasStandinAdministration = nuvex::test::SandboxTest;
 
 TEST_F(RasStandinAdministration, ReceivedBytesWrapAroundLikeTheRealCounter)
 {
