@@ -9,6 +9,9 @@
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
 
+#include <QAbstractItemModel>
+#include <QRadioButton>
+#include <QTreeView>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <filesystem>
