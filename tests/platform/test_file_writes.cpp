@@ -113,7 +113,7 @@ TEST_F(FileWrites, AFifoOrADeviceReadsAsMissingAndIsNeverWritten)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     // Both would block or never end if they were read.
     EXPECT_EQ(ReadProfileString(fifo.string(), "Internet", "Tn", "d"), "d");
-    EXPECT_TRUE(ReadProfileSectionFolderNames("/dev/zero").empty());
+    EXPECT_TRUE(ReadProfileSectionNames("/dev/zero").empty());
     EXPECT_FALSE(ReadWholeFile(fifo.string()));
 
     const std::string error = WriteError(fifo.string(), "1");
@@ -132,7 +132,7 @@ TEST_F(FileWrites, AUnicodeFileIsWrittenBackAsUnicode)
                             "1\0\r\0\n\0",
                             32);
     WritePlainBytes(file, utf16);
-    EXPECT_EQ(ReadProfileSectionFolderNames("Nuvex.val"), std::vector<std::string>{"Práce"});
+    EXPECT_EQ(ReadProfileSectionNames("Nuvex.val"), std::vector<std::string>{"Práce"});
     EXPECT_EQ(ReadProfileString("Nuvex.val", "práce", "Tn", ""), "1");
     WriteProfileString("Nuvex.val", "Práce", "Tn", "2");
     EXPECT_EQ(ReadPlainBytes(file), std::string("\xFF\xFE[\0P\0r\0\xE1\0"
