@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 namespace standin = nuvex::platform::rasstandin;
 
 using RasStandinAdministration = nuvex::test::SandboxTest;
@@ -80,5 +78,3 @@ TEST_F(RasStandinAdministration, RefusalsLeaveTheFilesByteIdentical)
     EXPECT_EQ(nuvex::test::ReadPlainBytes(standin::PhonebookPath()), phonebook);
     EXPECT_EQ(nuvex::test::ReadPlainBytes(standin::ConnectionsPath()), connections);
 }
-
-} // namespace

@@ -9,8 +9,6 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-namespace {
-
 namespace ras = nuvex::platform::ras;
 
 using RasStandinErrorText = nuvex::test::SandboxTest;
@@ -57,5 +55,3 @@ TEST_F(RasStandinErrorText, SystemCodesOfTheStandInAreCzech)
     EXPECT_EQ(nuvex::platform::SystemErrorMessage(ENOENT), std::strerror(ENOENT));
     EXPECT_FALSE(nuvex::platform::SystemErrorMessage(123456).empty());
 }
-
-} // namespace
