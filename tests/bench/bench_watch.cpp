@@ -10,6 +10,7 @@
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
 #include "support/FrmNuvexTestAccess.h"
+#include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 #include "ui/AppDir.h"
 #include "watch/NumberWatch.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <thread>
@@ -38,10 +38,8 @@ void WritePhonebookAndStore(int n)
                      "\r\nDevice=modem\r\n\r\n";
         store += "[" + name + "]\r\nTn=420-(2)-" + local + "\r\n";
     }
-    platform::MakeDirs(platform::RasDir());
-    platform::MakeDirs(platform::WindowsDir());
-    std::ofstream(platform::rasstandin::PhonebookPath(), std::ios::binary) << phonebook;
-    std::ofstream(platform::WindowsDir() + "/Nuvex.val", std::ios::binary) << store;
+    test::WritePlainBytes(platform::rasstandin::PhonebookPath(), phonebook);
+    test::WritePlainBytes(platform::WindowsDir() + "/Nuvex.val", store);
 }
 
 // One emulated machine per size, made once and kept for the whole run. The file layer
@@ -60,33 +58,6 @@ void UseMachine(int n)
     setenv("NUVEX_SYSTEM_ROOT", machine->machine().c_str(), 1);
 }
 
-void WatchTickLogic(benchmark::State& state)
-{
-    UseMachine(static_cast<int>(state.range(0)));
-    TRasConnectionsList connections;
-    TRasPhonebook phonebook;
-    int rows = 0;
-    phonebook.OnChange = [&](TRasBaseList&) {
-        TWatchPass pass{QString(), QString()};
-        TRowSelector selector;
-        rows = 0;
-        for (int i = 0; i < phonebook.Count(); ++i) {
-            const TRasPhonebookEntry& entry = phonebook.Items(i);
-            const TWatchRow row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
-            selector.AddRow(row.Name, pass.NameToSelect());
-            ++rows;
-        }
-        if (pass.Decision() != TAlarmDecision::AllOk)
-            std::abort();
-    };
-    for (auto _ : state) {
-        connections.Refresh();
-        phonebook.Refresh();
-    }
-    state.SetComplexityN(state.range(0));
-    state.counters["rows"] = rows;
-}
-
 // The logic of one check as the window runs it: every entry's row, the selection and the
 // alarm decision.
 struct TLogicTick
@@ -94,14 +65,15 @@ struct TLogicTick
     TRasConnectionsList connections;
     TRasPhonebook phonebook;
     TAlarmDecision decision = TAlarmDecision::AllOk;
+    int rows = 0;
 
     TLogicTick()
     {
         phonebook.OnChange = [this](TRasBaseList&) {
             TWatchPass pass{QString(), QString()};
             TRowSelector selector;
-            for (int i = 0; i < phonebook.Count(); ++i) {
-                const TRasPhonebookEntry& entry = phonebook.Items(i);
+            for (rows = 0; rows < phonebook.Count(); ++rows) {
+                const TRasPhonebookEntry& entry = phonebook.Items(rows);
                 const TWatchRow row = pass.Evaluate(entry.Name, GetEntryNumber(entry));
                 selector.AddRow(row.Name, pass.NameToSelect());
             }
@@ -115,27 +87,34 @@ struct TLogicTick
     }
 };
 
-// The entry whose number a dialer changes: in the middle of the phonebook.
-std::string ChangedEntryName(int n)
-{
-    return "Připojení č. " + std::to_string(n / 2);
-}
-
-// Swaps the entry's number between its trusted one and a premium-rate one, as a dialer
-// and then the user would; the write is not part of what is measured. Returns whether
-// the number now differs from the trusted one.
+// Sets the number of the entry in the middle of the phonebook to a premium-rate one, or
+// back to its trusted one, as a dialer and then the user would.
 void SetNumber(int n, bool changed)
 {
     const std::string local = changed ? "906123456" : std::to_string(1000000 + n / 2);
-    platform::rasstandin::SetEntry(ChangedEntryName(n), {420, "2", local});
+    platform::rasstandin::SetEntry("Připojení č. " + std::to_string(n / 2), {420, "2", local});
 }
 
+// Swaps it outside what is measured; whether the number now differs from the trusted one.
 bool ToggleNumber(benchmark::State& state, int n, bool changed)
 {
     state.PauseTiming();
     SetNumber(n, !changed);
     state.ResumeTiming();
     return !changed;
+}
+
+void WatchTickLogic(benchmark::State& state)
+{
+    UseMachine(static_cast<int>(state.range(0)));
+    TLogicTick tick;
+    for (auto _ : state) {
+        tick.Tick();
+        if (tick.decision != TAlarmDecision::AllOk)
+            std::abort();
+    }
+    state.SetComplexityN(state.range(0));
+    state.counters["rows"] = tick.rows;
 }
 
 void WatchTickLogicUnchanged(benchmark::State& state)
@@ -165,17 +144,24 @@ void WatchTickLogicOneChanged(benchmark::State& state)
     SetNumber(n, false);
 }
 
-void WatchTickWindowUnchanged(benchmark::State& state)
+// Ticks of the shown window over an unchanged machine, after a first one when warmedUp.
+void TickWindow(benchmark::State& state, bool warmedUp)
 {
     const int n = static_cast<int>(state.range(0));
     UseMachine(n);
     TFrmNuvex window;
     window.show();
-    window.Timer1Timer();
+    if (warmedUp)
+        window.Timer1Timer();
     for (auto _ : state)
         window.Timer1Timer();
     if (TFrmNuvexTestAccess(window).AlarmRaised() || window.RowImage(n - 1) != imgInOrder)
         state.SkipWithError("the watch did not see every entry in order");
+}
+
+void WatchTickWindowUnchanged(benchmark::State& state)
+{
+    TickWindow(state, true);
 }
 
 void WatchTickWindowOneChanged(benchmark::State& state)
@@ -199,14 +185,7 @@ void WatchTickWindowOneChanged(benchmark::State& state)
 
 void WatchTickWindow(benchmark::State& state)
 {
-    UseMachine(static_cast<int>(state.range(0)));
-    TFrmNuvex window;
-    window.show();
-    for (auto _ : state)
-        window.Timer1Timer();
-    if (TFrmNuvexTestAccess(window).AlarmRaised() ||
-        window.RowImage(static_cast<int>(state.range(0)) - 1) != imgInOrder)
-        state.SkipWithError("the watch did not see every entry in order");
+    TickWindow(state, false);
     state.SetComplexityN(state.range(0));
 }
 
@@ -235,15 +214,13 @@ void ReadStoreOnce(benchmark::State& state)
 } // namespace
 
 BENCHMARK(WatchTickLogic)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
+    ->RangeMultiplier(10)
+    ->Range(10, 1000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 BENCHMARK(WatchTickWindow)
-    ->Arg(10)
-    ->Arg(100)
-    ->Arg(1000)
+    ->RangeMultiplier(10)
+    ->Range(10, 1000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 BENCHMARK(WatchTickLogicUnchanged)->Arg(1000)->Unit(benchmark::kMillisecond);

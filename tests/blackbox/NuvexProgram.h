@@ -6,125 +6,58 @@
 
 #include "NuvexProcess.h"
 #include "SeededOptions.h"
-#include "support/Sandbox.h"
-
-#include <QDate>
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
-#include <filesystem>
-#include <gtest/gtest.h>
+#include "support/PlainFileBytes.h"
+#include "support/SandboxTest.h"
 
 namespace nuvex::test {
 
-using namespace Qt::StringLiterals;
-
-inline const QString kChangeWarning = u"POZOR !!! - Některé číslo telefonického připojení bylo změněno!!!."_s;
-inline const QString kUnregisteredWarning =
-    u"POZOR !!! - Bylo objeveno dosud neregistrované telefonické připojení!!!."_s;
-
-class NuvexProgram : public ::testing::Test
+class NuvexProgram : public nuvex::test::SandboxTest
 {
 protected:
     void SetUp() override
     {
-        const auto windows = sandbox.machine() / "windows";
-        std::filesystem::create_directories(windows);
-        QFile store(QString::fromStdString((windows / "Nuvex.val").string()));
-        ASSERT_TRUE(store.open(QIODevice::WriteOnly));
-        store.write("[Internet]\r\nTn=420-(2)-123456\r\n");
-        store.close();
+        WritePlainBytes(sandbox.machine() / "windows/Nuvex.val", "[Internet]\r\nTn=420-(2)-123456\r\n");
         Ras({u"add"_s, u"Internet"_s, u"420-(2)-123456"_s});
-        SeedOptions();
-    }
-
-    // Options as after an earlier start of this version with the news acknowledged, so
-    // that no news window waits for a person; the window stays shown at start.
-    void SeedOptions()
-    {
-        const auto home = sandbox.machine() / "home";
-        std::filesystem::create_directories(home);
-        QFile options(QString::fromStdString((home / "user.reg").string()));
-        ASSERT_TRUE(options.open(QIODevice::WriteOnly));
-        options.write(kSeededOptions);
-    }
-
-    void TearDown() override
-    {
-        if (program.state() != QProcess::NotRunning) {
-            program.kill();
-            program.waitForFinished(5000);
-        }
-    }
-
-    static QProcessEnvironment Environment()
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        return environment; // NUVEX_SYSTEM_ROOT and HOME come from the sandbox
+        WritePlainBytes(sandbox.machine() / "home/user.reg", kSeededOptions.toStdString());
     }
 
     void Ras(const QStringList& arguments)
     {
-        QProcess tool;
-        tool.setProcessEnvironment(Environment());
-        tool.start(QString::fromUtf8(NUVEX_RAS_BIN), arguments);
-        ASSERT_TRUE(tool.waitForFinished(10000));
-        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    }
-
-    // The program keeps its session logs beside its file, so each test runs its own copy.
-    void Start() { Start(program); }
-    void Start(QProcess& process)
-    {
-        const auto folder = sandbox.dir() / "program";
-        std::filesystem::create_directories(folder);
-        programFile = QString::fromStdString((folder / "nuvex").string());
-        if (!std::filesystem::exists(folder / "nuvex")) // a running copy keeps its file busy
-            std::filesystem::copy_file(NUVEX_BIN, programFile.toStdString());
-        process.setProcessEnvironment(Environment());
-        process.start(programFile, {});
-        ASSERT_TRUE(process.waitForStarted(10000));
+        QString err;
+        ASSERT_EQ(nuvex.Ras(arguments, nullptr, &err), 0) << err.toStdString();
     }
 
     QString RasOutput(const QStringList& arguments)
     {
-        QProcess tool;
-        tool.setProcessEnvironment(Environment());
-        tool.start(QString::fromUtf8(NUVEX_RAS_BIN), arguments);
-        tool.waitForFinished(10000);
-        return QString::fromUtf8(tool.readAllStandardOutput());
+        QString out;
+        nuvex.Ras(arguments, &out);
+        return out;
     }
 
-    // Waits until a new line of standard error contains text; earlier output is consumed.
-    bool WaitForLine(const QString& text, int milliseconds)
+    void Start() { nuvex.Start(sandbox.dir() / "program"); }
+    // Starts the program and waits for its line ("Aplikace hlídá.", the first check's).
+    bool StartAndWaitFor(const QString& line)
     {
-        return WaitForErrorLine(program, pending, seen, text, milliseconds);
+        Start();
+        return WaitForLine(line, 10000);
     }
+    void Start(QProcess& process) { nuvex.Start(sandbox.dir() / "program", process); }
+    bool WaitForLine(const QString& text, int milliseconds) { return nuvex.WaitForLine(text, milliseconds); }
+    std::string Seen() const { return nuvex.Seen(); }
 
-    std::string Seen() const { return seen.join(u'\n').toStdString(); }
-
-    // The options file the program keeps on its machine.
     QString OptionsFile() const
     {
         return QString::fromStdString((sandbox.machine() / "home" / "user.reg").string());
     }
-
-    // The month's session log beside the program's copy.
     QString MonthLog() const
     {
-        const QDate today = QDate::currentDate();
-        return QString::fromStdString((sandbox.dir() / "program").string()) + u'/' +
-               QString::number(today.year()) + QString::number(today.month()) + u".txt"_s;
+        return MonthLogIn(QString::fromStdString((sandbox.dir() / "program").string()));
     }
 
-    nuvex::test::Sandbox sandbox;
-    QString programFile;
-    QProcess program;
-    QByteArray pending;
-    QStringList seen;
+    NuvexProcess nuvex{OffscreenEnvironment()}; // NUVEX_SYSTEM_ROOT and HOME come from the sandbox
+    QProcess& program = nuvex.process;
+    QByteArray& pending = nuvex.pending;
+    QStringList& seen = nuvex.seen;
 };
 
 } // namespace nuvex::test

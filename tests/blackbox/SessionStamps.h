@@ -8,11 +8,15 @@
 #include "support/WaitUntil.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QRegularExpression>
 #include <QString>
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace nuvex::test {
+
+using namespace Qt::StringLiterals;
 
 // A date-time stamp of the options file (REG_BINARY, an 8-byte double); 0 when absent.
 inline double SessionStamp(const QByteArray& options, const QByteArray& name)
@@ -43,6 +47,23 @@ inline bool WaitForConnectedTicks(const QString& optionsFile, int ticks, int mil
             return seen >= ticks;
         },
         std::chrono::milliseconds(milliseconds));
+}
+
+// Waits for the month's log that a dropped session starts, and checks that it holds that
+// one session, ending in these figures and name ("57600,123456,Internet").
+inline void ExpectOneSessionLogged(const QString& log, const QString& tail)
+{
+    WaitUntil([&] { return QFile::exists(log); },
+              std::chrono::seconds(10)); // the next tick, on a busy machine
+    const QList<QByteArray> lines = ReadBytes(log).split('\n');
+    ASSERT_GE(lines.size(), 2) << log.toStdString();
+    EXPECT_EQ(lines[0], QByteArray("[SESSION]\r"));
+    EXPECT_TRUE(
+        QRegularExpression(u"^\\d+\\?\\d+=\\d+\\?\\d+,"_s + QRegularExpression::escape(tail) + u"\r$"_s)
+            .match(QString::fromUtf8(lines[1]))
+            .hasMatch())
+        << lines[1].toStdString();
+    EXPECT_EQ(lines.size(), 3); // one session, one line
 }
 
 } // namespace nuvex::test

@@ -7,25 +7,18 @@
 // Run as root, the program and the dial-up tool run as the unprivileged user nobody
 // (setpriv), since root may write into any folder.
 
+#include "NuvexProcess.h"
 #include "SeededOptions.h"
-#include "support/FileBytes.h"
-#include "support/Sandbox.h"
+#include "SessionStamps.h"
+#include "support/SandboxTest.h"
 #include "support/WaitUntil.h"
 
-#include <QDate>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
-#include <filesystem>
-#include <gtest/gtest.h>
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
 namespace fs = std::filesystem;
+using namespace nuvex::test;
 using namespace std::chrono_literals;
-using nuvex::test::WaitUntil;
 
 namespace {
 
@@ -36,22 +29,14 @@ QString Text(const fs::path& path)
     return QString::fromStdString(path.string());
 }
 
-class InstalledProgram : public ::testing::Test
+class InstalledProgram : public nuvex::test::SandboxTest
 {
 protected:
     void SetUp() override
     {
-        fs::create_directories(sandbox.machine() / "windows");
-        fs::create_directories(sandbox.machine() / "home");
-        QFile store(Text(sandbox.machine() / "windows/Nuvex.val"));
-        ASSERT_TRUE(store.open(QIODevice::WriteOnly));
-        store.write("[Internet]\r\nTn=420-(2)-123456\r\n");
-        store.close();
+        WritePlainBytes(sandbox.machine() / "windows/Nuvex.val", "[Internet]\r\nTn=420-(2)-123456\r\n");
         // As an earlier start of this version left them, so that no news window waits.
-        QFile options(Text(sandbox.machine() / "home/user.reg"));
-        ASSERT_TRUE(options.open(QIODevice::WriteOnly));
-        options.write(kSeededOptions);
-        options.close();
+        WritePlainBytes(sandbox.machine() / "home/user.reg", kSeededOptions.toStdString());
         Ras({u"add"_s, u"Internet"_s, u"420-(2)-123456"_s});
     }
 
@@ -70,13 +55,7 @@ protected:
     // A private copy of the build's program, or the packaged one.
     QString ProgramFile()
     {
-        if (!PackagedProgram().isEmpty())
-            return PackagedProgram();
-        fs::create_directories(sandbox.dir() / "program");
-        const fs::path copy = sandbox.dir() / "program/nuvex";
-        if (!fs::exists(copy))
-            fs::copy_file(NUVEX_BIN, copy);
-        return Text(copy);
+        return PackagedProgram().isEmpty() ? CopyProgram(sandbox.dir() / "program") : PackagedProgram();
     }
 
     // Takes the write permission away from the program's folder, for as long as the test
@@ -101,50 +80,34 @@ protected:
         ASSERT_EQ(::chown(lockedFolder.toLocal8Bit().constData(), 0, 0), 0);
     }
 
-    void Start(const QString& program, const QStringList& arguments = {})
+    // Starts a program, as nobody (setpriv) once the folder is closed to root's processes.
+    void StartAs(QProcess& started, const QString& program, const QStringList& arguments) const
     {
-        process.setProcessEnvironment(Environment());
+        started.setProcessEnvironment(OffscreenEnvironment());
+        const QStringList asNobody{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, u"--"_s,
+                                   program};
         if (unprivileged)
-            process.start(u"setpriv"_s, AsNobody(program, arguments));
+            started.start(u"setpriv"_s, asNobody + arguments);
         else
-            process.start(program, arguments);
+            started.start(program, arguments);
+    }
+
+    void Start(const QString& program)
+    {
+        StartAs(process, program, {});
         ASSERT_TRUE(process.waitForStarted(10000));
     }
 
     void Ras(const QStringList& arguments)
     {
         QProcess tool;
-        tool.setProcessEnvironment(Environment());
-        const QString ras = QString::fromUtf8(NUVEX_RAS_BIN);
-        if (unprivileged)
-            tool.start(u"setpriv"_s, AsNobody(ras, arguments));
-        else
-            tool.start(ras, arguments);
+        StartAs(tool, QString::fromUtf8(NUVEX_RAS_BIN), arguments);
         ASSERT_TRUE(tool.waitForFinished(10000));
         ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     }
 
-    static QStringList AsNobody(const QString& program, const QStringList& arguments)
-    {
-        return QStringList{u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, u"--"_s, program} +
-               arguments;
-    }
-
-    static QProcessEnvironment Environment()
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        return environment; // NUVEX_SYSTEM_ROOT, HOME and the XDG folders come from the sandbox
-    }
-
     QString XdgDataNuvex() const { return Text(sandbox.dir() / "home/.local/share/nuvex"); }
-    QString MonthsLogName() const
-    {
-        const QDate today = QDate::currentDate();
-        return QString::number(today.year()) + QString::number(today.month()) + u".txt"_s;
-    }
 
-    nuvex::test::Sandbox sandbox;
     QProcess process;
     QByteArray seen;
     bool unprivileged = false;
@@ -190,8 +153,8 @@ TEST_F(InstalledProgram, TheFirstStartSwitchesAutostartOnForThisProgram)
     const QString entry = Text(sandbox.dir() / "home/.config/autostart/nuvex.desktop");
     Start(program);
     ASSERT_TRUE(WaitUntil([&] { return QFile::exists(entry); }, 10s));
-    EXPECT_TRUE(nuvex::test::ReadBytes(entry).contains(QByteArray("\nExec=" + program.toUtf8() + '\n')))
-        << nuvex::test::ReadBytes(entry).toStdString();
+    EXPECT_TRUE(ReadBytes(entry).contains(QByteArray("\nExec=" + program.toUtf8() + '\n')))
+        << ReadBytes(entry).toStdString();
 
     // Switched off by the user: the next start leaves it off.
     process.terminate();
@@ -216,33 +179,27 @@ TEST_F(InstalledProgram, AProgramFolderTheUserMayNotWriteKeepsTheSessionLogInThe
     MakeProgramFolderReadOnly(program);
     Start(program);
     const QString options = Text(sandbox.machine() / "home/user.reg");
-    ASSERT_TRUE(WaitUntil([&] { return nuvex::test::ReadBytes(options).contains("AutoStartOffered"); }, 10s))
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(options).contains("AutoStartOffered"); }, 10s))
         << program.toStdString();
     Ras({u"recv"_s, u"1000"_s});
     Ras({u"dial"_s, u"Internet"_s});
     // A session is logged once the program has seen the connection on two ticks: its
     // end stamp has moved past its start.
-    const auto stamp = [&](const QByteArray& name) {
-        for (const QByteArray& line : nuvex::test::ReadBytes(options).split('\n'))
-            if (line.startsWith(QByteArray('"' + name + "\"=")))
-                return line.trimmed();
-        return QByteArray();
-    };
     ASSERT_TRUE(WaitUntil(
         [&] {
-            const QByteArray start = stamp("StartSession");
-            const QByteArray end = stamp("EndSession");
-            return !start.isEmpty() && !end.isEmpty() &&
-                   start.mid(start.indexOf('=')) != end.mid(end.indexOf('='));
+            const QByteArray text = ReadBytes(options);
+            const double start = SessionStamp(text, "StartSession");
+            const double end = SessionStamp(text, "EndSession");
+            return start != 0.0 && end != 0.0 && start != end;
         },
         10s))
         << process.readAllStandardError().toStdString();
     Ras({u"recv"_s, u"4321"_s});
     Ras({u"drop"_s, u"Internet"_s});
 
-    const QString log = XdgDataNuvex() + u'/' + MonthsLogName();
-    ASSERT_TRUE(WaitUntil([&] { return nuvex::test::ReadBytes(log).contains(",4321,Internet\r\n"); }, 10s))
+    const QString log = MonthLogIn(XdgDataNuvex());
+    ASSERT_TRUE(WaitUntil([&] { return ReadBytes(log).contains(",4321,Internet\r\n"); }, 10s))
         << process.readAllStandardError().toStdString();
-    EXPECT_TRUE(nuvex::test::ReadBytes(log).startsWith("[SESSION]\r\n"));
-    EXPECT_FALSE(QFile::exists(QFileInfo(program).absolutePath() + u'/' + MonthsLogName()));
+    EXPECT_TRUE(ReadBytes(log).startsWith("[SESSION]\r\n"));
+    EXPECT_FALSE(QFile::exists(MonthLogIn(QFileInfo(program).absolutePath())));
 }

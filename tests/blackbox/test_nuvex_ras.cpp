@@ -1,19 +1,8 @@
+#include "NuvexProcess.h"
 #include "support/PlainFileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 
-#include <fcntl.h>
-#include <filesystem>
-#include <fstream>
-#include <gtest/gtest.h>
-#include <spawn.h>
-#include <sstream>
-#include <string>
-#include <sys/wait.h>
-#include <vector>
-
-extern char** environ;
-
-using nuvex::test::ReadPlainBytes;
+using namespace nuvex::test;
 
 namespace {
 
@@ -24,38 +13,20 @@ struct Outcome
     std::string err;
 };
 
-class NuvexRasTool : public ::testing::Test
+class NuvexRasTool : public nuvex::test::SandboxTest
 {
 protected:
-    // Runs the tool as a shell would, in this test's machine (the child inherits
-    // NUVEX_SYSTEM_ROOT); its output goes through files so that no pipe can fill up.
-    Outcome Run(std::vector<std::string> args)
+    Outcome Run(const std::vector<std::string>& args)
     {
         const std::string outPath = (sandbox.dir() / "stdout").string();
         const std::string errPath = (sandbox.dir() / "stderr").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-
-        std::string program = NUVEX_RAS_BIN;
-        std::vector<char*> argv{program.data()};
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-
         Outcome outcome;
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) {
-            ADD_FAILURE() << "cannot start " << program;
+        const pid_t pid = StartRasTool(args, outPath, errPath);
+        if (pid <= 0) {
+            ADD_FAILURE() << "cannot start " << NUVEX_RAS_BIN;
             return outcome;
         }
-        int wstatus = 0;
-        waitpid(pid, &wstatus, 0);
-        outcome.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        outcome.status = ExitStatus(pid);
         outcome.out = ReadPlainBytes(outPath);
         outcome.err = ReadPlainBytes(errPath);
         return outcome;
@@ -71,8 +42,6 @@ protected:
     }
 
     std::filesystem::path Phonebook() const { return sandbox.machine() / "ras" / "rasphone.pbk"; }
-
-    nuvex::test::Sandbox sandbox;
 };
 
 TEST_F(NuvexRasTool, PhonebookCommandsAddListSetAndRemove)
@@ -123,12 +92,6 @@ TEST_F(NuvexRasTool, HelpDocumentsEveryCommand)
     }
 }
 
-struct BadInput
-{
-    std::vector<std::string> args;
-    int status;
-};
-
 TEST_F(NuvexRasTool, BadInputIsRefusedWithAMessageAndChangesNothing)
 {
     Ok({"add", "Domů", "420-(2)-123456"});
@@ -136,7 +99,8 @@ TEST_F(NuvexRasTool, BadInputIsRefusedWithAMessageAndChangesNothing)
     const std::string phonebook = ReadPlainBytes(Phonebook());
     const std::string connections = ReadPlainBytes(sandbox.machine() / "ras" / "connections.ini");
 
-    const std::vector<BadInput> cases = {
+    // Arguments and the exit status they bring.
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {{}, 2},
         {{"frob"}, 2},
         {{"LIST"}, 2},
@@ -178,12 +142,12 @@ TEST_F(NuvexRasTool, BadInputIsRefusedWithAMessageAndChangesNothing)
         {{"stats", "now"}, 2},
         {{"--help", "list"}, 2},
     };
-    for (const BadInput& bad : cases) {
+    for (const auto& [args, status] : cases) {
         std::string shown;
-        for (const std::string& arg : bad.args)
+        for (const std::string& arg : args)
             shown += " " + arg;
-        const Outcome outcome = Run(bad.args);
-        EXPECT_EQ(outcome.status, bad.status) << shown;
+        const Outcome outcome = Run(args);
+        EXPECT_EQ(outcome.status, status) << shown;
         EXPECT_NE(outcome.err.find("nuvex-ras: "), std::string::npos) << shown;
         EXPECT_EQ(outcome.out, "") << shown;
     }

@@ -9,70 +9,20 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
-#include <fstream>
 #include <map>
 #include <random>
 #include <set>
-#include <spawn.h>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
-extern char** environ;
-
-using namespace Qt::StringLiterals;
-using nuvex::test::NuvexProgram;
-using nuvex::test::ReadPlainBytes;
+using namespace nuvex::test;
 
 namespace {
 
-// Starts nuvex-ras with its output thrown away; the child inherits the sandbox's machine.
-pid_t StartTool(const std::vector<std::string>& args)
-{
-    std::vector<std::string> all{NUVEX_RAS_BIN};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-// True when the child ended by itself with status 0.
-bool Finished(pid_t pid)
-{
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 bool RunTool(const std::vector<std::string>& args)
 {
-    const pid_t pid = StartTool(args);
-    return pid > 0 && Finished(pid);
-}
-
-std::vector<std::string> Lines(const std::string& bytes)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(bytes);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    const pid_t pid = StartRasTool(args);
+    return pid > 0 && ExitStatus(pid) == 0;
 }
 
 // The phonebook as its entries' numbers, or a description of what is wrong with it.
@@ -87,7 +37,10 @@ PhonebookView ReadPhonebook(const std::filesystem::path& path)
     PhonebookView view;
     std::map<std::string, std::map<std::string, std::string>> sections;
     std::string section;
-    for (const std::string& line : Lines(ReadPlainBytes(path))) {
+    std::istringstream in(ReadPlainBytes(path));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         if (line.empty())
             continue;
         if (line.front() == '[' && line.back() == ']') {
@@ -117,79 +70,11 @@ protected:
     // Files in the dial-up folder other than the phonebook and the connections.
     std::vector<std::string> Strays() const
     {
-        std::vector<std::string> strays;
-        for (const auto& item : std::filesystem::directory_iterator(RasDir())) {
-            const std::string name = item.path().filename().string();
-            if (name != "rasphone.pbk" && name != "connections.ini")
-                strays.push_back(name);
-        }
+        std::vector<std::string> strays = FolderNames(RasDir());
+        std::erase_if(strays, [](const std::string& name) {
+            return name == "rasphone.pbk" || name == "connections.ini";
+        });
         return strays;
-    }
-
-    // 200 writes of the tool, alternately a changed number and a new entry, each killed
-    // after a random delay. The delay adapts so that about half the writes end first.
-    void KillWritesAtRandom(bool checkStrays)
-    {
-        const unsigned seed = std::random_device{}();
-        std::mt19937 random(seed);
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        const std::filesystem::path phonebook = RasDir() / "rasphone.pbk";
-        std::string internet = "420-(2)-123456";
-        std::set<std::string> present{"Internet"};
-        double delayUs = 20000;
-        int completed = 0;
-        int killed = 0;
-        for (int i = 0; i < 200; ++i) {
-            const bool add = i % 2 == 1;
-            const std::string name = add ? "Záznam " + std::to_string(i) : "Internet";
-            const std::string number =
-                add ? "420-(5)-" + std::to_string(100000 + i) : "420-(2)-" + std::to_string(200000 + i);
-            const pid_t pid = StartTool({add ? "add" : "set", name, number});
-            ASSERT_GT(pid, 0);
-            std::this_thread::sleep_for(std::chrono::microseconds(
-                std::uniform_int_distribution<int>(0, static_cast<int>(delayUs))(random)));
-            ::kill(pid, SIGKILL);
-            const bool done = Finished(pid);
-            done ? ++completed : ++killed;
-            delayUs *= done ? 0.95 : 1.05;
-
-            const PhonebookView view = ReadPhonebook(phonebook);
-            ASSERT_EQ(view.fault, "") << "after write " << i;
-            for (const std::string& entry : present)
-                ASSERT_TRUE(view.numbers.count(entry)) << entry << " lost after write " << i;
-            if (add) {
-                if (done) {
-                    ASSERT_TRUE(view.numbers.count(name)) << "write " << i;
-                }
-                if (view.numbers.count(name)) {
-                    ASSERT_EQ(view.numbers.at(name), number);
-                    present.insert(name);
-                }
-            } else {
-                const std::string now = view.numbers.at("Internet");
-                ASSERT_TRUE(now == internet || now == number) << now << " after write " << i;
-                if (done) {
-                    ASSERT_EQ(now, number);
-                }
-                internet = now;
-            }
-            // A writer killed in the instant between naming its complete file and the
-            // rename leaves that name; the next writer removes it under the folder's lock.
-            // So after every write that ended, none is left, its own nor an earlier one's.
-            if (checkStrays && done) {
-                ASSERT_EQ(Strays(), std::vector<std::string>()) << "after write " << i;
-            }
-            // The tool itself reads the phonebook now and then.
-            if (i % 20 == 19) {
-                ASSERT_TRUE(RunTool({"list"})) << "after write " << i;
-            }
-        }
-        if (checkStrays) {
-            ASSERT_TRUE(RunTool({"set", "Internet", internet})); // a last write that ends
-            EXPECT_EQ(Strays(), std::vector<std::string>());
-        }
-        EXPECT_GE(completed, 10);
-        EXPECT_GE(killed, 10);
     }
 };
 
@@ -203,16 +88,11 @@ struct LogCheck
 LogCheck ReadSessionLog(const QString& path)
 {
     LogCheck check;
-    QFile file(path);
-    if (!file.exists())
+    if (!QFile::exists(path))
         return check;
-    if (!file.open(QIODevice::ReadOnly)) {
-        check.fault = "cannot read";
-        return check;
-    }
     static const QRegularExpression sessionLine(
         u"^(\\d+(?:\\?\\d+)?)=(\\d+(?:\\?\\d+)?),\\d+,\\d+,[^\r\n]*$"_s);
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u"\r\n"_s);
+    const QStringList lines = QString::fromUtf8(ReadBytes(path)).split(u"\r\n"_s);
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const QString& line = lines[k];
         if (k == 0) {
@@ -238,16 +118,70 @@ LogCheck ReadSessionLog(const QString& path)
 
 } // namespace
 
-TEST_F(CrashLoop, ToolKilledAtRandomLeavesThePhonebookWhole)
+// 200 writes of the tool, alternately a changed number and a new entry, each killed after
+// a random delay (it adapts so that about half the writes end first): the phonebook stays
+// whole and no temporary file is left behind (an anonymous O_TMPFILE, or stale temporary
+// files cleaned up under the folder lock).
+TEST_F(CrashLoop, ToolKilledAtRandomLeavesThePhonebookWholeAndNoTemporaryFile)
 {
-    KillWritesAtRandom(false);
-}
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const std::filesystem::path phonebook = RasDir() / "rasphone.pbk";
+    std::string internet = "420-(2)-123456";
+    std::set<std::string> present{"Internet"};
+    double delayUs = 20000;
+    int completed = 0;
+    int killed = 0;
+    for (int i = 0; i < 200; ++i) {
+        const bool add = i % 2 == 1;
+        const std::string name = add ? "Záznam " + std::to_string(i) : "Internet";
+        const std::string number =
+            add ? "420-(5)-" + std::to_string(100000 + i) : "420-(2)-" + std::to_string(200000 + i);
+        const pid_t pid = StartRasTool({add ? "add" : "set", name, number});
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            std::uniform_int_distribution<int>(0, static_cast<int>(delayUs))(random)));
+        ::kill(pid, SIGKILL);
+        const bool done = ExitStatus(pid) == 0;
+        done ? ++completed : ++killed;
+        delayUs *= done ? 0.95 : 1.05;
 
-// A killed writer leaves no temporary file behind (an anonymous O_TMPFILE, or stale
-// temporary files cleaned up under the folder lock).
-TEST_F(CrashLoop, ToolKilledAtRandomLeavesNoTemporaryFile)
-{
-    KillWritesAtRandom(true);
+        const PhonebookView view = ReadPhonebook(phonebook);
+        ASSERT_EQ(view.fault, "") << "after write " << i;
+        for (const std::string& entry : present)
+            ASSERT_TRUE(view.numbers.count(entry)) << entry << " lost after write " << i;
+        if (add) {
+            if (done) {
+                ASSERT_TRUE(view.numbers.count(name)) << "write " << i;
+            }
+            if (view.numbers.count(name)) {
+                ASSERT_EQ(view.numbers.at(name), number);
+                present.insert(name);
+            }
+        } else {
+            const std::string now = view.numbers.at("Internet");
+            ASSERT_TRUE(now == internet || now == number) << now << " after write " << i;
+            if (done) {
+                ASSERT_EQ(now, number);
+            }
+            internet = now;
+        }
+        // A writer killed in the instant between naming its complete file and the
+        // rename leaves that name; the next writer removes it under the folder's lock.
+        // So after every write that ended, none is left, its own nor an earlier one's.
+        if (done) {
+            ASSERT_EQ(Strays(), std::vector<std::string>()) << "after write " << i;
+        }
+        // The tool itself reads the phonebook now and then.
+        if (i % 20 == 19) {
+            ASSERT_TRUE(RunTool({"list"})) << "after write " << i;
+        }
+    }
+    ASSERT_TRUE(RunTool({"set", "Internet", internet})); // a last write that ends
+    EXPECT_EQ(Strays(), std::vector<std::string>());
+    EXPECT_GE(completed, 10);
+    EXPECT_GE(killed, 10);
 }
 
 // The program is killed at random moments while connections come and go: its month's
@@ -261,8 +195,7 @@ TEST_F(CrashLoop, ProgramKilledAtRandomKeepsTheSessionLog)
         std::this_thread::sleep_for(
             std::chrono::milliseconds(std::uniform_int_distribution<int>(fromMs, toMs)(random)));
     };
-    Start();
-    ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+    ASSERT_TRUE(StartAndWaitFor(u"Aplikace hlídá."_s)) << Seen();
     std::set<QString> logged;
     int kills = 0;
     for (int cycle = 0; cycle < 50; ++cycle) {
@@ -303,8 +236,7 @@ TEST_F(CrashLoop, ProgramKilledAtRandomKeepsTheSessionLog)
 // the program reports no error.
 TEST_F(NuvexProgram, ConcurrentWritersLoseNoEntry)
 {
-    Start();
-    ASSERT_TRUE(WaitForLine(u"Aplikace hlídá."_s, 10000)) << Seen();
+    ASSERT_TRUE(StartAndWaitFor(u"Aplikace hlídá."_s)) << Seen();
     std::atomic<int> failures{0};
     std::atomic<int> running{3};
     std::vector<std::thread> writers;

@@ -5,7 +5,7 @@
 
 #include "platform/SystemPaths.h"
 #include "support/FileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -21,24 +21,12 @@ inline QString StorePath()
     return QString::fromStdString(nuvex::platform::WindowsDir()) + u"/Nuvex.val"_s;
 }
 
-inline QByteArray ReadStoreBytes()
-{
-    return ReadBytes(StorePath());
-}
-
 inline void WriteStoreBytes(const QByteArray& bytes)
 {
-    nuvex::platform::MakeDirs(nuvex::platform::WindowsDir());
-    QFile file(StorePath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
+    WritePlainBytes(StorePath().toStdString(), bytes.toStdString());
 }
 
 // A test of the store or the watch, in a machine of its own.
-class CheckStore : public ::testing::Test
-{
-protected:
-    Sandbox sandbox;
-};
+using CheckStore = SandboxTest;
 
 } // namespace nuvex::test

@@ -3,11 +3,11 @@
 
 #include "settings/AutoStart.h"
 #include "settings/qnOptions.h"
-#include "support/Sandbox.h"
+#include "support/FileBytes.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -17,23 +17,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class AutoStart : public ::testing::Test
+class AutoStart : public nuvex::test::SandboxTest
 {
 protected:
     QString File() const
     {
         return QString::fromStdString((sandbox.dir() / "home/.config/autostart/nuvex.desktop").string());
     }
-    QString Read() const
+    QString Read() const { return QString::fromUtf8(test::ReadBytes(File())); }
+    void Write(const std::string& text) const
     {
-        QFile file(File());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-    void Write(const QByteArray& text) const
-    {
-        QFile file(File());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
+        test::WritePlainBytes(sandbox.dir() / "home/.config/autostart/nuvex.desktop", text);
     }
     QString ExecLine() const
     {
@@ -42,8 +36,6 @@ protected:
                 return line.mid(5);
         return QString();
     }
-
-    test::Sandbox sandbox;
 };
 
 } // namespace
@@ -70,7 +62,6 @@ TEST_F(AutoStart, TheFileAppearsWithTheProgramAndDisappears)
 
 TEST_F(AutoStart, ADesktopThatSwitchedItOffIsReadAsOff)
 {
-    QDir().mkpath(QFileInfo(File()).absolutePath());
     Write("[Desktop Entry]\nType=Application\nExec=nuvex\nHidden=true\n");
     EXPECT_FALSE(IsAutoStartOn());
     Write("[Desktop Entry]\nType=Application\nExec=nuvex\nX-GNOME-Autostart-enabled=false\n");
@@ -82,16 +73,10 @@ TEST_F(AutoStart, ADesktopThatSwitchedItOffIsReadAsOff)
 TEST_F(AutoStart, AFolderThatCannotBeMadeIsReportedWithTheFileName)
 {
     // A plain file where the autostart folder belongs: refused whoever runs the test.
-    QDir().mkpath(QString::fromStdString((sandbox.dir() / "home/.config").string()));
-    QFile blocker(QFileInfo(File()).absolutePath());
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    try {
-        SetAutoStart(true, u"/usr/bin/nuvex"_s);
-        FAIL() << "no error";
-    } catch (const std::runtime_error& error) {
-        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(File())) << error.what();
-    }
+    test::WritePlainBytes(sandbox.dir() / "home/.config/autostart", "");
+    const auto error = test::Thrown<std::runtime_error>([] { SetAutoStart(true, u"/usr/bin/nuvex"_s); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_TRUE(QString::fromUtf8(error->what()).contains(File())) << error->what();
 }
 
 TEST(DesktopExec, QuotesAndEscapesOnlyWhatNeedsIt)
@@ -141,9 +126,7 @@ TEST_F(AutoStart, AProgramReplacedWhileRunningIsStartedFromItsPath)
     // A package upgrade replaced the running file: the system names it "... (deleted)".
     const QString program = QString::fromStdString((sandbox.dir() / "nuvex").string());
     EXPECT_EQ(ProgramToAutoStart(program + u" (deleted)"_s), program + u" (deleted)"_s); // no new file yet
-    QFile replacement(program);
-    ASSERT_TRUE(replacement.open(QIODevice::WriteOnly));
-    replacement.close();
+    test::WritePlainBytes(sandbox.dir() / "nuvex", "");
     SetAutoStart(true, program + u" (deleted)"_s);
     EXPECT_EQ(ExecLine(), program);
     EXPECT_EQ(ProgramToAutoStart(program), program);

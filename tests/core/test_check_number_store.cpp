@@ -8,29 +8,25 @@ using namespace nuvex;
 using namespace nuvex::test;
 using namespace Qt::StringLiterals;
 
-TEST_F(CheckStore, MissingFileIsAnEmptyStore)
+TEST_F(CheckStore, AMissingFileIsAnEmptyStoreAndAWriteMakesItInTheWindowsDirectoryInItsFormat)
 {
     EXPECT_TRUE(TCheckNumberStore::SectionNames().isEmpty());
     EXPECT_EQ(TCheckNumberStore::ReadCheckNumber(u"Internet"_s), QString());
-}
-
-TEST_F(CheckStore, WritesTheFileInTheWindowsDirectoryInItsFormat)
-{
     TCheckNumberStore::WriteCheckNumber(u"Internet"_s, u"420-(2)-123456"_s);
-    EXPECT_EQ(ReadStoreBytes(), QByteArray("[Internet]\r\nTn=420-(2)-123456\r\n"));
+    EXPECT_EQ(ReadBytes(StorePath()), QByteArray("[Internet]\r\nTn=420-(2)-123456\r\n"));
     TCheckNumberStore::WriteCheckNumber(u"INTERNET"_s, u"555"_s); // same section, replaced
-    EXPECT_EQ(ReadStoreBytes(), QByteArray("[Internet]\r\nTn=555\r\n"));
+    EXPECT_EQ(ReadBytes(StorePath()), QByteArray("[Internet]\r\nTn=555\r\n"));
     EXPECT_EQ(TCheckNumberStore::SectionNames(), QStringList{u"Internet"_s});
 }
 
 TEST_F(CheckStore, ARefusedWriteIsAnErrorAndChangesNothing)
 {
     TCheckNumberStore::WriteCheckNumber(u"Internet"_s, u"1"_s);
-    const QByteArray before = ReadStoreBytes();
+    const QByteArray before = ReadBytes(StorePath());
     EXPECT_THROW(TCheckNumberStore::WriteCheckNumber(u"Internet"_s, u"1\r\n[Podvrh]\r\nTn=2"_s),
                  EIniFileError);
     EXPECT_THROW(TCheckNumberStore::WriteCheckNumber(u"Zlé]jméno"_s, u"1"_s), EIniFileError);
-    EXPECT_EQ(ReadStoreBytes(), before);
+    EXPECT_EQ(ReadBytes(StorePath()), before);
 }
 
 TEST_F(CheckStore, SectionLookupIgnoresCaseAndTheFirstSpellingWins)

@@ -1,12 +1,11 @@
 #include "platform/EmulatedMachine.h"
 #include "settings/uOptions.h"
 #include "status/ConnectionSession.h"
-#include "support/Sandbox.h"
+#include "support/PlainFileBytes.h"
+#include "support/SandboxTest.h"
 #include "ui/AppDir.h"
 #include "ui/IniFile.h"
 
-#include <QDir>
-#include <QFile>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -17,7 +16,7 @@ namespace standin = platform::rasstandin;
 
 namespace {
 
-class ConnectionSession : public ::testing::Test
+class ConnectionSession : public nuvex::test::SandboxTest
 {
 protected:
     void SetUp() override
@@ -42,7 +41,6 @@ protected:
     // An hour long, so that its stamps never read the same.
     static void StretchSession() { Options->SetSessionStamps(GetSessionStart() - 1.0 / 24, GetSessionEnd()); }
 
-    test::Sandbox sandbox;
     fs::path program = sandbox.dir() / "program";
 };
 
@@ -127,11 +125,9 @@ TEST_F(ConnectionSession, AFailedLogKeepsTheSessionAndItsFiguresForALaterWrite)
     const double start = GetSessionStart();
 
     // Neither the program's folder nor the user's data folder can be made.
-    const QString blocker = Path(sandbox.dir() / "not-a-folder");
-    QFile(blocker).open(QIODevice::WriteOnly);
-    SetAppDirForTesting(blocker + u"/program/"_s);
-    QDir().mkpath(Path(sandbox.dir() / "home/.local/share"));
-    QFile(Path(sandbox.dir() / "home/.local/share/nuvex")).open(QIODevice::WriteOnly);
+    test::WritePlainBytes(sandbox.dir() / "not-a-folder", "");
+    SetAppDirForTesting(Path(sandbox.dir() / "not-a-folder/program") + u'/');
+    test::WritePlainBytes(sandbox.dir() / "home/.local/share/nuvex", "");
     EXPECT_THROW(session.EndUnlisted({}), EIniFileError);
     EXPECT_EQ(GetSessionStart(), start);
     EXPECT_EQ(session.Fields().ConnName, u"Internet"_s);

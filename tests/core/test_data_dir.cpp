@@ -5,18 +5,15 @@
 #include "platform/Writable.h"
 #include "status/SessionLog.h"
 #include "status/SessionStats.h"
-#include "support/ChildProcess.h"
-#include "support/Sandbox.h"
+#include "support/HostRoot.h"
+#include "support/SandboxTest.h"
 #include "ui/AppDir.h"
 #include "ui/DataDir.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <filesystem>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -24,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class DataFolder : public ::testing::Test
+class DataFolder : public nuvex::test::SandboxTest
 {
 protected:
     void TearDown() override { SetAppDirForTesting(QString()); }
@@ -34,8 +31,6 @@ protected:
         return QString::fromStdString((sandbox.dir() / relative).string());
     }
     QString XdgData() const { return Path("home/.local/share") + u"/nuvex/"; }
-
-    test::Sandbox sandbox;
 };
 
 } // namespace
@@ -80,9 +75,7 @@ TEST_F(DataFolder, AProgramFolderNobodyMayWriteSendsEveryFileToTheUserDataFolder
     ASSERT_TRUE(QFileInfo(XdgData()).isDir());
     EXPECT_EQ(QFile::permissions(XdgData()) & 0x0077, QFileDevice::Permissions());
     // The statistics read the logs from there too.
-    QFile log(XdgData() + u"20263.txt"_s);
-    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
-    log.close();
+    test::WritePlainBytes(sandbox.dir() / "home/.local/share/nuvex/20263.txt", "");
     EXPECT_EQ(ListLogFiles(QDate(2026, 7, 1), TStatsPeriod::Year), QStringList{XdgData() + u"20263.txt"_s});
 }
 
@@ -106,27 +99,20 @@ TEST_F(DataFolder, AReadOnlyProgramFolderCountsAsNotWritable)
                                   fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(open, fs::perms::all);
     fs::permissions(sandbox.dir(), fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+    // root may write into any folder: the check runs as an unprivileged user (nobody).
+    EXPECT_TRUE(test::RunAsOrdinaryUser([&] {
+        return !platform::MayWriteInDir(readOnly.string()) && platform::MayWriteInDir(open.string());
+    }));
     if (geteuid() != 0) {
-        EXPECT_FALSE(platform::MayWriteInDir(readOnly.string()));
         SetAppDirForTesting(Path("program"));
         EXPECT_EQ(GetDataDir(), XdgData());
-        return;
     }
-    // root may write into any folder: ask as an unprivileged user (nobody), in a child.
-    const pid_t child = test::Spawn([&] {
-        return setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0 &&
-               !platform::MayWriteInDir(readOnly.string()) && platform::MayWriteInDir(open.string());
-    });
-    EXPECT_TRUE(test::Succeeded(child));
 }
 
 TEST_F(DataFolder, OnlyAnExistingFolderIsWritable)
 {
-    fs::create_directories(sandbox.dir() / "program");
+    test::WritePlainBytes(sandbox.dir() / "program/nuvex", "");
     EXPECT_TRUE(platform::MayWriteInDir((sandbox.dir() / "program").string()));
-    QFile plain(Path("program/nuvex"));
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
     EXPECT_FALSE(platform::MayWriteInDir((sandbox.dir() / "program/nuvex").string()));
     EXPECT_FALSE(platform::MayWriteInDir((sandbox.dir() / "missing").string()));
     EXPECT_FALSE(platform::MayWriteInDir(""));
@@ -141,13 +127,10 @@ TEST_F(DataFolder, ShippedFilesComeFromBesideTheProgramElseFromTheSharedFolder)
     const QString beside = Path("usr/bin/Nuvex.hlp");
     EXPECT_EQ(FindProgramFile(u"Nuvex.hlp"_s), beside); // neither exists: named where expected
 
-    QFile shared(Path("usr/share/nuvex/Nuvex.hlp"));
-    ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
-    shared.close();
+    test::WritePlainBytes(sandbox.dir() / "usr/share/nuvex/Nuvex.hlp", "");
     EXPECT_EQ(FindProgramFile(u"Nuvex.hlp"_s), Path("usr/share/nuvex/Nuvex.hlp"));
 
-    QFile local(beside); // a build tree or a portable copy: its own help wins
-    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
-    local.close();
+    // A build tree or a portable copy: its own help wins.
+    test::WritePlainBytes(sandbox.dir() / "usr/bin/Nuvex.hlp", "");
     EXPECT_EQ(FindProgramFile(u"Nuvex.hlp"_s), beside);
 }

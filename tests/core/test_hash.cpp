@@ -1,6 +1,7 @@
 #include "passwords/Windows1250.h"
 #include "passwords/qnHash.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -11,13 +12,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class Hash : public ::testing::Test
-{
-protected:
-    test::Sandbox sandbox;
-};
-
-using Windows1250 = Hash;
+using Hash = test::SandboxTest;
+using Windows1250 = test::SandboxTest;
 
 QByteArray AllBytes()
 {
@@ -50,7 +46,7 @@ TEST_F(Hash, Ripemd160MatchesThePublishedVectors)
     }
 }
 
-TEST_F(Hash, DigestsTheWindows1250BytesWhateverTheSystemCodePage)
+TEST_F(Hash, DigestsTheWindows1250BytesWhateverTheSystemCodePageAndRefusesWhatItCannotHold)
 {
     // "Žluťoučký kůň" in Windows-1250 (its UTF-8 bytes would give another digest).
     const QString czech = u"Žluťoučký kůň"_s;
@@ -58,10 +54,7 @@ TEST_F(Hash, DigestsTheWindows1250BytesWhateverTheSystemCodePage)
     EXPECT_EQ(HashString(czech), u"362DF9B560F1E074288BF5E1FED00246603F979F"_s);
     EXPECT_TRUE(QRegularExpression(u"^[0-9A-F]{40}$"_s).match(HashString(u"heslo"_s)).hasMatch());
     EXPECT_NE(HashString(u"Heslo"_s), HashString(u"heslo"_s));
-}
-
-TEST_F(Hash, RefusesACharacterWindows1250CannotHoldInsteadOfDigestingAQuestionMark)
-{
+    // A character it cannot hold is refused, not digested as a question mark.
     EXPECT_THROW(HashString(u"парол"_s), EWindows1250Error);
     EXPECT_THROW(HashString(u"key🔑"_s), EWindows1250Error);
     EXPECT_NO_THROW(HashString(u"?"_s));
@@ -100,11 +93,8 @@ TEST_F(Windows1250, FindsTheFirstCharacterItCannotHold)
     EXPECT_EQ(FindNonWindows1250(u"abЖc"_s), 2);
     EXPECT_EQ(FindNonWindows1250(u"x🙂"_s), 1); // either half of a surrogate pair
     EXPECT_EQ(FindNonWindows1250(u"ñ"_s), 0);     // Latin-1, but not in this code page
-    try {
-        ToWindows1250(u"abcŒ"_s);
-        FAIL() << "no exception";
-    } catch (const EWindows1250Error& error) {
-        EXPECT_EQ(error.Position, 3);
-        EXPECT_STREQ(error.what(), "Text obsahuje znak, který nelze zapsat v kódování Windows-1250.");
-    }
+    const auto error = test::Thrown<EWindows1250Error>([] { ToWindows1250(u"abcŒ"_s); });
+    ASSERT_TRUE(error) << "no exception";
+    EXPECT_EQ(error->Position, 3);
+    EXPECT_STREQ(error->what(), "Text obsahuje znak, který nelze zapsat v kódování Windows-1250.");
 }

@@ -3,7 +3,7 @@
 #include "passwords/Windows1250.h"
 #include "passwords/qnHash.h"
 #include "settings/uOptions.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 
 #include <deque>
 #include <gtest/gtest.h>
@@ -73,13 +73,22 @@ private:
     }
 };
 
-class MasterPassword : public ::testing::Test
+class MasterPassword : public nuvex::test::SandboxTest
 {
 protected:
     QString Digest() { return options.OlderPasswordDigest(); }
     QString Verifier() { return options.PasswordVerifier(); }
+    // Runs the gate once, the user giving these answers; what it showed.
+    QStringList Gate(std::deque<ScriptedGateUi::PromptInput> prompt,
+                     std::deque<ScriptedGateUi::ChangePwdInput> changePwd = {})
+    {
+        ui.shown.clear();
+        ui.prompt = std::move(prompt);
+        ui.changePwd = std::move(changePwd);
+        RunPwdManagerGate(options, ui);
+        return ui.shown;
+    }
 
-    test::Sandbox sandbox;
     TIOptions options{kOptionsKeyPath, TOptions::TRootKey::CurrentUser};
     ScriptedGateUi ui;
 };
@@ -123,10 +132,7 @@ TEST_F(MasterPassword, ChangeDialogResultCodes)
 
 TEST_F(MasterPassword, FirstUseStoresTheNewPasswordThenAsksForIt)
 {
-    ui.changePwd = {{true, u"ignored"_s, u"Heslo1"_s, u"Heslo1"_s}};
-    ui.prompt = {{true, u"Heslo1"_s}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown,
+    EXPECT_EQ(Gate({{true, u"Heslo1"_s}}, {{true, u"ignored"_s, u"Heslo1"_s, u"Heslo1"_s}}),
               (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdSaved, u"<prompt>"_s, u"<manager>"_s}));
     // A salted, slow verifier instead of the digest: the manager gets the password for
     // its key.
@@ -136,57 +142,40 @@ TEST_F(MasterPassword, FirstUseStoresTheNewPasswordThenAsksForIt)
     EXPECT_EQ(ui.managerPasswords, QStringList{u"Heslo1"_s});
 
     // From now on only the prompt, and letter case matters.
-    ui.shown.clear();
-    ui.prompt = {{true, u"heslo1"_s}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
+    EXPECT_EQ(Gate({{true, u"heslo1"_s}}), (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
 }
 
 TEST_F(MasterPassword, CancelledOrFailedFirstUseStoresNothing)
 {
-    ui.changePwd = {{false, {}, u"a"_s, u"a"_s}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s}));
+    EXPECT_EQ(Gate({}, {{false, {}, u"a"_s, u"a"_s}}), (QStringList{kMsgFirstUse, u"<change>"_s}));
     EXPECT_TRUE(Digest().isEmpty());
 
-    ui.shown.clear();
-    ui.changePwd = {{true, {}, u"a"_s, u"b"_s}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdMismatch}));
+    EXPECT_EQ(Gate({}, {{true, {}, u"a"_s, u"b"_s}}),
+              (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdMismatch}));
     EXPECT_TRUE(Digest().isEmpty());
     EXPECT_TRUE(Verifier().isEmpty());
 }
 
 TEST_F(MasterPassword, EmptyMasterPasswordWithEmptyAutoPwdOpensWithoutAPrompt)
 {
-    ui.changePwd = {{true, {}, {}, {}}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdSaved, u"<manager>"_s}));
+    EXPECT_EQ(Gate({}, {{true, {}, {}, {}}}),
+              (QStringList{kMsgFirstUse, u"<change>"_s, kMsgNewPwdSaved, u"<manager>"_s}));
     EXPECT_TRUE(IsVerifierText(Verifier()));
 
-    ui.shown.clear();
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, QStringList{u"<manager>"_s});
+    EXPECT_EQ(Gate({}), QStringList{u"<manager>"_s});
 }
 
 TEST_F(MasterPassword, AutomaticLoginAndThePrompt)
 {
     options.SetOlderPasswordDigest(PasswordDigest(u"Kůň"_s));
     options.SetAutoPassword(u"Kůň"_s);
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, QStringList{u"<manager>"_s});
+    EXPECT_EQ(Gate({}), QStringList{u"<manager>"_s});
 
     // A stale or unencodable AutoPwd just means the prompt, with no message of its own.
     for (const QString& autoPwd : {u"kůň"_s, u"Кон"_s}) {
         options.SetAutoPassword(autoPwd);
-        ui.shown.clear();
-        ui.prompt = {{false, {}}};
-        RunPwdManagerGate(options, ui);
-        EXPECT_EQ(ui.shown, QStringList{u"<prompt>"_s});
-        ui.shown.clear();
-        ui.prompt = {{true, u"Kůň"_s}};
-        RunPwdManagerGate(options, ui);
-        EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, u"<manager>"_s}));
+        EXPECT_EQ(Gate({{false, {}}}), QStringList{u"<prompt>"_s});
+        EXPECT_EQ(Gate({{true, u"Kůň"_s}}), (QStringList{u"<prompt>"_s, u"<manager>"_s}));
     }
 }
 
@@ -195,25 +184,17 @@ TEST_F(MasterPassword, TheOldDigestIsAcceptedOnceAndReplacedByTheVerifier)
     const QString old = PasswordDigest(u"Kůň"_s);
     options.SetOlderPasswordDigest(old);
     // A wrong password changes nothing.
-    ui.prompt = {{true, u"kůň"_s}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
+    EXPECT_EQ(Gate({{true, u"kůň"_s}}), (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
     EXPECT_EQ(Digest(), old);
     EXPECT_TRUE(Verifier().isEmpty());
 
-    ui.shown.clear();
-    ui.prompt = {{true, u"Kůň"_s}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, u"<manager>"_s}));
+    EXPECT_EQ(Gate({{true, u"Kůň"_s}}), (QStringList{u"<prompt>"_s, u"<manager>"_s}));
     EXPECT_TRUE(Digest().isEmpty());
     EXPECT_TRUE(CheckVerifier(Verifier(), TSecretBytes::FromText(u"Kůň"_s)));
 
     // The digest put back by hand (or by an older copy) no longer counts.
     options.SetOlderPasswordDigest(PasswordDigest(u"jiné"_s));
-    ui.shown.clear();
-    ui.prompt = {{true, u"jiné"_s}};
-    RunPwdManagerGate(options, ui);
-    EXPECT_EQ(ui.shown, (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
+    EXPECT_EQ(Gate({{true, u"jiné"_s}}), (QStringList{u"<prompt>"_s, kMsgAccessDenied}));
     EXPECT_TRUE(CheckMasterPassword(options, u"Kůň"_s));
 }
 

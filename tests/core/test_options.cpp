@@ -2,9 +2,10 @@
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
 #include "support/FileBytes.h"
-#include "support/Sandbox.h"
+#include "support/HostRoot.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
@@ -12,23 +13,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <set>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
 namespace registry = platform::registry;
 
 namespace {
-
-void WriteFile(const std::string& path, const QByteArray& bytes)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    QFile file(QString::fromStdString(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 std::string UserFile()
 {
@@ -67,12 +57,86 @@ void WriteRawUserValue(const std::string& name, const registry::Value& value)
     key->Write(name, value);
 }
 
-class OptionsStore : public ::testing::Test
+class OptionsStore : public nuvex::test::SandboxTest
 {
 protected:
     TIOptions MakeStore() { return TIOptions(kOptionsKeyPath, registry::Root::CurrentUser); }
-    test::Sandbox sandbox;
 };
+
+registry::Value DoubleValue(double value)
+{
+    std::vector<std::uint8_t> bytes(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);
+    return registry::Value::FromBinary(std::move(bytes));
+}
+
+// One option of the table: a write through its accessor and the value it must leave in
+// the file; a value as files hold it and whether the accessor reads it as meant.
+struct StoredForm
+{
+    std::string name;
+    std::function<void(TOptions&)> write;
+    std::function<bool(TOptions&)> readsStored;
+    registry::Value written;
+    registry::Value stored;
+};
+
+std::vector<StoredForm> EveryOptionsStoredForm()
+{
+    using V = registry::Value;
+    return {
+        // The first-run check of the store's constructor writes it.
+        {"Installed", [](TOptions&) {}, [](TOptions& o) { return !o.Installed(); }, V::FromDWord(1),
+         V::FromDWord(0)},
+        {"AppHideAfterStart", [](TOptions& o) { o.SetHideAtStart(false); },
+         [](TOptions& o) { return o.HideAtStart(); }, V::FromDWord(1), V::FromDWord(0)},
+        {"AskBeforeQuit", [](TOptions& o) { o.SetConfirmQuit(false); },
+         [](TOptions& o) { return o.ConfirmQuit(); }, V::FromDWord(1), V::FromDWord(0)},
+        {"AskBeforeDeletePwd", [](TOptions& o) { o.SetConfirmPasswordDelete(false); },
+         [](TOptions& o) { return o.ConfirmPasswordDelete(); }, V::FromDWord(1), V::FromDWord(0)},
+        {"WhatShowInStatusBar", [](TOptions& o) { o.SetStatusBarFigure(2); },
+         [](TOptions& o) { return o.StatusBarFigure() == 1; }, V::FromDWord(2), V::FromDWord(1)},
+        {"ShowNews", [](TOptions& o) { o.SetNewsPending(true); },
+         [](TOptions& o) { return !o.NewsPending(); }, V::FromDWord(1), V::FromDWord(0)},
+        {"LastWhatsNew", [](TOptions& o) { o.SetLastNewsVersion(u"2.0.0.1"_s); },
+         [](TOptions& o) { return o.LastNewsVersion() == u"1.9"_s; }, V::FromString("2.0.0.1"),
+         V::FromString("1.9")},
+        {"UrlForUpdate", [](TOptions& o) { o.SetUpdateUrl(u"example.org"_s); },
+         [](TOptions& o) { return o.UpdateUrl() == u"ftp://x"_s; }, V::FromString("http://example.org"),
+         V::FromString("ftp://x")},
+        {"StartSession", [](TOptions& o) { o.SetSessionStamps(37380.5, 37380.75); },
+         [](TOptions& o) { return o.SessionStartStamp() == 1.25; }, DoubleValue(37380.5), DoubleValue(1.25)},
+        {"EndSession", [](TOptions& o) { o.SetSessionEndStamp(37381.0); },
+         [](TOptions& o) { return o.SessionEndStamp() == 2.5; }, DoubleValue(37381.0), DoubleValue(2.5)},
+        {"AutoPwd", [](TOptions& o) { o.SetAutoPassword(u"Kůň"_s); },
+         [](TOptions& o) { return o.AutoPassword() == u"jiné"_s; }, V::FromString("Kůň"),
+         V::FromString("jiné")},
+        {"Diggest", [](TOptions& o) { o.SetOlderPasswordDigest(u"AB12"_s); },
+         [](TOptions& o) { return o.OlderPasswordDigest() == u"CD34"_s; }, V::FromString("AB12"),
+         V::FromString("CD34")},
+        {"PwdVerifier", [](TOptions& o) { o.SetPasswordVerifier(u"v1$x"_s); },
+         [](TOptions& o) { return o.PasswordVerifier() == u"v1$y"_s; }, V::FromString("v1$x"),
+         V::FromString("v1$y")},
+        {"HostTrustAsked", [](TOptions& o) { o.SetHostTrustAsked(true); },
+         [](TOptions& o) { return !o.HostTrustAsked(); }, V::FromDWord(1), V::FromDWord(0)},
+        {"AutoStartOffered", [](TOptions& o) { o.SetAutoStartOffered(true); },
+         [](TOptions& o) { return !o.AutoStartOffered(); }, V::FromDWord(1), V::FromDWord(0)},
+    };
+}
+
+registry::ValueType StoredType(OptionType type)
+{
+    switch (type) {
+    case OptionType::Bool:
+    case OptionType::Integer:
+        return registry::ValueType::DWord;
+    case OptionType::DateTime:
+        return registry::ValueType::Binary;
+    case OptionType::Text:
+        return registry::ValueType::String;
+    }
+    return static_cast<registry::ValueType>(0);
+}
 
 } // namespace
 
@@ -97,20 +161,16 @@ TEST_F(OptionsStore, FreshProfileWritesOnlyTheFirstRunFlagAndReadsDefaults)
     EXPECT_TRUE(store.Installed());
     // Reads write nothing.
     EXPECT_EQ(ValueLines(UserFile()).size(), 1);
-
     // The per-user file may hold a clear-text password: only its owner may read it.
-    struct stat st
-    {};
-    ASSERT_EQ(stat(UserFile().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::FileMode(UserFile()) & 0777, 0600u);
 }
 
 TEST_F(OptionsStore, InstalledProfileIsNotWrittenAtConstruction)
 {
-    WriteFile(UserFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                          "\"Installed\"=dword:00000001\r\n"
-                          "; kept as it is\r\n");
+    test::WritePlainBytes(UserFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                                      "\"Installed\"=dword:00000001\r\n"
+                                      "; kept as it is\r\n");
     const QByteArray before = test::ReadBytes(UserFile());
     TIOptions store = MakeStore();
     EXPECT_EQ(test::ReadBytes(UserFile()), before);
@@ -133,12 +193,11 @@ TEST_F(OptionsStore, FourTypesRoundTripThroughTheReadableFile)
               registry::Value::FromString("žluťoučký \"kůň\" \\")); // names ignore case
 
     const QStringList lines = ValueLines(UserFile());
-    EXPECT_TRUE(lines.contains(u"\"AskBeforeQuit\"=dword:00000001"_s)) << lines.join(u'\n').toStdString();
+    const std::string shown = lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines.contains(u"\"AskBeforeQuit\"=dword:00000001"_s)) << shown;
     EXPECT_TRUE(lines.contains(u"\"WhatShowInStatusBar\"=dword:00000002"_s));
-    EXPECT_TRUE(lines.contains(u"\"StartSession\"=hex:00,00,00,00,90,40,e2,40"_s))
-        << lines.join(u'\n').toStdString();
-    EXPECT_TRUE(lines.contains(u"\"AutoPwd\"=\"žluťoučký \\\"kůň\\\" \\\\\""_s))
-        << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines.contains(u"\"StartSession\"=hex:00,00,00,00,90,40,e2,40"_s)) << shown;
+    EXPECT_TRUE(lines.contains(u"\"AutoPwd\"=\"žluťoučký \\\"kůň\\\" \\\\\""_s)) << shown;
 
     store.SetConfirmQuit(true);
     EXPECT_TRUE(again.ConfirmQuit()); // replaced, not added
@@ -148,120 +207,6 @@ TEST_F(OptionsStore, FourTypesRoundTripThroughTheReadableFile)
     EXPECT_EQ(again.StatusBarFigure(), -5);
     EXPECT_TRUE(ValueLines(UserFile()).contains(u"\"WhatShowInStatusBar\"=dword:fffffffb"_s));
 }
-
-namespace {
-
-registry::Value DoubleValue(double value)
-{
-    std::vector<std::uint8_t> bytes(sizeof value);
-    std::memcpy(bytes.data(), &value, sizeof value);
-    return registry::Value::FromBinary(std::move(bytes));
-}
-
-// One option of the table: a write through its accessor and the value it must leave in
-// the file; a value as files hold it and whether the accessor reads it as meant.
-struct StoredForm
-{
-    std::string name;
-    std::function<void(TOptions&)> write;
-    registry::Value written;
-    registry::Value stored;
-    std::function<bool(TOptions&)> readsStored;
-};
-
-std::vector<StoredForm> EveryOptionsStoredForm()
-{
-    using V = registry::Value;
-    return {
-        // The first-run check of the store's constructor writes it.
-        {"Installed", [](TOptions&) {}, V::FromDWord(1), V::FromDWord(0),
-         [](TOptions& o) {
-             return !o.Installed();
-         }},
-        {"AppHideAfterStart", [](TOptions& o) { o.SetHideAtStart(false); }, V::FromDWord(1), V::FromDWord(0),
-         [](TOptions& o) {
-             return o.HideAtStart();
-         }},
-        {"AskBeforeQuit", [](TOptions& o) { o.SetConfirmQuit(false); }, V::FromDWord(1), V::FromDWord(0),
-         [](TOptions& o) {
-             return o.ConfirmQuit();
-         }},
-        {"AskBeforeDeletePwd", [](TOptions& o) { o.SetConfirmPasswordDelete(false); }, V::FromDWord(1),
-         V::FromDWord(0),
-         [](TOptions& o) {
-             return o.ConfirmPasswordDelete();
-         }},
-        {"WhatShowInStatusBar", [](TOptions& o) { o.SetStatusBarFigure(2); }, V::FromDWord(2),
-         V::FromDWord(1),
-         [](TOptions& o) {
-             return o.StatusBarFigure() == 1;
-         }},
-        {"ShowNews", [](TOptions& o) { o.SetNewsPending(true); }, V::FromDWord(1), V::FromDWord(0),
-         [](TOptions& o) {
-             return !o.NewsPending();
-         }},
-        {"LastWhatsNew", [](TOptions& o) { o.SetLastNewsVersion(u"2.0.0.1"_s); }, V::FromString("2.0.0.1"),
-         V::FromString("1.9"),
-         [](TOptions& o) {
-             return o.LastNewsVersion() == u"1.9"_s;
-         }},
-        {"UrlForUpdate", [](TOptions& o) { o.SetUpdateUrl(u"example.org"_s); },
-         V::FromString("http://example.org"), V::FromString("ftp://x"),
-         [](TOptions& o) {
-             return o.UpdateUrl() == u"ftp://x"_s;
-         }},
-        {"StartSession", [](TOptions& o) { o.SetSessionStamps(37380.5, 37380.75); }, DoubleValue(37380.5),
-         DoubleValue(1.25),
-         [](TOptions& o) {
-             return o.SessionStartStamp() == 1.25;
-         }},
-        {"EndSession", [](TOptions& o) { o.SetSessionEndStamp(37381.0); }, DoubleValue(37381.0),
-         DoubleValue(2.5),
-         [](TOptions& o) {
-             return o.SessionEndStamp() == 2.5;
-         }},
-        {"AutoPwd", [](TOptions& o) { o.SetAutoPassword(u"Kůň"_s); }, V::FromString("Kůň"),
-         V::FromString("jiné"),
-         [](TOptions& o) {
-             return o.AutoPassword() == u"jiné"_s;
-         }},
-        {"Diggest", [](TOptions& o) { o.SetOlderPasswordDigest(u"AB12"_s); }, V::FromString("AB12"),
-         V::FromString("CD34"),
-         [](TOptions& o) {
-             return o.OlderPasswordDigest() == u"CD34"_s;
-         }},
-        {"PwdVerifier", [](TOptions& o) { o.SetPasswordVerifier(u"v1$x"_s); }, V::FromString("v1$x"),
-         V::FromString("v1$y"),
-         [](TOptions& o) {
-             return o.PasswordVerifier() == u"v1$y"_s;
-         }},
-        {"HostTrustAsked", [](TOptions& o) { o.SetHostTrustAsked(true); }, V::FromDWord(1), V::FromDWord(0),
-         [](TOptions& o) {
-             return !o.HostTrustAsked();
-         }},
-        {"AutoStartOffered", [](TOptions& o) { o.SetAutoStartOffered(true); }, V::FromDWord(1),
-         V::FromDWord(0),
-         [](TOptions& o) {
-             return !o.AutoStartOffered();
-         }},
-    };
-}
-
-registry::ValueType StoredType(OptionType type)
-{
-    switch (type) {
-    case OptionType::Bool:
-    case OptionType::Integer:
-        return registry::ValueType::DWord;
-    case OptionType::DateTime:
-        return registry::ValueType::Binary;
-    case OptionType::Text:
-        return registry::ValueType::String;
-    }
-    return static_cast<registry::ValueType>(0);
-}
-
-} // namespace
 
 TEST_F(OptionsStore, EveryOptionOfTheTableKeepsItsStoredNameTypeAndMeaning)
 {
@@ -347,13 +292,10 @@ TEST_F(OptionsStore, ADamagedStoreKeepsTheBookkeepingInMemoryAndRefusesSettings)
     EXPECT_EQ(store.LastNewsVersion(), u"2.0.0.1"_s);
     EXPECT_EQ(store.SessionStartStamp(), 10.0);
     EXPECT_EQ(store.SessionEndStamp(), 12.0);
-    try {
-        store.SetConfirmQuit(true);
-        FAIL() << "a setting must not be kept in memory only";
-    } catch (const ERegistryException& error) {
-        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(u"„AskBeforeQuit“"_s)) << error.what();
-        EXPECT_TRUE(QString::fromUtf8(error.what()).endsWith(u"poškozený"_s)) << error.what();
-    }
+    const auto error = test::Thrown<ERegistryException>([&] { store.SetConfirmQuit(true); });
+    ASSERT_TRUE(error) << "a setting must not be kept in memory only";
+    EXPECT_TRUE(QString::fromUtf8(error->what()).contains(u"„AskBeforeQuit“"_s)) << error->what();
+    EXPECT_TRUE(QString::fromUtf8(error->what()).endsWith(u"poškozený"_s)) << error->what();
     EXPECT_THROW(store.SetStatusBarFigure(1), ERegistryException);
     EXPECT_THROW(store.SetAutoPassword(u"x"_s), ERegistryException);
     EXPECT_THROW(store.SetHostTrustAsked(true), ERegistryException);
@@ -372,22 +314,17 @@ TEST_F(OptionsStore, ValuesOfAnotherTypeAreErrors)
     EXPECT_THROW(store.SessionStartStamp(), ERegistryException);
     WriteRawUserValue("AutoPwd", registry::Value::FromDWord(1));
     EXPECT_THROW(store.AutoPassword(), ERegistryException);
-    try {
-        store.ConfirmQuit();
-    } catch (const ERegistryException& error) {
-        const QString message = QString::fromUtf8(error.what());
-        EXPECT_TRUE(message.contains(u"AskBeforeQuit"_s)) << error.what();
-        EXPECT_TRUE(message.contains(QString::fromStdString(UserFile()))) << error.what();
-    }
+    const auto error = test::Thrown<ERegistryException>([&] { store.ConfirmQuit(); });
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(QString::fromUtf8(error->what()).contains(u"AskBeforeQuit"_s)) << error->what();
+    EXPECT_TRUE(QString::fromUtf8(error->what()).contains(QString::fromStdString(UserFile())))
+        << error->what();
 }
 
 TEST_F(OptionsStore, FloatOfAnotherSizeIsAnError)
 {
     TIOptions store = MakeStore();
-    auto key = registry::Key::Open(registry::Root::CurrentUser, "Software\\Quorin Software\\Nuvex",
-                                   registry::Access::ReadWrite, true);
-    ASSERT_TRUE(key);
-    key->Write("EndSession", registry::Value::FromBinary({1, 2, 3, 4}));
+    WriteRawUserValue("EndSession", registry::Value::FromBinary({1, 2, 3, 4}));
     EXPECT_THROW(store.SessionEndStamp(), ERegistryException);
 }
 
@@ -453,10 +390,10 @@ TEST_F(OptionsStore, SessionStampsAndTheCachedStatusBarChoice)
 
 TEST_F(OptionsStore, AWrongTypeAtStartUpIsReportedOnceAndTheDefaultServes)
 {
-    WriteFile(UserFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                          "\"Installed\"=\"yes\"\r\n"
-                          "\"WhatShowInStatusBar\"=\"2\"\r\n");
+    test::WritePlainBytes(UserFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                                      "\"Installed\"=\"yes\"\r\n"
+                                      "\"WhatShowInStatusBar\"=\"2\"\r\n");
     const QByteArray before = test::ReadBytes(UserFile());
     const QStringList problems = CreateOptions();
     ASSERT_TRUE(Options);
@@ -470,25 +407,22 @@ TEST_F(OptionsStore, AWrongTypeAtStartUpIsReportedOnceAndTheDefaultServes)
 
 TEST_F(OptionsStore, ADamagedFileIsReportedAndKept)
 {
-    WriteFile(UserFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
-                          "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
-                          "\"Installed\"=dword:0000000z\r\n");
+    test::WritePlainBytes(UserFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                      "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n"
+                                      "\"Installed\"=dword:0000000z\r\n");
     const QByteArray before = test::ReadBytes(UserFile());
-    try {
-        TIOptions store = MakeStore();
-        FAIL() << "a damaged file must not read as empty";
-    } catch (const ERegistryException& error) {
-        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(QString::fromStdString(UserFile())))
-            << error.what();
-    }
+    const auto error = test::Thrown<ERegistryException>([&] { MakeStore(); });
+    ASSERT_TRUE(error) << "a damaged file must not read as empty";
+    EXPECT_TRUE(QString::fromUtf8(error->what()).contains(QString::fromStdString(UserFile())))
+        << error->what();
     EXPECT_EQ(test::ReadBytes(UserFile()), before);
 }
 
 TEST_F(OptionsStore, MachineWideKeyIsChosenWhenItExistsAndIsWritable)
 {
     EXPECT_EQ(ChooseOptionsRoot(), registry::Root::CurrentUser); // no machine-wide key
-    WriteFile(MachineFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
-                             "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
+    test::WritePlainBytes(MachineFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                         "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
     EXPECT_EQ(ChooseOptionsRoot(), registry::Root::LocalMachine);
 
     // A user who may not write the machine-wide file keeps the per-user store. Root may
@@ -496,26 +430,8 @@ TEST_F(OptionsStore, MachineWideKeyIsChosenWhenItExistsAndIsWritable)
     std::filesystem::permissions(MachineFile(), std::filesystem::perms(0444));
     std::filesystem::permissions(std::filesystem::path(MachineFile()).parent_path(),
                                  std::filesystem::perms(0555));
-    const auto chooseAsUnprivileged = [&] {
-        if (geteuid() != 0)
-            return ChooseOptionsRoot() == registry::Root::LocalMachine ? 1 : 0;
-        // Let the other user reach the sandbox.
-        for (auto dir = std::filesystem::path(MachineFile()).parent_path();
-             dir != sandbox.dir().parent_path(); dir = dir.parent_path())
-            std::filesystem::permissions(
-                dir, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
-                std::filesystem::perm_options::add);
-        const pid_t child = fork();
-        if (child == 0) {
-            if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
-                _exit(3);
-            _exit(ChooseOptionsRoot() == registry::Root::LocalMachine ? 1 : 0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 4;
-    };
-    EXPECT_EQ(chooseAsUnprivileged(), 0);
+    test::OpenToOthers(sandbox);
+    EXPECT_TRUE(test::RunAsOrdinaryUser([] { return ChooseOptionsRoot() == registry::Root::CurrentUser; }));
     std::filesystem::permissions(std::filesystem::path(MachineFile()).parent_path(),
                                  std::filesystem::perms(0755));
     std::filesystem::permissions(MachineFile(), std::filesystem::perms(0644));
@@ -525,7 +441,7 @@ TEST_F(OptionsStore, AGarbageMachineWideFileIsReportedNamingItAndTheUserStoreSer
 {
     static const char kGarbage[] = "\x7f"
                                    "ELF\x02\x01\x01\0\0garbage\xff\xfe";
-    WriteFile(MachineFile(), QByteArray(kGarbage, sizeof kGarbage - 1));
+    test::WritePlainBytes(MachineFile(), std::string(kGarbage, sizeof kGarbage - 1));
     const QStringList problems = CreateOptions();
     ASSERT_EQ(problems.size(), 1);
     EXPECT_TRUE(problems[0].contains(QString::fromStdString(MachineFile()))) << problems[0].toStdString();
@@ -536,10 +452,10 @@ TEST_F(OptionsStore, AGarbageMachineWideFileIsReportedNamingItAndTheUserStoreSer
 
 TEST_F(OptionsStore, CreatedOnTheMachineWideKeyTheStoreUsesIt)
 {
-    WriteFile(MachineFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
-                             "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n"
-                             "\"Installed\"=dword:00000001\r\n"
-                             "\"WhatShowInStatusBar\"=dword:00000002\r\n");
+    test::WritePlainBytes(MachineFile(), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                         "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n"
+                                         "\"Installed\"=dword:00000001\r\n"
+                                         "\"WhatShowInStatusBar\"=dword:00000002\r\n");
     ASSERT_TRUE(CreateOptions().isEmpty());
     EXPECT_EQ(Options->RootKey, registry::Root::LocalMachine);
     EXPECT_EQ(GetWhatShow(), 2);

@@ -2,7 +2,8 @@
 #include "passwords/PwdRecords.h"
 #include "passwords/Windows1250.h"
 #include "support/FileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 #include "ui/AppDir.h"
 
 #include <QDir>
@@ -57,7 +58,7 @@ uchar Key(qsizetype position)
     return static_cast<uchar>(0xFF ^ (position & 0xFF));
 }
 
-class PwdRecords : public ::testing::Test
+class PwdRecords : public nuvex::test::SandboxTest
 {
 protected:
     PwdRecords() { SetAppDirForTesting(QString::fromStdString(sandbox.dir().string())); }
@@ -70,20 +71,13 @@ protected:
 
     static QByteArray ReadBytes(const QString& path) { return test::ReadBytes(path); }
     static void WriteBytes(const QString& path, const QByteArray& bytes) { test::WriteBytes(path, bytes); }
-    static mode_t ModeOf(const QString& path)
-    {
-        struct stat status
-        {};
-        return ::stat(path.toLocal8Bit().constData(), &status) == 0 ? status.st_mode & 07777 : 0;
-    }
+    static unsigned ModeOf(const QString& path) { return test::FileMode(path.toStdString()); }
     static TPwdRecords Three()
     {
         return {MakePwdRecord(u"Seznam"_s, u"jan"_s, u"Heslo1"_s, u"první\r\nřádek"_s),
                 MakePwdRecord(u"Banka"_s, u"Jan Novák"_s, u"čŠ€"_s, QString()),
                 MakePwdRecord(QString(), QString(), QString(), QString())};
     }
-
-    test::Sandbox sandbox;
 };
 
 using PwdFile = PwdRecords;
@@ -115,26 +109,19 @@ TEST_F(PwdFields, TextIsWindows1250CutToTheRoom)
 TEST_F(PwdFields, RefusesWhatWindows1250CannotHoldAndKeepsTheOldValue)
 {
     TPwdRecord record = MakePwdRecord(u"Pošta"_s, u"u"_s, u"tajné"_s, u"n"_s);
-    try {
-        SetField(record, TPwdField::Nazev, u"Почта"_s);
-        FAIL() << "no exception";
-    } catch (const EPwdTextError& error) {
-        const QString message = QString::fromUtf8(error.what());
-        EXPECT_TRUE(message.contains(u"„Název“"_s)) << error.what();
-        EXPECT_TRUE(message.contains(u"„П“"_s)) << error.what();
-    }
+    const auto name = test::Thrown<EPwdTextError>([&] { SetField(record, TPwdField::Nazev, u"Почта"_s); });
+    ASSERT_TRUE(name) << "no exception";
+    EXPECT_TRUE(QString::fromUtf8(name->what()).contains(u"„Název“"_s)) << name->what();
+    EXPECT_TRUE(QString::fromUtf8(name->what()).contains(u"„П“"_s)) << name->what();
     EXPECT_EQ(GetField(record, TPwdField::Nazev), u"Pošta"_s);
 
     // The password's characters never reach a message.
-    try {
-        SetField(record, TPwdField::Heslo, u"abc🔑"_s);
-        FAIL() << "no exception";
-    } catch (const EPwdTextError& error) {
-        const QString message = QString::fromUtf8(error.what());
-        EXPECT_TRUE(message.contains(u"„Heslo“"_s)) << error.what();
-        EXPECT_TRUE(message.contains(u"4. místě"_s)) << error.what();
-        EXPECT_FALSE(message.contains(u"abc"_s) || message.contains(u"🔑"_s)) << error.what();
-    }
+    const auto password = test::Thrown<EPwdTextError>([&] { SetField(record, TPwdField::Heslo, u"abc🔑"_s); });
+    ASSERT_TRUE(password) << "no exception";
+    const QString message = QString::fromUtf8(password->what());
+    EXPECT_TRUE(message.contains(u"„Heslo“"_s)) << password->what();
+    EXPECT_TRUE(message.contains(u"4. místě"_s)) << password->what();
+    EXPECT_FALSE(message.contains(u"abc"_s) || message.contains(u"🔑"_s)) << password->what();
     EXPECT_EQ(GetField(record, TPwdField::Heslo), u"tajné"_s);
 
     // NUL would read back as another character.
@@ -432,19 +419,12 @@ TEST_F(PwdFile, AFailedSaveLeavesTheOldFileWhole)
     rlimit small = old;
     small.rlim_cur = 100;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool failed = false;
-    QString message;
-    try {
-        SaveRecords(TPwdRecords(3), DefaultPwdFile());
-    } catch (const EPwdFileError& error) {
-        failed = true;
-        message = QString::fromUtf8(error.what());
-    }
+    const auto error = test::Thrown<EPwdFileError>([] { SaveRecords(TPwdRecords(3), DefaultPwdFile()); });
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_TRUE(failed);
-    EXPECT_TRUE(message.contains(DefaultPwdFile())) << message.toStdString();
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(QString::fromUtf8(error->what()).contains(DefaultPwdFile())) << error->what();
     EXPECT_EQ(ReadBytes(DefaultPwdFile()), before);
     EXPECT_EQ(QDir(PathOf(QString())).entryList(QDir::Files | QDir::Hidden), QStringList{u"nuvex.pwd"_s});
 }

@@ -6,14 +6,13 @@
 #include "platform/Registry.h"
 #include "settings/uOptions.h"
 #include "support/FileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 #include "ui/AppDir.h"
 
 #include <QDir>
 #include <QFile>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace nuvex;
@@ -29,7 +28,7 @@ TPwdRecords Czech()
             MakePwdRecord(u"Banka"_s, u"jan.novak"_s, u"Kolo123"_s, QString(255, u'ů'))};
 }
 
-class Vault : public ::testing::Test
+class Vault : public nuvex::test::SandboxTest
 {
 protected:
     Vault() { SetAppDirForTesting(Dir()); }
@@ -50,7 +49,6 @@ protected:
         return *key_;
     }
 
-    test::Sandbox sandbox;
     std::unique_ptr<TVaultKey> key_;
 };
 
@@ -92,10 +90,7 @@ TEST_F(Vault, RecordsMakeTheRoundTripInCzechAndInAnyNumber)
     }
     EXPECT_FALSE(ReadBytes(path).contains("tajné-7919"));
     // A new file is the owner's alone; nothing else is left in the folder.
-    struct stat status
-    {};
-    ASSERT_EQ(::stat(path.toStdString().c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
+    EXPECT_EQ(test::FileMode(path.toStdString()) & 0777, 0600u);
     EXPECT_EQ(Files(), QStringList{u"nuvex.pwd"_s});
 }
 
@@ -279,10 +274,9 @@ TEST_F(MasterPasswordFile, TheAutomaticLoginPasswordNeverGoesToTheMachineWideFil
 {
     const std::string machine = platform::registry::RootFile(platform::registry::Root::LocalMachine);
     const std::string user = platform::registry::RootFile(platform::registry::Root::CurrentUser);
-    std::filesystem::create_directories(std::filesystem::path(machine).parent_path());
-    WriteBytes(QString::fromStdString(machine), "Windows Registry Editor Version 5.00\r\n\r\n"
-                                                "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n"
-                                                "\"AutoPwd\"=\"staré tajné\"\r\n");
+    test::WritePlainBytes(machine, "Windows Registry Editor Version 5.00\r\n\r\n"
+                                   "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n"
+                                   "\"AutoPwd\"=\"staré tajné\"\r\n");
     ASSERT_EQ(ChooseOptionsRoot(), platform::registry::Root::LocalMachine);
     TIOptions machineOptions(kOptionsKeyPath, platform::registry::Root::LocalMachine);
     // One left there by an older version still logs in...
@@ -295,10 +289,8 @@ TEST_F(MasterPasswordFile, TheAutomaticLoginPasswordNeverGoesToTheMachineWideFil
     EXPECT_FALSE(machineBytes.contains("tajn")) << machineBytes.toStdString();
     EXPECT_FALSE(machineBytes.contains("Tajn")) << machineBytes.toStdString();
     EXPECT_TRUE(ReadBytes(QString::fromStdString(user)).contains("Nové Tajné"));
-    struct stat status
-    {};
-    ASSERT_EQ(::stat(user.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0077, 0u);
+    ASSERT_TRUE(std::filesystem::exists(user));
+    EXPECT_EQ(test::FileMode(user) & 0077, 0u);
 
     // The gate logs in with it.
     machineOptions.SetPasswordVerifier(MakeVerifier(TSecretBytes::FromText(u"Nové Tajné"_s)));

@@ -1,6 +1,7 @@
 #include "platform/EmulatedMachine.h"
 #include "platform/SystemPaths.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 #include "watch/RasError.h"
 #include "watch/RasHelperClasses.h"
 
@@ -13,20 +14,7 @@ using namespace Qt::StringLiterals;
 namespace standin = platform::rasstandin;
 namespace ras = platform::ras;
 
-namespace {
-
-standin::EntryNumber Number(ras::DWORD country, std::string area, std::string local)
-{
-    return {country, std::move(area), std::move(local)};
-}
-
-class RasLists : public ::testing::Test
-{
-protected:
-    test::Sandbox sandbox;
-};
-
-} // namespace
+using RasLists = test::SandboxTest;
 
 TEST_F(RasLists, PhonebookNotifiesOnlyAfterConstructionAndEvenWhenEmpty)
 {
@@ -46,7 +34,7 @@ TEST_F(RasLists, PhonebookNotifiesOnlyAfterConstructionAndEvenWhenEmpty)
 TEST_F(RasLists, PhonebookGrowsItsBufferForManyEntriesAndKeepsTheirOrder)
 {
     for (int i = 0; i < 300; ++i)
-        standin::AddEntry("Připojení " + std::to_string(299 - i), Number(420, "2", std::to_string(i)));
+        standin::AddEntry("Připojení " + std::to_string(299 - i), {420, "2", std::to_string(i)});
     TRasPhonebook phonebook;
     ASSERT_EQ(phonebook.Count(), 300);
     EXPECT_EQ(phonebook.Items(0).Name, u"Připojení 299"_s);
@@ -56,9 +44,9 @@ TEST_F(RasLists, PhonebookGrowsItsBufferForManyEntriesAndKeepsTheirOrder)
 
 TEST_F(RasLists, EntryNumberTextFollowsTheFields)
 {
-    standin::AddEntry("Domů", Number(0, "", "555"));
-    standin::AddEntry("Práce", Number(420, "2", "123"));
-    standin::AddEntry("Bez oblasti", Number(420, "", "777"));
+    standin::AddEntry("Domů", {0, "", "555"});
+    standin::AddEntry("Práce", {420, "2", "123"});
+    standin::AddEntry("Bez oblasti", {420, "", "777"});
     TRasPhonebook phonebook;
     ASSERT_EQ(phonebook.Count(), 3);
     EXPECT_EQ(GetEntryNumber(phonebook.Items(0)), u"555"_s);
@@ -68,7 +56,7 @@ TEST_F(RasLists, EntryNumberTextFollowsTheFields)
 
 TEST_F(RasLists, PropertiesWrittenBackReachTheService)
 {
-    standin::AddEntry("Internet", Number(420, "2", "123456"));
+    standin::AddEntry("Internet", {420, "2", "123456"});
     TRasPhonebook phonebook;
     auto properties = phonebook.Items(0).GetProperties();
     ASSERT_GE(properties->Size(), sizeof(ras::RASENTRYA));
@@ -84,7 +72,7 @@ TEST_F(RasLists, PropertiesWrittenBackReachTheService)
 // whether a failure raises.
 TEST_F(RasLists, PropertiesAreWrittenWithTheSizeGivenNotTheRecordsTotal)
 {
-    standin::AddEntry("Internet", Number(420, "2", "123456"));
+    standin::AddEntry("Internet", {420, "2", "123456"});
     TRasPhonebook phonebook;
     auto record = std::make_unique<TRasEntryProperties>(3000); // a platform reporting a larger total
     record->Entry()->dwSize = sizeof(ras::RASENTRYA);
@@ -108,18 +96,15 @@ TEST_F(RasLists, PropertiesAreWrittenWithTheSizeGivenNotTheRecordsTotal)
 
 TEST_F(RasLists, AnEntryThatVanishedRaisesTheRasError)
 {
-    standin::AddEntry("Internet", Number(420, "2", "1"));
+    standin::AddEntry("Internet", {420, "2", "1"});
     TRasPhonebook phonebook;
     standin::RemoveEntry("Internet");
-    try {
-        GetEntryNumber(phonebook.Items(0));
-        FAIL() << "no error";
-    } catch (const ERasError& error) {
-        EXPECT_EQ(error.ErrorCode, 623u);
-        EXPECT_TRUE(error.Message().startsWith(u"RAS Error code: 623.\n\""_s)) << error.what();
-        EXPECT_TRUE(error.Message().endsWith(u'"'));
-        EXPECT_EQ(error.Message(), u"RAS Error code: 623.\n\""_s + RasErrorText(623) + u'"');
-    }
+    const auto error = test::Thrown<ERasError>([&] { GetEntryNumber(phonebook.Items(0)); });
+    ASSERT_TRUE(error) << "no error";
+    EXPECT_EQ(error->ErrorCode, 623u);
+    EXPECT_TRUE(error->Message().startsWith(u"RAS Error code: 623.\n\""_s)) << error->what();
+    EXPECT_TRUE(error->Message().endsWith(u'"'));
+    EXPECT_EQ(error->Message(), u"RAS Error code: 623.\n\""_s + RasErrorText(623) + u'"');
 }
 
 TEST_F(RasLists, ErrorTextsComeFromTheRasTableUpTo798)
@@ -138,7 +123,7 @@ TEST_F(RasLists, ErrorTextsComeFromTheRasTableUpTo798)
 
 TEST_F(RasLists, AFailedRefreshLeavesTheListEmptyAndSilent)
 {
-    standin::AddEntry("Internet", Number(420, "2", "1"));
+    standin::AddEntry("Internet", {420, "2", "1"});
     TRasPhonebook phonebook;
     ASSERT_EQ(phonebook.Count(), 1);
     int events = 0;
@@ -156,8 +141,8 @@ TEST_F(RasLists, AFailedRefreshLeavesTheListEmptyAndSilent)
 
 TEST_F(RasLists, ConnectionsListShowsStatesAndNames)
 {
-    standin::AddEntry("Internet", Number(420, "2", "1"));
-    standin::AddEntry("Záloha", Number(420, "2", "2"));
+    standin::AddEntry("Internet", {420, "2", "1"});
+    standin::AddEntry("Záloha", {420, "2", "2"});
     standin::Dial("Internet");
     standin::Dial("Záloha", standin::ConnectionState::Dialling);
     TRasConnectionsList connections;
@@ -174,7 +159,7 @@ TEST_F(RasLists, ConnectionsListShowsStatesAndNames)
 
 TEST_F(RasLists, HangUpWaitsUntilGoneThenRefreshesInsideTheCall)
 {
-    standin::AddEntry("Internet", Number(420, "2", "1"));
+    standin::AddEntry("Internet", {420, "2", "1"});
     standin::Dial("Internet", standin::ConnectionState::Connected, 400);
     TRasConnectionsList connections;
     ASSERT_EQ(connections.Count(), 1);
@@ -195,7 +180,7 @@ TEST_F(RasLists, HangUpWaitsUntilGoneThenRefreshesInsideTheCall)
 TEST_F(RasLists, HangUpOfAStuckLineGivesUpAtTheBoundNamingTheConnection)
 {
     EXPECT_EQ(kHangUpWaitLimit, std::chrono::seconds(30));
-    standin::AddEntry("Zaseklé", Number(420, "2", "1"));
+    standin::AddEntry("Zaseklé", {420, "2", "1"});
     standin::Dial("Zaseklé", standin::ConnectionState::Connected, -1);
     TRasConnectionsList connections;
     bool notified = false;
@@ -203,12 +188,10 @@ TEST_F(RasLists, HangUpOfAStuckLineGivesUpAtTheBoundNamingTheConnection)
         notified = true;
     };
     const auto start = std::chrono::steady_clock::now();
-    try {
-        connections.Items(0).HangUp(0, std::chrono::milliseconds(500));
-        FAIL() << "a stuck line must not end the wait as if it were gone";
-    } catch (const ERasError& error) {
-        EXPECT_TRUE(error.Message().contains(u"Zaseklé"_s)) << error.what();
-    }
+    const auto error =
+        test::Thrown<ERasError>([&] { connections.Items(0).HangUp(0, std::chrono::milliseconds(500)); });
+    ASSERT_TRUE(error) << "a stuck line must not end the wait as if it were gone";
+    EXPECT_TRUE(error->Message().contains(u"Zaseklé"_s)) << error->what();
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     EXPECT_FALSE(notified);
     EXPECT_EQ(standin::Connections().size(), 1u);
@@ -216,7 +199,7 @@ TEST_F(RasLists, HangUpOfAStuckLineGivesUpAtTheBoundNamingTheConnection)
 
 TEST_F(RasLists, HangUpWithATimeOutStopsWaitingWhenTheBudgetRunsOut)
 {
-    standin::AddEntry("Zaseklé", Number(420, "2", "1"));
+    standin::AddEntry("Zaseklé", {420, "2", "1"});
     standin::Dial("Zaseklé", standin::ConnectionState::Connected, -1);
     TRasConnectionsList connections;
     const auto start = std::chrono::steady_clock::now();

@@ -10,17 +10,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const double kValues[] = {-1.5,
-                          1e-5,
-                          -2.5e20,
-                          37380.6,
-                          -37380.604166666664,
-                          0.0,
-                          1e300,
-                          -1e-300,
-                          5e-324,
-                          std::numeric_limits<double>::max(),
-                          -std::numeric_limits<double>::max()};
+constexpr double kMax = std::numeric_limits<double>::max();
+const double kValues[] = {-1.5,    1e-5,   -2.5e20, 37380.6, -37380.604166666664, 0.0, 1e300,
+                          -1e-300, 5e-324, kMax,    -kMax};
 
 bool Close(double a, double b)
 {

@@ -1,12 +1,13 @@
 #include "settings/qnOptions.h"
 #include "status/SessionLog.h"
 #include "status/SessionStats.h"
-#include "support/Sandbox.h"
+#include "support/PlainFileBytes.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 #include "ui/AppDir.h"
 #include "ui/IniFile.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace nuvex;
@@ -27,7 +28,7 @@ QString Line(double start, double end, const QString& tail = u"28800,1000,Intern
     return FloatToSafeStr(start) + u'=' + FloatToSafeStr(end) + u',' + tail;
 }
 
-class SessionStats : public ::testing::Test
+class SessionStats : public nuvex::test::SandboxTest
 {
 protected:
     SessionStats()
@@ -38,16 +39,16 @@ protected:
     ~SessionStats() override { SetAppDirForTesting(QString()); }
 
     // A log file as the program leaves it: the section header and CR LF line ends.
-    void WriteLog(const std::string& name, const QStringList& lines, const std::string& before = {})
+    void WriteLog(const std::string& name, const QStringList& lines, std::string before = {},
+                  const std::string& after = {})
     {
-        std::ofstream file(program / name, std::ios::binary);
-        file << before << "[SESSION]\r\n";
+        before += "[SESSION]\r\n";
         for (const QString& line : lines)
-            file << line.toStdString() << "\r\n";
+            before += line.toStdString() + "\r\n";
+        test::WritePlainBytes(program / name, before + after);
     }
     QString Path(const std::string& name) const { return QString::fromStdString((program / name).string()); }
 
-    test::Sandbox sandbox;
     fs::path program = sandbox.dir() / "program";
 };
 
@@ -145,7 +146,7 @@ TEST(SessionDuration, ASumThatMissesAWholeDayByRoundingCountsTheDay)
     EXPECT_EQ(FormatDuration(-1.5, kCzech), u"-1 den 12:00:00"_s);
 }
 
-TEST(SessionEntry, FieldsAreReadInOrderAndTheNameKeepsItsCommas)
+TEST(SessionEntry, FieldsAreReadInOrderAndTheNameKeepsItsCommasOrStaysEmpty)
 {
     const double start = Ole(QDate(2002, 5, 4), 13);
     const double end = Ole(QDate(2002, 5, 4), 14);
@@ -164,6 +165,11 @@ TEST(SessionEntry, FieldsAreReadInOrderAndTheNameKeepsItsCommas)
     EXPECT_NEAR(elsewhere.Duration, 1.0 / 24.0, 1e-9);
     // Other number forms go through the locale's reading.
     EXPECT_NEAR(ParseLogEntry(u"3?73805E4=37380?6,0,0,X"_s, QLocale::c()).Start, 37380.5, 1e-9);
+
+    const TSessionRecord unnamed = ParseLogEntry(Line(37380.5, 37380.6, u"0,123456,"_s));
+    EXPECT_EQ(unnamed.Bytes, 123456);
+    EXPECT_TRUE(unnamed.Name.isEmpty());
+    EXPECT_TRUE(SessionColumnText(unnamed, colName, kCzech).isEmpty());
 }
 
 TEST(SessionEntry, SpeedAndBytesThatAreNoIntegersReadAsZero)
@@ -194,14 +200,6 @@ TEST(SessionEntry, OnlyTheFirst255CharactersAfterTheEqualsSignAreRead)
     EXPECT_TRUE(cut.isValidUtf16());
 }
 
-TEST(SessionEntry, AnEmptyNameStaysEmpty)
-{
-    const TSessionRecord session = ParseLogEntry(Line(37380.5, 37380.6, u"0,123456,"_s));
-    EXPECT_EQ(session.Bytes, 123456);
-    EXPECT_TRUE(session.Name.isEmpty());
-    EXPECT_TRUE(SessionColumnText(session, colName, kCzech).isEmpty());
-}
-
 TEST(SessionEntry, AStartOrEndThatIsNoDateIsAConversionError)
 {
     EXPECT_THROW(ParseLogEntry(u"abc=37380?6,0,0,X"_s), EConvertError);
@@ -219,30 +217,22 @@ TEST(SessionEntry, AStartOrEndThatIsNoDateIsAConversionError)
 TEST_F(SessionStats, AMalformedLineStopsTheWholeReadNamingFileAndLine)
 {
     WriteLog("20025.txt", {Line(37380.5, 37380.6), u"37380?7=oops,0,0,X"_s, Line(37380.8, 37380.9)});
-    try {
-        CollectSessions(QDate(2002, 5, 4), TStatsPeriod::Month);
-        FAIL() << "no error";
-    } catch (const EConvertError& error) {
-        const QString message = QString::fromUtf8(error.what());
-        EXPECT_TRUE(message.contains(u"20025.txt"_s)) << error.what();
-        EXPECT_TRUE(message.contains(u"37380?7=oops"_s)) << error.what();
-        EXPECT_TRUE(message.contains(u"„oops“"_s)) << error.what();
-    }
+    const auto error =
+        test::Thrown<EConvertError>([] { CollectSessions(QDate(2002, 5, 4), TStatsPeriod::Month); });
+    ASSERT_TRUE(error) << "no error";
+    const QString message = QString::fromUtf8(error->what());
+    EXPECT_TRUE(message.contains(u"20025.txt"_s)) << error->what();
+    EXPECT_TRUE(message.contains(u"37380?7=oops"_s)) << error->what();
+    EXPECT_TRUE(message.contains(u"„oops“"_s)) << error->what();
 }
 
 TEST_F(SessionStats, FilesWithoutTheSectionOrWithoutAnyFileGiveNothing)
 {
     // Only the session section counts; other sections and their lines stay apart.
-    {
-        std::ofstream file(program / "20025.txt", std::ios::binary);
-        file << "[Other]\r\n" << Line(37380.5, 37380.6).toStdString() << "\r\n";
-    }
+    test::WritePlainBytes(program / "20025.txt",
+                          "[Other]\r\n" + Line(37380.5, 37380.6).toStdString() + "\r\n");
     WriteLog("20026.txt", {Line(37410.5, 37410.75)}, "[Other]\r\n37410?1=junk\r\n");
-    WriteLog("20027.txt", {Line(37441.5, 37441.75)});
-    {
-        std::ofstream file(program / "20027.txt", std::ios::binary | std::ios::app);
-        file << "[After]\r\n37441?1=junk\r\n";
-    }
+    WriteLog("20027.txt", {Line(37441.5, 37441.75)}, {}, "[After]\r\n37441?1=junk\r\n");
 
     const TSessionStats may = CollectSessions(QDate(2002, 5, 4), TStatsPeriod::Month);
     EXPECT_TRUE(may.Sessions.empty());
@@ -273,7 +263,7 @@ TEST_F(SessionStats, ReadsWhatTheProgramsProfileWriterLeaves)
     EXPECT_EQ(FormatDuration(stats.Total, kCzech), u"2:00:00"_s);
 }
 
-TEST(SessionColumns, RowsShowDateTimesFiguresAndADurationWithoutItsDays)
+TEST(SessionColumns, RowsShowCzechDateTimesFiguresAndADurationWithoutItsDays)
 {
     TSessionRecord session;
     session.Name = u"Internet"_s;
@@ -291,6 +281,13 @@ TEST(SessionColumns, RowsShowDateTimesFiguresAndADurationWithoutItsDays)
     EXPECT_EQ(SessionColumnText(session, colBytes, kCzech), u"1234567"_s);
     EXPECT_EQ(SessionColumnText(session, colSpeed, kCzech), u"28800"_s);
     EXPECT_TRUE(SessionColumnText(session, colCount, kCzech).isEmpty());
+
+    // Dates have the Czech form with a four-digit year in any locale.
+    TSessionRecord morning;
+    morning.Start = Ole(QDate(2026, 12, 9), 9, 5);
+    EXPECT_EQ(SessionColumnText(morning, colDate), u"09.12.2026"_s);
+    EXPECT_EQ(SessionColumnText(morning, colFrom), u"9:05:00"_s);
+    EXPECT_EQ(FormatShortDate(QDate(2002, 5, 4)), u"04.05.2002"_s);
 }
 
 // "46365?5=0,0,5000," is what a run killed between its two session stamps used to log:
@@ -326,13 +323,4 @@ TEST(SessionDuration, IsRoundedToWholeSecondsNotCut)
     EXPECT_EQ(FormatDuration(1.49 / 86400.0, kCzech), u"0:00:01"_s);
     EXPECT_EQ(FormatDuration(1.0 - 0.5 / 86400.0, kCzech), u"1 den 0:00:00"_s);
     EXPECT_EQ(FormatDuration(2.0 + 59.7 / 86400.0, kCzech), u"2 dny 0:01:00"_s);
-}
-
-TEST(SessionColumns, DatesHaveTheCzechFormWithAFourDigitYearInAnyLocale)
-{
-    TSessionRecord session;
-    session.Start = Ole(QDate(2026, 12, 9), 9, 5);
-    EXPECT_EQ(SessionColumnText(session, colDate), u"09.12.2026"_s);
-    EXPECT_EQ(SessionColumnText(session, colFrom), u"9:05:00"_s);
-    EXPECT_EQ(FormatShortDate(QDate(2002, 5, 4)), u"04.05.2002"_s);
 }

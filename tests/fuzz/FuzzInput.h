@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nuvex::fuzz {
 
@@ -54,6 +55,13 @@ public:
         return text;
     }
 
+    // One of the known texts (three times in four, when there are any), or a new one.
+    std::string KnownOrText(const std::vector<std::string>& known, std::size_t maxLength)
+    {
+        const std::uint8_t choice = Byte();
+        return !known.empty() && choice % 4 != 0 ? known[choice % known.size()] : Text(maxLength);
+    }
+
     // Everything up to the first NUL byte (which is consumed) or to the end.
     std::string_view UpToNul()
     {
@@ -80,6 +88,15 @@ private:
     std::size_t size_;
     std::size_t pos_ = 0;
 };
+
+// The bytes mapped into the alphabet of dial strings, after head.
+inline std::string DialText(std::string head, std::string_view bytes)
+{
+    static constexpr std::string_view kAlphabet = "0123456789 ;;,*#WPT@!";
+    for (const char c : bytes)
+        head += kAlphabet[static_cast<unsigned char>(c) % kAlphabet.size()];
+    return head;
+}
 
 } // namespace nuvex::fuzz
 

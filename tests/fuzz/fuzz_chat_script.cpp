@@ -6,7 +6,7 @@
 
 #include "platform/PppConfig.h"
 #include "tests/fuzz/FuzzInput.h"
-#include "tests/fuzz/PppWords.h"
+#include "tests/support/PppWords.h"
 
 #include <cctype>
 #include <optional>
@@ -14,9 +14,8 @@
 #include <string_view>
 #include <vector>
 
-using nuvex::fuzz::FuzzInput;
-using nuvex::fuzz::SameWord;
-using nuvex::fuzz::Texts;
+using namespace nuvex::fuzz;
+using namespace nuvex::test;
 namespace ppp = nuvex::platform::ppp;
 
 namespace {
@@ -39,11 +38,6 @@ bool Quotable(std::string_view text, char quote)
     return true;
 }
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
 // The script written again, each word bare when it can stand bare, else quoted; nothing
 // when a word can be written neither way.
 std::optional<std::string> Rewritten(const std::vector<ppp::Word>& words)
@@ -53,7 +47,7 @@ std::optional<std::string> Rewritten(const std::vector<ppp::Word>& words)
         const std::string& t = word.text;
         bool bare = !t.empty() && t.front() != '"' && t.front() != '\'' && t.front() != '#';
         for (const char c : t)
-            bare = bare && !IsBlank(c);
+            bare = bare && !std::isspace(static_cast<unsigned char>(c));
         if (bare)
             text += t;
         else if (Quotable(t, '"'))
@@ -97,11 +91,7 @@ std::optional<ppp::Word> Argument(FuzzInput& in, std::size_t base)
 {
     if (in.Byte() % 4 == 0)
         return std::nullopt;
-    ppp::Word word;
-    word.text = in.Text(20);
-    for (std::size_t k = 0; k < word.text.size(); ++k)
-        word.offsets.push_back(base + k);
-    return word;
+    return WordAt(in.Text(20), base);
 }
 
 } // namespace
@@ -146,12 +136,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The end of a send string that has an AT command before it.
     bool inSend = false;
     for (const ppp::Word& send : sends) {
-        const std::size_t n = dial->text.size();
-        if (send.text.size() < n + 3 || !send.text.ends_with(dial->text) ||
-            !std::equal(dial->offsets.begin(), dial->offsets.end(),
-                        send.offsets.end() - static_cast<std::ptrdiff_t>(n)))
+        if (send.text.size() < dial->text.size() + 3 || !EndsWithWord(send, *dial))
             continue;
-        const std::string head = send.text.substr(0, send.text.size() - n);
+        const std::string head = send.text.substr(0, send.text.size() - dial->text.size());
         std::string upper;
         for (const char c : head)
             upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

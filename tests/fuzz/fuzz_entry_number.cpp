@@ -14,7 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString area = QString::fromUtf8(in.Text(16));
     const QString local = QString::fromUtf8(in.UpToNul());
 
-    // Join, then split.
     const QString joined = FormatEntryNumber(country, area, local);
     const TEntryNumberParts parts = SplitEntryNumber(joined);
     if (!area.isEmpty() && !area.contains(u')')) {

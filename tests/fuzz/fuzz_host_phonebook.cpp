@@ -6,16 +6,14 @@
 
 #include "platform/HostPhonebook.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/support/PlainFileBytes.h"
 #include "tests/support/Sandbox.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <vector>
 
 using nuvex::fuzz::FuzzInput;
 namespace host = nuvex::platform::host;
@@ -41,12 +39,8 @@ std::map<std::string, std::string> Snapshot()
 {
     std::map<std::string, std::string> files;
     for (const auto& item : fs::recursive_directory_iterator(Root()))
-        if (item.is_regular_file() && item.path().filename() != ".nuvex-lock") {
-            std::ifstream in(item.path(), std::ios::binary);
-            std::ostringstream bytes;
-            bytes << in.rdbuf();
-            files[item.path().string()] = bytes.str();
-        }
+        if (item.is_regular_file() && item.path().filename() != ".nuvex-lock")
+            files[item.path().string()] = nuvex::test::ReadPlainBytes(item.path());
     return files;
 }
 
@@ -92,11 +86,7 @@ std::string NewNumber(FuzzInput& in)
     const std::string text = in.Text(32);
     if (in.Byte() % 8 == 0)
         return text; // anything at all, which the writer refuses unless it is dial text
-    static constexpr std::string_view kAlphabet = "0123456789 ;;,*#WPT@!";
-    std::string number;
-    for (const char c : text)
-        number += kAlphabet[static_cast<unsigned char>(c) % kAlphabet.size()];
-    return number;
+    return nuvex::fuzz::DialText({}, text);
 }
 
 } // namespace
@@ -109,11 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::create_directories(root / "etc/ppp/peers");
     fs::create_directories(root / "etc/chatscripts");
     fs::create_directories(root / "home");
-    for (const char* name : kFiles) {
-        const std::string_view text = in.UpToNul();
-        std::ofstream(root / name, std::ios::binary | std::ios::trunc)
-            .write(text.data(), static_cast<std::streamsize>(text.size()));
-    }
+    for (const char* name : kFiles)
+        nuvex::test::WritePlainBytes(root / name, std::string(in.UpToNul()));
 
     const host::Phonebook book = host::ReadPhonebook();
     FUZZ_CHECK(SameEntries(book, host::ReadPhonebook()));

@@ -7,13 +7,12 @@
 #include "platform/TextFold.h"
 #include "tests/fuzz/FuzzInput.h"
 
-#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
 using nuvex::fuzz::FuzzInput;
-using nuvex::platform::FoldCase;
+using nuvex::platform::EqualsIgnoreCase;
 using nuvex::platform::IniDocument;
 using nuvex::platform::ProfileError;
 
@@ -44,38 +43,23 @@ void CheckSaved(const IniDocument& doc)
     FUZZ_CHECK(Take(again) == Take(doc));
 }
 
-bool Same(const std::string& a, const std::string& b)
-{
-    return FoldCase(a) == FoldCase(b);
-}
-
 // Keys other than the edited one keep their values.
 void CheckOthersKept(const IniDocument& doc, const Snapshot& before, const std::string& section,
                      const std::string* key)
 {
     for (const auto& [s, k, v] : before) {
-        if (Same(s, section) && (!key || Same(k, *key)))
+        if (EqualsIgnoreCase(s, section) && (!key || EqualsIgnoreCase(k, *key)))
             continue;
         FUZZ_CHECK(doc.Value(s, k) == v);
     }
 }
 
-std::string PickSection(FuzzInput& in, const IniDocument& doc)
-{
-    const auto names = doc.SectionNames();
-    const std::uint8_t choice = in.Byte();
-    if (!names.empty() && choice % 4 != 0)
-        return names[choice % names.size()];
-    return in.Text(12);
-}
-
 std::string PickKey(FuzzInput& in, const IniDocument& doc, const std::string& section)
 {
-    const auto entries = doc.Entries(section);
-    const std::uint8_t choice = in.Byte();
-    if (!entries.empty() && choice % 4 != 0)
-        return entries[choice % entries.size()].first;
-    return in.Text(12);
+    std::vector<std::string> keys;
+    for (const auto& entry : doc.Entries(section))
+        keys.push_back(entry.first);
+    return in.KnownOrText(keys, 12);
 }
 
 } // namespace
@@ -94,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Snapshot before = Take(doc);
         const std::string saved = doc.Serialize();
         const std::uint8_t kind = ops.Byte() % 4;
-        const std::string section = PickSection(ops, doc);
+        const std::string section = ops.KnownOrText(doc.SectionNames(), 12);
         if (kind <= 1) {
             const std::string key = PickKey(ops, doc, section);
             const std::string value = ops.Text(24);

@@ -7,11 +7,10 @@
 #include "platform/IniDocument.h"
 #include "platform/Ras.h"
 #include "tests/fuzz/FuzzInput.h"
+#include "tests/support/PlainFileBytes.h"
 #include "tests/support/Sandbox.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,13 +26,8 @@ void WritePhonebook(const std::uint8_t* data, std::size_t size)
 {
     static const std::unique_ptr<nuvex::test::Sandbox> machine = std::make_unique<nuvex::test::Sandbox>();
     const std::filesystem::path path = standin::PhonebookPath();
-    std::filesystem::create_directories(path.parent_path());
     const std::filesystem::path temporary = path.string() + ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        FUZZ_CHECK(out.good());
-    }
+    nuvex::test::WritePlainBytes(temporary, std::string(reinterpret_cast<const char*>(data), size));
     std::filesystem::rename(temporary, path);
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/PppConfig.h"
 #include "tests/fuzz/FuzzInput.h"
-#include "tests/fuzz/PppWords.h"
+#include "tests/support/PppWords.h"
 
 #include <cctype>
 #include <cstdio>
@@ -14,9 +14,8 @@
 #include <string_view>
 #include <vector>
 
-using nuvex::fuzz::FuzzInput;
-using nuvex::fuzz::SameWord;
-using nuvex::fuzz::Texts;
+using namespace nuvex::fuzz;
+using namespace nuvex::test;
 namespace ppp = nuvex::platform::ppp;
 
 namespace {
@@ -164,10 +163,7 @@ void CheckCommand(const ppp::Word& command, std::string_view file)
                 continue;
             bool found = value->text.empty();
             for (const ppp::Word& word : mapped)
-                found = found ||
-                        (word.text.ends_with(value->text) &&
-                         std::equal(value->offsets.begin(), value->offsets.end(),
-                                    word.offsets.end() - static_cast<std::ptrdiff_t>(value->offsets.size())));
+                found = found || EndsWithWord(word, *value);
             FUZZ_CHECK(found);
         }
         FUZZ_CHECK(!chat->scriptFile || chat->script.empty());
@@ -194,10 +190,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             CheckCommand(option.value, file);
 
     // The bytes after the NUL as a command that stands alone.
-    ppp::Word command;
-    command.text = std::string(rest);
-    for (std::size_t k = 0; k < rest.size(); ++k)
-        command.offsets.push_back(k);
-    CheckCommand(command, rest);
+    CheckCommand(WordAt(rest, 0), rest);
     return 0;
 }

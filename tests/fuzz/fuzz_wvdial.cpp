@@ -79,12 +79,8 @@ bool Writable(const wvdial::Config& config, const std::string& dialer, std::stri
 // A number from the input in the dial alphabet, usually after the dialer's head.
 std::string NewNumber(FuzzInput& in, const std::string& head)
 {
-    static constexpr std::string_view kAlphabet = "0123456789 ;;,*#WPT@!";
     const bool withHead = in.Byte() % 8 != 0;
-    std::string number = withHead ? head : std::string();
-    for (const char c : in.Text(40))
-        number += kAlphabet[static_cast<unsigned char>(c) % kAlphabet.size()];
-    return number;
+    return nuvex::fuzz::DialText(withHead ? head : std::string(), in.Text(40));
 }
 
 } // namespace

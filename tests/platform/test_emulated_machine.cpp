@@ -3,21 +3,15 @@
 
 #include "platform/EmulatedMachine.h"
 #include "support/PlainFileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
-namespace {
-
 namespace standin = nuvex::platform::rasstandin;
 
-class RasStandinAdministration : public ::testing::Test
-{
-protected:
-    nuvex::test::Sandbox sandbox;
-};
+using RasStandinAdministration = nuvex::test::SandboxTest;
 
 TEST_F(RasStandinAdministration, ReceivedBytesWrapAroundLikeTheRealCounter)
 {
@@ -84,5 +78,3 @@ TEST_F(RasStandinAdministration, RefusalsLeaveTheFilesByteIdentical)
     EXPECT_EQ(nuvex::test::ReadPlainBytes(standin::PhonebookPath()), phonebook);
     EXPECT_EQ(nuvex::test::ReadPlainBytes(standin::ConnectionsPath()), connections);
 }
-
-} // namespace

@@ -7,51 +7,40 @@
 #include "platform/Registry.h"
 #include "support/ChildProcess.h"
 #include "support/PlainFileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform;
+using nuvex::test::FolderNames;
 using nuvex::test::ReadPlainBytes;
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
 using nuvex::test::WritePlainBytes;
+using FileWrites = nuvex::test::SandboxTest;
 
 namespace {
-
-std::vector<std::string> Names(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The ProfileError message of a write, or "" when it succeeded.
 std::string WriteError(const std::string& file, const std::string& value)
 {
-    try {
-        WriteProfileString(file, "Internet", "Tn", value);
-        return {};
-    } catch (const ProfileError& e) {
-        return e.what();
-    }
+    const auto error =
+        nuvex::test::Thrown<ProfileError>([&] { WriteProfileString(file, "Internet", "Tn", value); });
+    return error ? error->what() : "";
 }
 
 } // namespace
 
-TEST(FileWrites, AReadOnlyFileIsRefusedNamingItAndStaysAsItWas)
+TEST_F(FileWrites, AReadOnlyFileIsRefusedNamingItAndStaysAsItWas)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
     WritePlainBytes(file, "[Internet]\r\nTn=1\r\n");
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -60,7 +49,7 @@ TEST(FileWrites, AReadOnlyFileIsRefusedNamingItAndStaysAsItWas)
     EXPECT_EQ(ReadPlainBytes(file), "[Internet]\r\nTn=1\r\n");
     EXPECT_EQ(fs::status(file).permissions(),
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"Nuvex.val"});
+    EXPECT_EQ(FolderNames(file.parent_path()), std::vector<std::string>{"Nuvex.val"});
 
     // The same for a registry file.
     const std::string reg = registry::RootFile(registry::Root::CurrentUser);
@@ -68,19 +57,17 @@ TEST(FileWrites, AReadOnlyFileIsRefusedNamingItAndStaysAsItWas)
         ->Write("A", registry::Value::FromDWord(1));
     chmod(reg.c_str(), 0400);
     const std::string before = ReadPlainBytes(reg);
-    try {
+    const auto refused = nuvex::test::Thrown<registry::RegistryError>([] {
         registry::Key::Open(registry::Root::CurrentUser, "Software\\N", registry::Access::Read, false)
             ->Write("A", registry::Value::FromDWord(2));
-        ADD_FAILURE() << "a read-only registry file was replaced";
-    } catch (const registry::RegistryError& e) {
-        EXPECT_NE(std::string(e.what()).find(reg), std::string::npos) << e.what();
-    }
+    });
+    ASSERT_TRUE(refused) << "a read-only registry file was replaced";
+    EXPECT_NE(std::string(refused->what()).find(reg), std::string::npos) << refused->what();
     EXPECT_EQ(ReadPlainBytes(reg), before);
 }
 
-TEST(FileWrites, ALinkIsFollowedAndItsTargetReplacedWhileTheLinkStays)
+TEST_F(FileWrites, ALinkIsFollowedAndItsTargetReplacedWhileTheLinkStays)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path real = sandbox.dir() / "shared" / "trusted.val";
     WritePlainBytes(real, "[Internet]\r\nTn=1\r\n");
     chmod(real.c_str(), 0640);
@@ -99,8 +86,8 @@ TEST(FileWrites, ALinkIsFollowedAndItsTargetReplacedWhileTheLinkStays)
     EXPECT_EQ(WriteError((sandbox.dir() / "second.val").string(), "3"), "");
     EXPECT_TRUE(fs::is_symlink(sandbox.dir() / "second.val"));
     EXPECT_EQ(ReadPlainBytes(real), "[Internet]\r\nTn=3\r\n");
-    EXPECT_EQ(Names(windows), std::vector<std::string>{"Nuvex.val"});
-    EXPECT_EQ(Names(real.parent_path()), std::vector<std::string>{"trusted.val"});
+    EXPECT_EQ(FolderNames(windows), std::vector<std::string>{"Nuvex.val"});
+    EXPECT_EQ(FolderNames(real.parent_path()), std::vector<std::string>{"trusted.val"});
 
     // A link to a file not yet there creates it; a loop is an error, not a hang.
     fs::create_symlink("later.val", sandbox.dir() / "dangling.val");
@@ -120,9 +107,8 @@ TEST(FileWrites, ALinkIsFollowedAndItsTargetReplacedWhileTheLinkStays)
     EXPECT_NE(ReadPlainBytes(regTarget).find("\"A\"=dword:00000007"), std::string::npos);
 }
 
-TEST(FileWrites, AFifoOrADeviceReadsAsMissingAndIsNeverWritten)
+TEST_F(FileWrites, AFifoOrADeviceReadsAsMissingAndIsNeverWritten)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path fifo = sandbox.dir() / "fifo.val";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     // Both would block or never end if they were read.
@@ -133,14 +119,12 @@ TEST(FileWrites, AFifoOrADeviceReadsAsMissingAndIsNeverWritten)
     const std::string error = WriteError(fifo.string(), "1");
     EXPECT_NE(error.find(fifo.string()), std::string::npos) << error;
     EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_EQ(Names(sandbox.dir()).size(), Names(sandbox.dir()).size());
-    for (const std::string& name : Names(sandbox.dir()))
+    for (const std::string& name : FolderNames(sandbox.dir()))
         EXPECT_FALSE(IsTempFileName(name, "fifo.val")) << name;
 }
 
-TEST(FileWrites, AUnicodeFileIsWrittenBackAsUnicode)
+TEST_F(FileWrites, AUnicodeFileIsWrittenBackAsUnicode)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
     // "[Práce]\r\nTn=1\r\n" in UTF-16LE with its mark, as Notepad saves "Unicode".
     const std::string utf16("\xFF\xFE[\0P\0r\0\xE1\0"
@@ -157,9 +141,8 @@ TEST(FileWrites, AUnicodeFileIsWrittenBackAsUnicode)
                                                 32));
 }
 
-TEST(FileWrites, TemporaryFilesOfKilledWritersAreClearedByTheNextWrite)
+TEST_F(FileWrites, TemporaryFilesOfKilledWritersAreClearedByTheNextWrite)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path dir = sandbox.machine() / "windows";
     WritePlainBytes(dir / "Nuvex.val", "[Internet]\r\nTn=1\r\n");
     // What a writer killed in the middle of a replace used to leave, and files that only
@@ -182,15 +165,15 @@ TEST(FileWrites, TemporaryFilesOfKilledWritersAreClearedByTheNextWrite)
     }
     WriteProfileString("Nuvex.val", "Internet", "Tn", "2");
     EXPECT_EQ(ReadProfileString("Nuvex.val", "Internet", "Tn", ""), "2");
-    EXPECT_EQ(Names(dir), (std::vector<std::string>{".Nuvex.val.bak", ".other.val.Ab3xYz", "Nuvex.val"}));
+    EXPECT_EQ(FolderNames(dir),
+              (std::vector<std::string>{".Nuvex.val.bak", ".other.val.Ab3xYz", "Nuvex.val"}));
 }
 
-TEST(FileWrites, ReadingALargeFileTakesAFewTimesItsSize)
+TEST_F(FileWrites, ReadingALargeFileTakesAFewTimesItsSize)
 {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer's redzones and quarantine change what memory is measured";
 #endif
-    nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.dir() / "202612.txt";
     {
         std::ofstream out(file, std::ios::binary);

@@ -7,12 +7,12 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <thread>
 
 namespace host = nuvex::platform::host;
+using nuvex::test::WaitUntil;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -39,11 +39,6 @@ pid_t Launch(const std::vector<std::string>& argv, bool waitReady = true)
     }
     ::close(out[0]);
     return pid;
-}
-
-template <typename Condition> bool WaitFor(Condition condition)
-{
-    return nuvex::test::WaitUntil(condition, std::chrono::seconds(10));
 }
 
 // Ends and reaps a process the test started, whatever the test did.
@@ -80,18 +75,18 @@ TEST(HostConnections, APppdIsALinkDiallingUntilItsInterfaceIsUpAndSigtermEndsIt)
     EXPECT_FALSE(links[0].interfaceUp); // no pid file, no interface yet: dialling
 
     ::kill(pppd, SIGUSR1);
-    ASSERT_TRUE(WaitFor([&] { return host::FindLink(pppd) && host::FindLink(pppd)->interfaceUp; }));
+    ASSERT_TRUE(WaitUntil([&] { return host::FindLink(pppd) && host::FindLink(pppd)->interfaceUp; }, 10s));
     EXPECT_EQ(host::FindLink(pppd)->interface, "ppp2");
 
     host::ReceivedBytesCounter counter;
     root.Write("sys/class/net/ppp2/statistics/rx_bytes", "700\n");
     EXPECT_EQ(counter.Read(), 700u);
     ::kill(pppd, SIGUSR2); // the line drops: the interface goes, its bytes stay counted
-    ASSERT_TRUE(WaitFor([&] { return !host::FindLink(pppd)->interfaceUp; }));
+    ASSERT_TRUE(WaitUntil([&] { return !host::FindLink(pppd)->interfaceUp; }, 10s));
     EXPECT_EQ(counter.Read(), 700u);
 
     EXPECT_EQ(host::TerminateLink(pppd), host::SignalResult::Sent);
-    ASSERT_TRUE(WaitFor([&] { return Ended(pppd); }));
+    ASSERT_TRUE(WaitUntil([&] { return Ended(pppd); }, 10s));
     EXPECT_FALSE(host::FindLink(pppd));
     EXPECT_EQ(host::TerminateLink(pppd), host::SignalResult::Gone);
 }
@@ -109,13 +104,13 @@ TEST(HostConnections, APppdStartedByWvdialIsItsSectionsLinkAndTheHangUpEndsWvdia
     ASSERT_GT(parent, 0);
     const Reaped reaped{parent};
 
-    ASSERT_TRUE(WaitFor([] { return host::RunningLinks().size() == 1; }));
+    ASSERT_TRUE(WaitUntil([] { return host::RunningLinks().size() == 1; }, 10s));
     const host::Link link = host::RunningLinks()[0];
     EXPECT_EQ(link.entry, "wvdial work");
     EXPECT_EQ(link.wvdialParent, parent);
     EXPECT_TRUE(link.interfaceUp);
 
     EXPECT_EQ(host::TerminateLink(link.pid), host::SignalResult::Sent);
-    EXPECT_TRUE(WaitFor([&] { return Ended(parent); }));
-    EXPECT_TRUE(WaitFor([] { return host::RunningLinks().empty(); }));
+    EXPECT_TRUE(WaitUntil([&] { return Ended(parent); }, 10s));
+    EXPECT_TRUE(WaitUntil([] { return host::RunningLinks().empty(); }, 10s));
 }

@@ -4,6 +4,8 @@
 #include "platform/HostPhonebook.h"
 #include "support/ChildProcess.h"
 #include "support/HostRoot.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -29,7 +31,7 @@ std::string NumberOf(const std::string& name)
     return entry ? entry->number : "<missing>";
 }
 
-class HostPhonebook : public ::testing::Test
+class HostPhonebook : public nuvex::test::SandboxTest
 {
 protected:
     void SetUp() override
@@ -38,7 +40,6 @@ protected:
             GTEST_SKIP() << "Debian's ppp package is not installed (tools/install-deps.sh installs it)";
     }
 
-    nuvex::test::Sandbox sandbox;
     HostRoot root{sandbox};
 };
 
@@ -154,14 +155,11 @@ TEST_F(HostPhonebook, AWvdialNumberThatAnInheritedValueWouldChangeIsRefusedAndSa
 {
     const std::string conf = "[Dialer Defaults]\nPhone1 = 8\n[Dialer isp]\nPhone = 1\nPhone1 = 2\n";
     root.Write("etc/wvdial.conf", conf);
-    try {
-        host::WriteNumber("wvdial isp", "3");
-        ADD_FAILURE() << "the number was written";
-    } catch (const host::HostError& error) {
-        const std::string message = error.what();
-        EXPECT_NE(message.find("voliče wvdial isp"), std::string::npos) << message;
-        EXPECT_NE(message.find("zděděným"), std::string::npos) << message;
-    }
+    const auto error = nuvex::test::Thrown<host::HostError>([] { host::WriteNumber("wvdial isp", "3"); });
+    ASSERT_TRUE(error) << "the number was written";
+    const std::string message = error->what();
+    EXPECT_NE(message.find("voliče wvdial isp"), std::string::npos) << message;
+    EXPECT_NE(message.find("zděděným"), std::string::npos) << message;
     EXPECT_EQ(root.Read("etc/wvdial.conf"), conf);
     host::WriteNumber("wvdial isp", "3; 4");
     EXPECT_EQ(NumberOf("wvdial isp"), "3; 4");
@@ -171,15 +169,14 @@ TEST_F(HostPhonebook, ARefusalNamingBytesThatAreNoUtf8StaysReadable)
 {
     root.Write("etc/wvdial.conf", "[Dialer Defaults]\nPhone1 = 8\n[Dialer k\xc5"
                                   "e\xff]\nPhone = 1\nPhone1 = 2\n");
-    try {
+    const auto error = nuvex::test::Thrown<host::HostError>([] {
         host::WriteNumber("wvdial k\xc5"
                           "e\xff",
                           "3");
-        ADD_FAILURE() << "the number was written";
-    } catch (const host::HostError& error) {
-        EXPECT_NE(std::string(error.what()).find("voliče wvdial k\uFFFDe\uFFFD zapsat"), std::string::npos)
-            << error.what();
-    }
+    });
+    ASSERT_TRUE(error) << "the number was written";
+    EXPECT_NE(std::string(error->what()).find("voliče wvdial k\uFFFDe\uFFFD zapsat"), std::string::npos)
+        << error->what();
 }
 
 TEST_F(HostPhonebook, UnreadableFilesAreReportedWithTheGroupAndTheRestIsStillRead)

@@ -2,20 +2,15 @@
 // dial command, read from text.
 
 #include "platform/PppConfig.h"
+#include "support/PppWords.h"
 
 #include <gtest/gtest.h>
 
 using namespace nuvex::platform::ppp;
+using nuvex::test::Texts;
+using nuvex::test::WordAt;
 
 namespace {
-
-std::vector<std::string> Texts(const std::vector<Word>& words)
-{
-    std::vector<std::string> texts;
-    for (const Word& w : words)
-        texts.push_back(w.text);
-    return texts;
-}
 
 // The source bytes a word says it came from, for a word that came unescaped.
 std::string Source(std::string_view text, const Word& word)
@@ -104,13 +99,8 @@ TEST(DialCommand, FirstDialCommandInAnyCaseAfterOtherCommands)
 {
     const auto dial = [](std::vector<std::string> sends) -> std::string {
         std::vector<Word> words;
-        for (auto& s : sends) {
-            Word w;
-            w.text = s;
-            for (std::size_t i = 0; i < s.size(); ++i)
-                w.offsets.push_back(i);
-            words.push_back(w);
-        }
+        for (const std::string& send : sends)
+            words.push_back(WordAt(send, 0));
         const auto found = FindDialString(words);
         return found ? found->text : "<none>";
     };
@@ -125,14 +115,8 @@ TEST(DialCommand, FirstDialCommandInAnyCaseAfterOtherCommands)
 
 TEST(DialCommand, ChatsNumberReplacesBackslashT)
 {
-    Word dial;
-    dial.text = "9,\\T;";
-    for (std::size_t i = 0; i < dial.text.size(); ++i)
-        dial.offsets.push_back(100 + i);
-    Word phone;
-    phone.text = "5551234";
-    for (std::size_t i = 0; i < phone.text.size(); ++i)
-        phone.offsets.push_back(7 + i);
+    const Word dial = WordAt("9,\\T;", 100);
+    const Word phone = WordAt("5551234", 7);
 
     const auto withPhone = ResolveDialNumber(dial, phone, std::nullopt);
     ASSERT_TRUE(withPhone);
@@ -142,11 +126,7 @@ TEST(DialCommand, ChatsNumberReplacesBackslashT)
     EXPECT_EQ(withPhone->after, ";");
     EXPECT_EQ(withPhone->piece.RawOffset(), 7u);
 
-    Word literal;
-    literal.text = "0212345678";
-    for (std::size_t i = 0; i < literal.text.size(); ++i)
-        literal.offsets.push_back(40 + i);
-    const auto plain = ResolveDialNumber(literal, phone, std::nullopt);
+    const auto plain = ResolveDialNumber(WordAt("0212345678", 40), phone, std::nullopt);
     EXPECT_EQ(plain->text, "0212345678");
     EXPECT_FALSE(plain->pieceIsPhoneArg);
     EXPECT_EQ(plain->piece.RawOffset(), 40u);

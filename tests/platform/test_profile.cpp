@@ -2,44 +2,31 @@
 #include "platform/Profile.h"
 #include "support/ChildProcess.h"
 #include "support/PlainFileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform;
-
-namespace {
-
-// Runs `work` in a child process; true when it exited with status 0.
+using nuvex::test::FileMode;
+using nuvex::test::ReadPlainBytes;
 using nuvex::test::Spawn;
 using nuvex::test::Succeeded;
-
-using nuvex::test::ReadPlainBytes;
 using nuvex::test::WritePlainBytes;
+using Profile = nuvex::test::SandboxTest;
+using IniCache = nuvex::test::SandboxTest;
 
-} // namespace
-
-TEST(Profile, BareNameResolvesIntoTheWindowsFolder)
+TEST_F(Profile, ABareNameIsInTheWindowsFolderAndAMissingOrUnreadableFileReadsAsEmpty)
 {
-    nuvex::test::Sandbox sandbox;
     EXPECT_EQ(ResolveProfilePath("Nuvex.val"), (sandbox.machine() / "windows" / "Nuvex.val").string());
     EXPECT_EQ(ResolveProfilePath("/etc/x.ini"), "/etc/x.ini");
     EXPECT_EQ(ResolveProfilePath("sub/x.ini"), "sub/x.ini");
-}
-
-TEST(Profile, MissingOrUnreadableFileReadsAsEmpty)
-{
-    nuvex::test::Sandbox sandbox;
     EXPECT_TRUE(ReadProfileSectionNames("Nuvex.val").empty());
     EXPECT_EQ(ReadProfileString("Nuvex.val", "S", "k", "výchozí"), "výchozí");
     EXPECT_TRUE(ReadProfileSection("Nuvex.val", "S").empty());
@@ -52,17 +39,13 @@ TEST(Profile, MissingOrUnreadableFileReadsAsEmpty)
     const fs::path folder = sandbox.dir() / "folder.ini";
     fs::create_directories(folder);
     EXPECT_EQ(ReadProfileString(folder.string(), "S", "k", "d"), "d");
-    try {
-        LoadIniFile(folder.string());
-        FAIL() << "a folder was read as a file";
-    } catch (const ProfileError& e) {
-        EXPECT_NE(std::string(e.what()).find(folder.string()), std::string::npos) << e.what();
-    }
+    const auto error = nuvex::test::Thrown<ProfileError>([&] { LoadIniFile(folder.string()); });
+    ASSERT_TRUE(error) << "a folder was read as a file";
+    EXPECT_NE(std::string(error->what()).find(folder.string()), std::string::npos) << error->what();
 }
 
-TEST(Profile, WriteCreatesTheFolderAndReadsBackIgnoringCase)
+TEST_F(Profile, WriteCreatesTheFolderAndReadsBackIgnoringCase)
 {
-    nuvex::test::Sandbox sandbox;
     WriteProfileString("Nuvex.val", "Připojení", "Číslo", "420 1");
     WriteProfileString("Nuvex.val", "PŘIPOJENÍ", "ČÍSLO", "420 2");
     WriteProfileString("Nuvex.val", "připojení", "Jméno", " jan ");
@@ -73,9 +56,8 @@ TEST(Profile, WriteCreatesTheFolderAndReadsBackIgnoringCase)
               (std::vector<std::pair<std::string, std::string>>{{"Číslo", "420 2"}, {"Jméno", " jan "}}));
 }
 
-TEST(Profile, WriteKeepsTheRestOfTheFileByteForByte)
+TEST_F(Profile, WriteKeepsTheRestOfTheFileByteForByte)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
     WritePlainBytes(file, "; Nuvex\r\n[Internet]\nTn = 1 \r\n\r\n; next\r[Work]\r\nTn=2");
     WriteProfileString("Nuvex.val", "internet", "TN", "9");
@@ -86,9 +68,8 @@ TEST(Profile, WriteKeepsTheRestOfTheFileByteForByte)
     EXPECT_EQ(ReadProfileSectionNames("Nuvex.val"), (std::vector<std::string>{"Internet", "Work", "Home"}));
 }
 
-TEST(Profile, RefusedWriteLeavesTheFileUnchanged)
+TEST_F(Profile, RefusedWriteLeavesTheFileUnchanged)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path file = sandbox.machine() / "windows" / "Nuvex.val";
     WritePlainBytes(file, "[S]\r\nTn=1\r\n");
     EXPECT_THROW(WriteProfileString("Nuvex.val", "S", "Tn", "x\r\n[Evil]\r\nTn=1"), ProfileError);
@@ -101,20 +82,17 @@ TEST(Profile, RefusedWriteLeavesTheFileUnchanged)
     EXPECT_FALSE(fs::exists(sandbox.machine() / "windows" / "New.val"));
 }
 
-TEST(Profile, FailedWriteIsAnErrorAndLeavesNoTemporaryFile)
+TEST_F(Profile, FailedWriteIsAnErrorAndLeavesNoTemporaryFile)
 {
-    nuvex::test::Sandbox sandbox;
     // These fail for root too: a file where a folder must be, a folder where the file must be.
     const fs::path blocker = sandbox.dir() / "blocker";
     WritePlainBytes(blocker, "not a folder");
     const std::string underFile = (blocker / "Nuvex.val").string();
-    try {
-        WriteProfileString(underFile, "S", "k", "v");
-        FAIL() << "wrote below a regular file";
-    } catch (const ProfileError& e) {
-        EXPECT_NE(std::string(e.what()).find("Soubor " + underFile + " nelze zapsat: "), std::string::npos)
-            << e.what();
-    }
+    const auto error =
+        nuvex::test::Thrown<ProfileError>([&] { WriteProfileString(underFile, "S", "k", "v"); });
+    ASSERT_TRUE(error) << "wrote below a regular file";
+    EXPECT_NE(std::string(error->what()).find("Soubor " + underFile + " nelze zapsat: "), std::string::npos)
+        << error->what();
 
     const fs::path dir = sandbox.dir() / "data";
     fs::create_directories(dir / "Nuvex.val");
@@ -122,17 +100,12 @@ TEST(Profile, FailedWriteIsAnErrorAndLeavesNoTemporaryFile)
     const fs::path target = dir / "Target.val";
     WritePlainBytes(target, "[S]\r\nk=1\r\n");
     EXPECT_NO_THROW(WriteProfileString(target.string(), "S", "k", "2"));
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"Nuvex.val", "Target.val"}))
+    EXPECT_EQ(nuvex::test::FolderNames(dir), (std::vector<std::string>{"Nuvex.val", "Target.val"}))
         << "a temporary file was left behind";
 }
 
-TEST(Profile, WriteKeepsTheFileModeAndGivesNewFilesTheUmaskMode)
+TEST_F(Profile, WriteKeepsTheFileModeAndGivesNewFilesTheUmaskMode)
 {
-    nuvex::test::Sandbox sandbox;
     const mode_t previous = umask(022);
     const fs::path existing = sandbox.dir() / "existing.ini";
     WritePlainBytes(existing, "[S]\r\nk=1\r\n");
@@ -140,18 +113,12 @@ TEST(Profile, WriteKeepsTheFileModeAndGivesNewFilesTheUmaskMode)
     WriteProfileString(existing.string(), "S", "k", "2");
     WriteProfileString((sandbox.dir() / "new.ini").string(), "S", "k", "1");
     umask(previous);
-
-    struct stat st
-    {};
-    ASSERT_EQ(stat(existing.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    ASSERT_EQ(stat((sandbox.dir() / "new.ini").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    EXPECT_EQ(FileMode(existing), 0640u);
+    EXPECT_EQ(FileMode(sandbox.dir() / "new.ini"), 0644u);
 }
 
-TEST(Profile, ConcurrentWritersLoseNothing)
+TEST_F(Profile, ConcurrentWritersLoseNothing)
 {
-    nuvex::test::Sandbox sandbox;
     constexpr int kWriters = 3;
     constexpr int kKeys = 50;
     const auto write = [](int writer) {
@@ -183,9 +150,8 @@ TEST(Profile, ConcurrentWritersLoseNothing)
     EXPECT_EQ(doc->SectionNames().size(), 4u);
 }
 
-TEST(IniCache, UnchangedFileGivesTheSameDocument)
+TEST_F(IniCache, UnchangedFileGivesTheSameDocument)
 {
-    nuvex::test::Sandbox sandbox;
     const std::string path = (sandbox.dir() / "a.ini").string();
     WritePlainBytes(path, "[S]\r\nk=1\r\n");
     const auto first = LoadIniFile(path);
@@ -197,9 +163,8 @@ TEST(IniCache, UnchangedFileGivesTheSameDocument)
     EXPECT_EQ(fresh->Value("S", "k"), "1");
 }
 
-TEST(IniCache, ChangedFileIsSeenAtOnce)
+TEST_F(IniCache, ChangedFileIsSeenAtOnce)
 {
-    nuvex::test::Sandbox sandbox;
     const std::string path = (sandbox.dir() / "a.ini").string();
     WritePlainBytes(path, "[S]\r\nk=1\r\n");
     ASSERT_EQ(LoadIniFile(path)->Value("S", "k"), "1");
@@ -221,9 +186,8 @@ TEST(IniCache, ChangedFileIsSeenAtOnce)
 
 // Within a read span a file is compared with the disk once; a write through the file
 // layer is seen within the span, a change by another program after it ends.
-TEST(Profile, AReadSpanLooksAtEachFileOnceAndStillSeesItsOwnWrites)
+TEST_F(Profile, AReadSpanLooksAtEachFileOnceAndStillSeesItsOwnWrites)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path path = sandbox.dir() / "span.ini";
     WritePlainBytes(path, "[A]\r\nKey=1\r\n");
     {
@@ -252,9 +216,8 @@ TEST(Profile, AReadSpanLooksAtEachFileOnceAndStillSeesItsOwnWrites)
     }
 }
 
-TEST(Profile, ALargeFileIsReadWhole)
+TEST_F(Profile, ALargeFileIsReadWhole)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path path = sandbox.dir() / "large.ini";
     std::string text = "[Big]\r\n";
     for (int i = 0; i < 20000; ++i)

@@ -1,15 +1,12 @@
 #include "platform/EmulatedMachine.h"
 #include "platform/Ras.h"
 #include "support/PlainFileBytes.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -63,13 +60,9 @@ std::vector<ras::HRASCONN> ListedHandles()
     return handles;
 }
 
-class RasStandinPhonebook : public ::testing::Test
-{
-protected:
-    nuvex::test::Sandbox sandbox;
-};
+using RasStandinPhonebook = nuvex::test::SandboxTest;
 
-class RasStandinConnections : public ::testing::Test
+class RasStandinConnections : public nuvex::test::SandboxTest
 {
 protected:
     void SetUp() override
@@ -78,7 +71,6 @@ protected:
         standin::AddEntry("Práce", {0, "", "555"});
         standin::AddEntry("Chata", {0, "", "777"});
     }
-    nuvex::test::Sandbox sandbox;
 };
 
 TEST_F(RasStandinPhonebook, EnumerationGrowsTheBufferAndKeepsFileOrder)

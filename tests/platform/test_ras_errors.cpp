@@ -3,23 +3,17 @@
 
 #include "platform/Ras.h"
 #include "platform/SysError.h"
-#include "support/Sandbox.h"
+#include "support/SandboxTest.h"
 
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 
-namespace {
-
 namespace ras = nuvex::platform::ras;
 
-class RasStandinErrorText : public ::testing::Test
-{
-protected:
-    nuvex::test::Sandbox sandbox;
-};
+using RasStandinErrorText = nuvex::test::SandboxTest;
 
-TEST_F(RasStandinErrorText, RasCodesHaveCzechMessages)
+TEST_F(RasStandinErrorText, RasCodesHaveCzechMessagesCutBetweenCharacters)
 {
     char text[512];
     ASSERT_EQ(ras::RasGetErrorStringA(603, text, sizeof(text)), ras::kSuccess);
@@ -43,16 +37,14 @@ TEST_F(RasStandinErrorText, RasCodesHaveCzechMessages)
     EXPECT_EQ(ras::RasGetErrorStringA(799, text, sizeof(text)), ras::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras::RasGetErrorStringA(603, nullptr, 100), ras::ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ras::RasGetErrorStringA(603, text, 0), ras::ERROR_INVALID_PARAMETER);
-}
 
-TEST_F(RasStandinErrorText, ShortBufferCutsBetweenCharacters)
-{
-    // "Vyrovnávací": seven bytes of room end in the middle of "á".
-    char text[10];
-    std::memset(text, 'X', sizeof(text));
-    ASSERT_EQ(ras::RasGetErrorStringA(603, text, 8), ras::kSuccess);
-    EXPECT_STREQ(text, "Vyrovn");
-    EXPECT_EQ(text[8], 'X') << "nothing written past the given size";
+    // A short buffer is cut between characters: "Vyrovnávací" with seven bytes of room
+    // ends in the middle of "á".
+    char shortText[10];
+    std::memset(shortText, 'X', sizeof(shortText));
+    ASSERT_EQ(ras::RasGetErrorStringA(603, shortText, 8), ras::kSuccess);
+    EXPECT_STREQ(shortText, "Vyrovn");
+    EXPECT_EQ(shortText[8], 'X') << "nothing written past the given size";
 }
 
 TEST_F(RasStandinErrorText, SystemCodesOfTheStandInAreCzech)
@@ -63,5 +55,3 @@ TEST_F(RasStandinErrorText, SystemCodesOfTheStandInAreCzech)
     EXPECT_EQ(nuvex::platform::SystemErrorMessage(ENOENT), std::strerror(ENOENT));
     EXPECT_FALSE(nuvex::platform::SystemErrorMessage(123456).empty());
 }
-
-} // namespace

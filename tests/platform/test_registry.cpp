@@ -1,21 +1,23 @@
 #include "platform/Registry.h"
 #include "support/ChildProcess.h"
-#include "support/PlainFileBytes.h"
-#include "support/Sandbox.h"
+#include "support/HostRoot.h"
+#include "support/SandboxTest.h"
+#include "support/Thrown.h"
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform::registry;
+using nuvex::test::ReadPlainBytes;
+using nuvex::test::Spawn;
+using nuvex::test::Succeeded;
+using nuvex::test::WritePlainBytes;
+using Registry = nuvex::test::SandboxTest;
 
 namespace {
 
@@ -30,25 +32,38 @@ Key OpenOrFail(Root root, const std::string& path)
     return *key;
 }
 
-mode_t ModeOf(const fs::path& path)
+// A root file holding these bytes: opening a key, creating one, reading and writing all
+// fail with a message naming the file and then `after` (all of it, when whole), and the
+// file keeps its bytes.
+void ExpectDamaged(const std::string& bytes, const std::string& after, bool whole)
 {
-    struct stat st
-    {};
-    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+    nuvex::test::Sandbox sandbox;
+    const std::string file = RootFile(Root::CurrentUser);
+    EXPECT_FALSE(Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false)); // no file: no key
+    Key opened = OpenOrFail(Root::CurrentUser, "Software\\X");
+    WritePlainBytes(file, bytes);
+
+    const std::string expected = "Soubor " + file + " je poškozen" + after;
+    const auto expectDamaged = [&](const auto& operation) {
+        try {
+            operation();
+            ADD_FAILURE() << "a damaged file was accepted";
+        } catch (const RegistryError& e) {
+            EXPECT_EQ(whole ? e.what() : std::string(e.what()).substr(0, expected.size()), expected)
+                << e.what();
+        }
+    };
+    expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false); });
+    expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\New", Access::ReadWrite, true); });
+    expectDamaged([&] { opened.Read("A"); });
+    expectDamaged([&] { opened.Write("A", Value::FromDWord(1)); });
+    EXPECT_EQ(ReadPlainBytes(file), bytes);
 }
-
-// Runs `work` in a child process, which reports its result through the exit status.
-using nuvex::test::Spawn;
-using nuvex::test::Succeeded;
-
-using nuvex::test::ReadPlainBytes;
-using nuvex::test::WritePlainBytes;
 
 } // namespace
 
-TEST(Registry, ValuesRoundTripWithTheirTypes)
+TEST_F(Registry, ValuesRoundTripWithTheirTypesInTheRegistrysLayout)
 {
-    nuvex::test::Sandbox sandbox;
     Key key = OpenOrFail(Root::CurrentUser, kNuvex);
     const double start = 36526.5;
     std::vector<std::uint8_t> doubleBytes(sizeof start);
@@ -81,24 +96,18 @@ TEST(Registry, ValuesRoundTripWithTheirTypes)
     // A value may change its type in place.
     key.Write("Installed", Value::FromString("ano"));
     EXPECT_EQ(key.Read("Installed"), Value::FromString("ano"));
-}
 
-TEST(Registry, ValueHelpersUseTheRegistryLayout)
-{
+    // The helpers use the registry's layout, and a value reads only as its own type.
     EXPECT_EQ(Value::FromDWord(0x12345678).data, (std::vector<std::uint8_t>{0x78, 0x56, 0x34, 0x12}));
-    try {
-        Value::FromBinary({1, 2, 3, 4}).AsDWord();
-        FAIL() << "a binary value read as a DWORD";
-    } catch (const RegistryError& e) {
-        EXPECT_STREQ(e.what(), "Hodnota není typu REG_DWORD.");
-    }
+    const auto error = nuvex::test::Thrown<RegistryError>([] { Value::FromBinary({1, 2, 3, 4}).AsDWord(); });
+    ASSERT_TRUE(error) << "a binary value read as a DWORD";
+    EXPECT_STREQ(error->what(), "Hodnota není typu REG_DWORD.");
     EXPECT_THROW((Value{ValueType::DWord, {1, 2}}).AsDWord(), RegistryError);
     EXPECT_THROW(Value::FromDWord(1).AsString(), RegistryError);
 }
 
-TEST(Registry, NamesAndKeyPathsMatchIgnoringCase)
+TEST_F(Registry, NamesAndKeyPathsMatchIgnoringCase)
 {
-    nuvex::test::Sandbox sandbox;
     OpenOrFail(Root::CurrentUser, "Software\\Quorin Software\\Připojení\\")
         .Write("Číslo", Value::FromDWord(1));
     Key upper = OpenOrFail(Root::CurrentUser, "SOFTWARE\\quorin software\\PŘIPOJENÍ");
@@ -127,9 +136,8 @@ TEST(Registry, NamesAndKeyPathsMatchIgnoringCase)
     EXPECT_THROW(Key::Open(Root::CurrentUser, "Software\\\\Nuvex", Access::Read, false), RegistryError);
 }
 
-TEST(Registry, OpenCreatesOnlyWhenAsked)
+TEST_F(Registry, OpenCreatesOnlyWhenAsked)
 {
-    nuvex::test::Sandbox sandbox;
     const fs::path machineFile = RootFile(Root::LocalMachine);
     EXPECT_EQ(machineFile, sandbox.machine() / "registry" / "machine.reg");
     EXPECT_EQ(RootFile(Root::CurrentUser), (sandbox.machine() / "home" / "user.reg").string());
@@ -154,24 +162,22 @@ TEST(Registry, OpenCreatesOnlyWhenAsked)
               Value::FromDWord(1));
 }
 
-TEST(Registry, NewFilesGetTheirModeAndExistingFilesKeepTheirs)
+TEST_F(Registry, NewFilesGetTheirModeAndExistingFilesKeepTheirs)
 {
-    nuvex::test::Sandbox sandbox;
     const mode_t previous = umask(022);
     OpenOrFail(Root::CurrentUser, kNuvex).Write("AutoPwd", Value::FromString("tajné"));
     OpenOrFail(Root::LocalMachine, kNuvex).Write("Installed", Value::FromDWord(1));
     umask(previous);
-    EXPECT_EQ(ModeOf(RootFile(Root::CurrentUser)), 0600u);
-    EXPECT_EQ(ModeOf(RootFile(Root::LocalMachine)), 0644u);
+    EXPECT_EQ(nuvex::test::FileMode(RootFile(Root::CurrentUser)), 0600u);
+    EXPECT_EQ(nuvex::test::FileMode(RootFile(Root::LocalMachine)), 0644u);
 
     chmod(RootFile(Root::CurrentUser).c_str(), 0640);
     OpenOrFail(Root::CurrentUser, kNuvex).Write("AutoPwd", Value::FromString("jiné"));
-    EXPECT_EQ(ModeOf(RootFile(Root::CurrentUser)), 0640u);
+    EXPECT_EQ(nuvex::test::FileMode(RootFile(Root::CurrentUser)), 0640u);
 }
 
-TEST(Registry, HandEditedFileReadsAndWritesTouchOnlyTheirLines)
+TEST_F(Registry, HandEditedFileReadsAndWritesTouchOnlyTheirLines)
 {
-    nuvex::test::Sandbox sandbox;
     const std::string file = RootFile(Root::CurrentUser);
     WritePlainBytes(file, "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
                           "\r\n"
@@ -218,7 +224,7 @@ TEST(Registry, HandEditedFileReadsAndWritesTouchOnlyTheirLines)
                                     "\"New\"=dword:00000005\r\n");
 }
 
-TEST(Registry, DamagedFileIsReportedAndNeverOverwritten)
+TEST_F(Registry, ADamagedOrEmptyFileIsReportedAndNeverOverwritten)
 {
     const std::string key = "[HKEY_CURRENT_USER\\Software\\X]\r\n";
     const std::string good = kHeader + key;
@@ -248,61 +254,18 @@ TEST(Registry, DamagedFileIsReportedAndNeverOverwritten)
     };
     for (const auto& damaged : cases) {
         SCOPED_TRACE(damaged.bytes);
-        nuvex::test::Sandbox sandbox;
-        const std::string file = RootFile(Root::CurrentUser);
-        Key opened = OpenOrFail(Root::CurrentUser, "Software\\X");
-        WritePlainBytes(file, damaged.bytes);
-
-        const std::string expected =
-            "Soubor " + file + " je poškozen (řádek " + std::to_string(damaged.line) + "): ";
-        const auto expectDamaged = [&](const auto& operation) {
-            try {
-                operation();
-                ADD_FAILURE() << "a damaged file was accepted";
-            } catch (const RegistryError& e) {
-                EXPECT_EQ(std::string(e.what()).find(expected), 0u) << e.what();
-            }
-        };
-        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false); });
-        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\New", Access::ReadWrite, true); });
-        expectDamaged([&] { opened.Read("A"); });
-        expectDamaged([&] { opened.Write("A", Value::FromDWord(1)); });
-        EXPECT_EQ(ReadPlainBytes(file), damaged.bytes);
+        ExpectDamaged(damaged.bytes, " (řádek " + std::to_string(damaged.line) + "): ", false);
     }
-}
-
-TEST(Registry, AnEmptyFileIsDamagedWhileAMissingOneIsEmpty)
-{
+    // An empty file is damaged too, while a missing one is an empty root.
     for (const std::string& blank : {std::string(), std::string("\r\n  \t\n"), std::string("\xEF\xBB\xBF")}) {
         SCOPED_TRACE(blank);
-        nuvex::test::Sandbox sandbox;
-        const std::string file = RootFile(Root::CurrentUser);
-        EXPECT_FALSE(Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false)); // no file: no key
-        Key opened = OpenOrFail(Root::CurrentUser, "Software\\X");
-        nuvex::test::WritePlainBytes(file, blank);
-
-        const std::string expected = "Soubor " + file +
-                                     " je poškozen: je prázdný, chybí i jeho záhlaví "
-                                     "„Windows Registry Editor Version 5.00“.";
-        const auto expectDamaged = [&](const auto& operation) {
-            try {
-                operation();
-                ADD_FAILURE() << "an empty file was taken for an empty root";
-            } catch (const RegistryError& e) {
-                EXPECT_EQ(e.what(), expected);
-            }
-        };
-        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\X", Access::Read, false); });
-        expectDamaged([&] { Key::Open(Root::CurrentUser, "Software\\New", Access::ReadWrite, true); });
-        expectDamaged([&] { opened.Read("A"); });
-        expectDamaged([&] { opened.Write("A", Value::FromDWord(1)); });
-        EXPECT_EQ(nuvex::test::ReadPlainBytes(file), blank);
+        ExpectDamaged(blank, ": je prázdný, chybí i jeho záhlaví „Windows Registry Editor Version 5.00“.",
+                      true);
     }
 }
 
-TEST(Registry, TextThatCannotBeOneLineIsRefused)
+TEST_F(Registry, TextThatCannotBeOneLineIsRefused)
 {
-    nuvex::test::Sandbox sandbox;
     Key key = OpenOrFail(Root::CurrentUser, kNuvex);
     const std::string before = ReadPlainBytes(RootFile(Root::CurrentUser));
     EXPECT_THROW(key.Write("A", Value::FromString("první\r\n\"B\"=\"druhý")), RegistryError);
@@ -317,9 +280,8 @@ TEST(Registry, TextThatCannotBeOneLineIsRefused)
     EXPECT_FALSE(fs::exists(RootFile(Root::CurrentUser)));
 }
 
-TEST(Registry, ReadWriteOpenNeedsAFileTheUserMayWrite)
+TEST_F(Registry, ReadWriteOpenNeedsAFileTheUserMayWrite)
 {
-    nuvex::test::Sandbox sandbox;
     OpenOrFail(Root::LocalMachine, kNuvex).Write("Installed", Value::FromDWord(1));
     const fs::path file = RootFile(Root::LocalMachine);
     const std::string bytes = ReadPlainBytes(file);
@@ -334,31 +296,24 @@ TEST(Registry, ReadWriteOpenNeedsAFileTheUserMayWrite)
                !Key::Open(Root::CurrentUser, "", Access::ReadWrite, false);
     };
     if (geteuid() == 0) {
-        // Permission bits do not stop root: ask as an unprivileged user in a child.
+        // Permission bits do not stop root: the check runs as an unprivileged user.
         for (const fs::path& dir : {sandbox.dir(), sandbox.machine(), file.parent_path()})
             chmod(dir.c_str(), 0755);
-        EXPECT_TRUE(Succeeded(Spawn([&] {
-            if (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 ||
-                setresuid(65534, 65534, 65534) != 0)
-                return false;
-            return check();
-        })));
     } else {
         chmod(file.c_str(), 0444);
         chmod(file.parent_path().c_str(), 0555);
         chmod(sandbox.machine().c_str(), 0555);
-        EXPECT_TRUE(check());
-        chmod(sandbox.machine().c_str(), 0755);
-        chmod(file.parent_path().c_str(), 0755);
-        chmod(file.c_str(), 0644);
     }
+    EXPECT_TRUE(nuvex::test::RunAsOrdinaryUser(check));
+    chmod(sandbox.machine().c_str(), 0755);
+    chmod(file.parent_path().c_str(), 0755);
+    chmod(file.c_str(), 0644);
     EXPECT_EQ(ReadPlainBytes(file), bytes);
     EXPECT_TRUE(Key::Open(Root::LocalMachine, kNuvex, Access::ReadWrite, false));
 }
 
-TEST(Registry, ConcurrentWritersLoseNothing)
+TEST_F(Registry, ConcurrentWritersLoseNothing)
 {
-    nuvex::test::Sandbox sandbox;
     constexpr int kValues = 50;
     const auto write = [](int writer) {
         for (int i = 0; i < kValues; ++i)
@@ -382,18 +337,15 @@ TEST(Registry, ConcurrentWritersLoseNothing)
         << "the key was created twice";
 }
 
-TEST(Registry, FailedWriteNamesTheFile)
+TEST_F(Registry, FailedWriteNamesTheFile)
 {
-    nuvex::test::Sandbox sandbox;
     const std::string file = RootFile(Root::CurrentUser);
     WritePlainBytes(fs::path(file).parent_path(), "a file where the folder must be");
     EXPECT_FALSE(Key::Open(Root::CurrentUser, kNuvex, Access::ReadWrite, true));
-    try {
-        Key::Open(Root::CurrentUser, kNuvex, Access::Read, true);
-        FAIL() << "a key was created below a regular file";
-    } catch (const RegistryError& e) {
-        EXPECT_EQ(std::string(e.what()).find("Soubor " + file + " nelze zapsat: "), 0u) << e.what();
-    }
+    const auto error =
+        nuvex::test::Thrown<RegistryError>([] { Key::Open(Root::CurrentUser, kNuvex, Access::Read, true); });
+    ASSERT_TRUE(error) << "a key was created below a regular file";
+    EXPECT_EQ(std::string(error->what()).find("Soubor " + file + " nelze zapsat: "), 0u) << error->what();
 
     // A folder in place of the file cannot even be read.
     fs::remove(fs::path(file).parent_path());
@@ -404,9 +356,8 @@ TEST(Registry, FailedWriteNamesTheFile)
 // Reads are served from the parsed file while it is unchanged; every change, by hand
 // (even of the same size within the same second), by this process or by damage, is seen
 // at the next read.
-TEST(Registry, RepeatedReadsSeeEveryChangeOfTheFile)
+TEST_F(Registry, RepeatedReadsSeeEveryChangeOfTheFile)
 {
-    nuvex::test::Sandbox sandbox;
     const std::string file = RootFile(Root::CurrentUser);
     const std::string key = "[HKEY_CURRENT_USER\\Software\\Quorin Software\\Nuvex]\r\n";
     WritePlainBytes(file, kHeader + key + "\"Number\"=dword:00000001\r\n");

@@ -4,6 +4,7 @@
 // (NUVEX_HOST_ROOT), with Debian's own pppd and chat files copied from the installed
 // `ppp` package, and a way to run a piece of a test as an ordinary user.
 
+#include "support/ChildProcess.h"
 #include "support/PlainFileBytes.h"
 #include "support/Sandbox.h"
 
@@ -11,8 +12,6 @@
 #include <filesystem>
 #include <grp.h>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace nuvex::test {
@@ -47,7 +46,6 @@ public:
                     const std::string& to = {}) const
     {
         const std::filesystem::path source = absolute;
-        std::error_code ec;
         const std::string text = ReadPlainBytes(source);
         if (text.empty())
             return false;
@@ -102,20 +100,12 @@ inline std::string CloseToOrdinaryUser(const std::filesystem::path& path)
 // so that file permissions apply; true when work returned true.
 template <typename Work> bool RunAsOrdinaryUser(Work work)
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        int status = 1;
+    return Succeeded(Spawn([&] {
         if (::geteuid() == 0 &&
             (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-            _exit(3);
-        try {
-            status = work() ? 0 : 1;
-        } catch (...) {
-        }
-        _exit(status);
-    }
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            return false;
+        return static_cast<bool>(work());
+    }));
 }
 
 } // namespace nuvex::test

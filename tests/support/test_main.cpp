@@ -1,3 +1,5 @@
+// The main of the test programs that show no window (gui/test_main.cpp starts Qt first).
+
 #include <cstdlib>
 #include <gtest/gtest.h>
 
