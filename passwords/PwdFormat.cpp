@@ -51,20 +51,26 @@ Block LoadBlock(const uchar* bytes)
     return block;
 }
 
-// Applies `Rule(bytes, keys)` to a record's bytes from `in`, written to `out`. The last
-// block overlaps the one before it; as `in` and `out` never share memory, the bytes
-// done twice come out the same both times.
-template <Block (*Rule)(Block, Block)> void ForEachBlock(const uchar* in, uchar* out)
+void StoreBlock(uchar* bytes, Block block)
 {
-    constexpr std::size_t size = sizeof(TPwdRecord);
-    static_assert(size > kBlockSize);
-    const auto step = [&](std::size_t i) {
-        const Block result = Rule(LoadBlock(in + i), LoadBlock(kKeys.data() + i));
-        std::memcpy(out + i, &result, kBlockSize);
-    };
-    for (std::size_t i = 0; i + kBlockSize <= size; i += kBlockSize)
-        step(i);
-    step(size - kBlockSize);
+    std::memcpy(bytes, &block, kBlockSize);
+}
+
+Block KeysAt(std::size_t position)
+{
+    return LoadBlock(kKeys.data() + position);
+}
+
+// Writes `Size` bytes to `out`, `make(i)` giving the block at i. The last block overlaps
+// the one before it: `make` reads other memory than `out`, so the bytes done twice come
+// out the same both times. Plain moves, unlike memcpy and memset, have no start-up cost,
+// which for a few hundred bytes is most of the time.
+template <std::size_t Size = sizeof(TPwdRecord), class Make> void ForEachBlock(uchar* out, Make make)
+{
+    static_assert(Size >= kBlockSize);
+    for (std::size_t i = 0; i + kBlockSize <= Size; i += kBlockSize)
+        StoreBlock(out + i, make(i));
+    StoreBlock(out + Size - kBlockSize, make(Size - kBlockSize));
 }
 
 // Scrambling and unscrambling are the same: 0 stays 0, any other byte is XORed with its
@@ -78,7 +84,53 @@ Block ScrambleBlock(Block bytes, Block keys)
 // apart).
 void ScrambleInto(const uchar* in, uchar* out)
 {
-    ForEachBlock<ScrambleBlock>(in, out);
+    ForEachBlock(out, [in](std::size_t i) { return ScrambleBlock(LoadBlock(in + i), KeysAt(i)); });
+}
+
+// 256 bytes 0xFF, then 256 bytes 0: the bytes from kRamp + 256 - n begin with n of 0xFF.
+constexpr std::array<uchar, 512> MakeRamp()
+{
+    std::array<uchar, 512> ramp{};
+    for (std::size_t i = 0; i < 256; ++i)
+        ramp[i] = 0xFF;
+    return ramp;
+}
+
+constexpr std::array<uchar, 512> kRamp = MakeRamp();
+
+// The four lengths of a record, each cut to its room.
+struct TLengths
+{
+    std::size_t Nazev, UzName, Heslo, Poznamka;
+};
+
+// A field's first `length` characters kept, its length byte and the rest of its room not.
+template <std::size_t Room> void MarkValue(RecordBytes& used, std::size_t offset, std::size_t length)
+{
+    used[offset] = 0;
+    ForEachBlock<Room>(used.data() + offset + 1,
+                       [&](std::size_t i) { return LoadBlock(kRamp.data() + 256 - length + i); });
+}
+
+// 0xFF at the characters of the values, 0 at the length bytes and the rooms after the
+// values: what to keep of a record's bytes.
+RecordBytes ValueBytes(const TLengths& lengths)
+{
+    RecordBytes used;
+    MarkValue<decltype(TPwdRecord::Nazev)::kRoom>(used, offsetof(TPwdRecord, Nazev), lengths.Nazev);
+    MarkValue<decltype(TPwdRecord::UzName)::kRoom>(used, offsetof(TPwdRecord, UzName), lengths.UzName);
+    MarkValue<decltype(TPwdRecord::Heslo)::kRoom>(used, offsetof(TPwdRecord, Heslo), lengths.Heslo);
+    MarkValue<decltype(TPwdRecord::Poznamka)::kRoom>(used, kNoteOffset, lengths.Poznamka);
+    return used;
+}
+
+// Puts the length bytes into a record's bytes, through `put(offset, length)`.
+template <class Put> void PutLengths(const TLengths& lengths, Put put)
+{
+    put(offsetof(TPwdRecord, Nazev), lengths.Nazev);
+    put(offsetof(TPwdRecord, UzName), lengths.UzName);
+    put(offsetof(TPwdRecord, Heslo), lengths.Heslo);
+    put(kNoteOffset, lengths.Poznamka);
 }
 
 RecordBytes Scrambled(const uchar* in)
@@ -118,31 +170,40 @@ void RestoreCollisions(uchar* plain, std::size_t offset, std::size_t length)
             plain[position] = Key(position);
 }
 
-// Cuts a field's length byte to its room and clears the room after the value.
-template <std::size_t Room> void ClearAfterValue(uchar* plain, std::size_t offset)
+template <std::size_t Room> std::size_t CutToRoom(const TShortString<Room>& field)
 {
-    const std::size_t length = std::min<std::size_t>(plain[offset], Room);
-    plain[offset] = static_cast<uchar>(length);
-    std::memset(plain + offset + 1 + length, 0, Room - length);
+    return std::min<std::size_t>(field.Length, Room);
 }
 
 void EncodeRecord(const TPwdRecord& record, uchar* out)
 {
     // The record in memory is the plain record, except for what lies after the values.
+    const TLengths lengths{CutToRoom(record.Nazev), CutToRoom(record.UzName), CutToRoom(record.Heslo),
+                           CutToRoom(record.Poznamka)};
+    const RecordBytes used = ValueBytes(lengths);
+    const auto* memory = reinterpret_cast<const uchar*>(&record);
+    const auto plainAt = [&](std::size_t i) {
+        return LoadBlock(memory + i) & LoadBlock(used.data() + i);
+    };
+    if (lengths.Poznamka != kCollidingNoteLength) {
+        ForEachBlock(out, [&](std::size_t i) { return ScrambleBlock(plainAt(i), KeysAt(i)); });
+        PutLengths(lengths, [out](std::size_t offset, std::size_t length) {
+            out[offset] = length == 0 ? 0 : static_cast<uchar>(length ^ Key(offset));
+        });
+        return;
+    }
+    // A note of 102 characters gets its mark, written into the plain record first.
     RecordBytes plain;
-    std::memcpy(plain.data(), &record, sizeof record);
-    ClearAfterValue<decltype(record.Nazev)::kRoom>(plain.data(), offsetof(TPwdRecord, Nazev));
-    ClearAfterValue<decltype(record.UzName)::kRoom>(plain.data(), offsetof(TPwdRecord, UzName));
-    ClearAfterValue<decltype(record.Heslo)::kRoom>(plain.data(), offsetof(TPwdRecord, Heslo));
-    ClearAfterValue<decltype(record.Poznamka)::kRoom>(plain.data(), kNoteOffset);
+    ForEachBlock(plain.data(), plainAt);
+    PutLengths(lengths, [&plain](std::size_t offset, std::size_t length) {
+        plain[offset] = static_cast<uchar>(length);
+    });
     // A byte 0 inside a value (which text never holds) and the character that collides
     // with 0 both store as 0; only the mark's hash tells them apart, and it is taken over
     // the character.
-    if (plain[kNoteOffset] == kCollidingNoteLength) {
-        RestoreCollisions(plain.data(), kNoteOffset, kCollidingNoteLength);
-        const auto mark = LongNoteMark(plain);
-        std::memcpy(plain.data() + kMarkOffset, mark.data(), mark.size());
-    }
+    RestoreCollisions(plain.data(), kNoteOffset, kCollidingNoteLength);
+    const auto mark = LongNoteMark(plain);
+    std::memcpy(plain.data() + kMarkOffset, mark.data(), mark.size());
     ScrambleInto(plain.data(), out);
 }
 
@@ -214,31 +275,36 @@ Block RestoreBlock(Block stored, Block keys)
     return plain | (keys & static_cast<Block>(plain == Block{}));
 }
 
-// Unscrambles a field's length byte into `plain`, cut to the room, and clears the room
-// after the value. Returns the length.
-template <std::size_t Room> std::size_t PlaceLength(const uchar* stored, uchar* plain, std::size_t offset)
+// A field's length as stored, unscrambled and cut to the room.
+template <std::size_t Room> std::size_t StoredLength(const uchar* stored, std::size_t offset)
 {
     const uchar byte = stored[offset];
-    plain[offset] = byte == 0 ? 0 : byte ^ Key(offset);
-    ClearAfterValue<Room>(plain, offset);
-    return plain[offset];
+    return std::min<std::size_t>(byte == 0 ? 0 : byte ^ Key(offset), Room);
 }
 
-// Decodes a record the way RecordDecoder does, but a whole block of bytes at a time and
-// straight into `record`. Returns false, with `record` unfinished, for the records only
+// Decodes a record as RecordDecoder does, but a whole block of bytes at a time and
+// straight into `record`. Returns false, with `record` untouched, for the records only
 // RecordDecoder reads: a note that may be a long one with its mark, or one holding a NUL.
 bool DecodeCommonRecord(const uchar* stored, TPwdRecord& record)
 {
     if (stored[kNoteOffset] == 0 &&
         std::memcmp(stored + kMarkOffset, kStoredMarkTag.data(), kStoredMarkTag.size()) == 0)
         return false;
+    const TLengths lengths{StoredLength<decltype(record.Nazev)::kRoom>(stored, offsetof(TPwdRecord, Nazev)),
+                           StoredLength<decltype(record.UzName)::kRoom>(stored, offsetof(TPwdRecord, UzName)),
+                           StoredLength<decltype(record.Heslo)::kRoom>(stored, offsetof(TPwdRecord, Heslo)),
+                           StoredLength<decltype(record.Poznamka)::kRoom>(stored, kNoteOffset)};
+    if (lengths.Poznamka > kNulPosition - kNoteOffset - 1 && stored[kNulPosition] == 0)
+        return false;
+    const RecordBytes used = ValueBytes(lengths);
     auto* plain = reinterpret_cast<uchar*>(&record);
-    ForEachBlock<RestoreBlock>(stored, plain);
-    PlaceLength<decltype(record.Nazev)::kRoom>(stored, plain, offsetof(TPwdRecord, Nazev));
-    PlaceLength<decltype(record.UzName)::kRoom>(stored, plain, offsetof(TPwdRecord, UzName));
-    PlaceLength<decltype(record.Heslo)::kRoom>(stored, plain, offsetof(TPwdRecord, Heslo));
-    const std::size_t noteLength = PlaceLength<decltype(record.Poznamka)::kRoom>(stored, plain, kNoteOffset);
-    return noteLength < kNulPosition - kNoteOffset || stored[kNulPosition] != 0;
+    ForEachBlock(plain, [&](std::size_t i) {
+        return RestoreBlock(LoadBlock(stored + i), KeysAt(i)) & LoadBlock(used.data() + i);
+    });
+    PutLengths(lengths, [plain](std::size_t offset, std::size_t length) {
+        plain[offset] = static_cast<uchar>(length);
+    });
+    return true;
 }
 
 template <std::size_t Room> void NormaliseField(TShortString<Room>& field)
