@@ -4,6 +4,7 @@
 #include "blackbox/NuvexProgram.h"
 #include "blackbox/SessionStamps.h"
 #include "support/FileBytes.h"
+#include "support/PlainFileBytes.h"
 #include "support/WaitUntil.h"
 
 #include <QDate>
@@ -28,6 +29,7 @@ using nuvex::test::kChangeWarning;
 using nuvex::test::kUnregisteredWarning;
 using nuvex::test::NuvexProgram;
 using nuvex::test::ReadBytes;
+using nuvex::test::ReadPlainBytes;
 using nuvex::test::SessionStamp;
 using nuvex::test::WaitForConnectedTicks;
 using nuvex::test::WaitUntil;
@@ -389,4 +391,16 @@ TEST_F(NuvexProgram, AddOnAReadOnlyStoreIsRefusedNamingTheFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("[Internet]\r\nTn=420-(2)-123456\r\n"));
     EXPECT_EQ(program.state(), QProcess::Running); // the watch goes on
+}
+
+// What a library costs in resident memory is paid from the moment it is mapped: the
+// digest of the older master-password verifier waits until it is needed, and a start that
+// does not need it never maps it.
+TEST_F(NuvexProgram, AStartDoesNotMapTheOlderDigestsLibrary)
+{
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+    const std::string maps = ReadPlainBytes("/proc/" + std::to_string(program.processId()) + "/maps");
+    ASSERT_NE(maps.find("/libQt6Widgets.so"), std::string::npos) << maps;
+    EXPECT_EQ(maps.find("/libcrypto.so"), std::string::npos);
 }
