@@ -1,5 +1,7 @@
 #include "ui/Pictures.h"
 
+#include "ui/DeferredIcon.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -81,12 +83,15 @@ QPixmap RenderPicture(const QString& resourcePath, QSize size, qreal devicePixel
 
 QIcon PictureIcon(const QString& resourcePath)
 {
-    // The icon picks among its sizes for every density itself.
-    QIcon icon;
-    for (int size : {16, 22, 32, 48})
-        if (const QPixmap pixmap = Picture(resourcePath, QSize(size, size)); !pixmap.isNull())
-            icon.addPixmap(pixmap);
-    return icon;
+    // Made when first drawn: most icons belong to menus that an idle program never opens.
+    return DeferredIcon([resourcePath] {
+        // The icon picks among its sizes for every density itself.
+        QIcon icon;
+        for (int size : {16, 22, 32, 48})
+            if (const QPixmap pixmap = Picture(resourcePath, QSize(size, size)); !pixmap.isNull())
+                icon.addPixmap(pixmap);
+        return icon;
+    });
 }
 
 QPixmap ProgramIconPixmap(int size)

@@ -18,7 +18,8 @@ inline QPixmap RenderPicture(const QString& resourcePath, int size)
 {
     return RenderPicture(resourcePath, QSize(size, size));
 }
-// The picture at the sizes of small and large icons (menus, lists, title bars, trays).
+// The picture at the sizes of small and large icons (menus, lists, title bars, trays),
+// made when the icon is first drawn or measured.
 QIcon PictureIcon(const QString& resourcePath);
 // The program's icon: the application's window icon when one is set, else the tray picture.
 QPixmap ProgramIconPixmap(int size);
