@@ -8,11 +8,16 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
 
-class QLocalServer;
 class QLockFile;
+class QSocketNotifier;
 
 namespace nuvex {
+
+namespace platform {
+class LocalListener;
+}
 
 class TSingleInstance : public QObject
 {
@@ -45,8 +50,16 @@ signals:
     void ComeForwardRequested();
 
 private:
+    struct TRequest;
+    void AcceptRequests();
+    void ReadRequest(TRequest* request);
+    void Forget(TRequest* request);
+
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer* server_ = nullptr;
+    // Declared before what watches them, so that the watchers go first.
+    std::unique_ptr<platform::LocalListener> listener_;
+    std::vector<std::unique_ptr<TRequest>> requests_;
+    std::unique_ptr<QSocketNotifier> listenerNotifier_;
     QString lockProblem_;
 };
 

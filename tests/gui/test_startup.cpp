@@ -3,8 +3,11 @@
 #include "app/Startup.h"
 #include "news/Dlg_Novinky.h"
 #include "news/VersionInfo.h"
+#include "platform/AtomicFile.h"
 #include "platform/Registry.h"
 #include "support/FileBytes.h"
+#include "support/Sandbox.h"
+#include "support/WaitUntil.h"
 #include "watch/NumberWatch.h"
 
 #include <QApplication>
@@ -13,9 +16,14 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <algorithm>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 namespace standin = platform::rasstandin;
 
 namespace {
@@ -299,4 +307,53 @@ TEST_F(StartupRoutine, ALockThatCannotBeMadeLetsItRunAsTheOnlyCopyAndSaysWhy)
     TSingleInstance second;
     EXPECT_EQ(first.TryToBeTheOnlyCopy(), TSingleInstance::TResult::OnlyCopy);
     EXPECT_EQ(second.TryToBeTheOnlyCopy(), TSingleInstance::TResult::AnotherCopyRuns);
+}
+
+namespace {
+
+sockaddr_un SocketAddress(const QString& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string bytes = path.toStdString();
+    std::memcpy(address.sun_path, bytes.data(), std::min(bytes.size(), sizeof(address.sun_path) - 1));
+    return address;
+}
+
+} // namespace
+
+TEST(SingleInstance, TheSecondCopysRequestReachesTheFirstPastAKilledCopysSocketAndASilentPeer)
+{
+    test::Sandbox sandbox;
+    const QString path = TSingleInstance::SocketPath();
+    const sockaddr_un address = SocketAddress(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    {
+        // A killed copy's socket file: nobody listens on it any more.
+        const platform::UniqueFd killed(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        ASSERT_EQ(::bind(killed.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    }
+    ASSERT_TRUE(QFileInfo::exists(path));
+
+    auto first = std::make_unique<TSingleInstance>();
+    int requests = 0;
+    QObject::connect(first.get(), &TSingleInstance::ComeForwardRequested, first.get(), [&] { ++requests; });
+    ASSERT_EQ(first->TryToBeTheOnlyCopy(), TSingleInstance::TResult::OnlyCopy);
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                               QFile::ReadOther | QFile::WriteOther | QFile::ExeOther),
+              QFile::Permissions());
+
+    // A peer that connects and says nothing is heard out by the first copy without
+    // keeping the next one from being heard.
+    const platform::UniqueFd silent(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    ASSERT_EQ(::connect(silent.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    QApplication::processEvents();
+    ASSERT_TRUE(TSingleInstance::AskRunningCopyToComeForward());
+    EXPECT_TRUE(test::WaitUntil([&] { return requests == 1; }, 10s, [] { QApplication::processEvents(); }));
+
+    // The socket file goes with the copy, and nobody is asked any more.
+    first.reset();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(TSingleInstance::AskRunningCopyToComeForward());
+    EXPECT_EQ(requests, 1);
 }
