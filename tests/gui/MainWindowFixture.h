@@ -1,12 +1,13 @@
 #pragma once
 
-// A main window on its own emulated machine, with its own options and program folder,
-// and the message boxes answered by the test.
+// An emulated machine with its own options and program folder, and the message boxes
+// answered by the test; and a main window on it.
 
 #include "app/Frm_Main.h"
 #include "platform/EmulatedMachine.h"
 #include "platform/SystemPaths.h"
 #include "settings/uOptions.h"
+#include "support/FileBytes.h"
 #include "support/FrmNuvexTestAccess.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Sandbox.h"
@@ -23,7 +24,7 @@
 
 namespace nuvex::test {
 
-class MainWindowFixture : public ::testing::Test
+class MachineFixture : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -34,28 +35,50 @@ protected:
     }
     void TearDown() override
     {
-        window.reset();
         DestroyOptions();
         SetAppDirForTesting(QString());
+    }
+
+    Sandbox sandbox;
+    MessageBoxRecorder boxes;
+};
+
+class MainWindowFixture : public MachineFixture
+{
+protected:
+    void TearDown() override
+    {
+        window.reset();
+        TFrmNuvex::SetTrayAvailableForTesting(std::nullopt);
+        MachineFixture::TearDown();
     }
 
     static void Authorise(const QString& name, const QString& number)
     {
         platform::MakeDirs(platform::WindowsDir());
-        QFile file(QString::fromStdString(platform::WindowsDir()) + QStringLiteral("/Nuvex.val"));
+        QFile file(StorePath());
         ASSERT_TRUE(file.open(QIODevice::Append));
         file.write((u'[' + name + QStringLiteral("]\r\nTn=") + number + QStringLiteral("\r\n")).toUtf8());
     }
-
+    // A phonebook entry and the check number that trusts it as it is.
+    static void AddTrusted(const std::string& name, const platform::rasstandin::EntryNumber& number)
+    {
+        platform::rasstandin::AddEntry(name, number);
+        Authorise(QString::fromStdString(name), QStringLiteral("%1-(%2)-%3")
+                                                    .arg(number.countryCode)
+                                                    .arg(QString::fromStdString(number.areaCode),
+                                                         QString::fromStdString(number.localNumber)));
+    }
+    static QString StorePath()
+    {
+        return QString::fromStdString(platform::WindowsDir()) + QStringLiteral("/Nuvex.val");
+    }
     // Replaces "Nuvex.val" with these bytes; returns its path.
     static QString WriteStore(const QByteArray& bytes)
     {
         platform::MakeDirs(platform::WindowsDir());
-        const QString path = QString::fromStdString(platform::WindowsDir()) + QStringLiteral("/Nuvex.val");
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        return path;
+        WriteBytes(StorePath(), bytes);
+        return StorePath();
     }
 
     // The window's log without the times.
@@ -83,8 +106,6 @@ protected:
     void MakeWindow() { window = std::make_unique<TFrmNuvex>(); }
     TFrmNuvexTestAccess Access() const { return TFrmNuvexTestAccess(*window); }
 
-    Sandbox sandbox;
-    MessageBoxRecorder boxes;
     std::unique_ptr<TFrmNuvex> window;
 };
 

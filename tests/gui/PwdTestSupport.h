@@ -1,99 +1,56 @@
 #pragma once
 
-// Playing the user in the password manager's modal windows: an action waits for the modal
-// window of a type to run its loop and then acts in it; a watchdog ends any modal window
-// that the test left open, so that no test hangs on a window nobody answers.
+// The password manager's tests: its file dialogs answered, and a machine of its own.
 
+#include "gui/MainWindowFixture.h"
+#include "gui/UserActions.h"
+#include "passwords/Dlg_ChangePwd.h"
+#include "passwords/Dlg_PwdMh.h"
+#include "passwords/Dlg_PwdRecord.h"
 #include "passwords/FileDialogs.h"
 #include "passwords/PwdRecords.h"
-#include "settings/uOptions.h"
-#include "support/MessageBoxRecorder.h"
-#include "support/Sandbox.h"
-#include "ui/AppDir.h"
 
-#include <QApplication>
-#include <QDeadlineTimer>
-#include <QDialog>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTimer>
 #include <deque>
-#include <filesystem>
-#include <functional>
-#include <gtest/gtest.h>
-#include <memory>
 #include <optional>
 #include <vector>
 
 namespace nuvex::test {
 
-// Acts in the next modal window of type T, once its modal loop runs.
-template <typename T> void WhenModal(std::function<void(T&)> act)
+// Fills the next password change dialog and closes it with the button; an empty old
+// password leaves its field alone.
+inline void AnswerChangePwd(const QString& old, const QString& new1, const QString& new2,
+                            const QString& button = QStringLiteral("OK"))
 {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(5);
-    const QDeadlineTimer deadline(30000); // key derivations take a while on a loaded machine
-    QObject::connect(timer, &QTimer::timeout, qApp, [timer, deadline, act = std::move(act)] {
-        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!window && !deadline.hasExpired())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (!window) {
-            ADD_FAILURE() << "no modal " << T::staticMetaObject.className() << " appeared";
-            return;
-        }
-        act(*window);
+    WhenModal<TDlgChangePwd>([=](TDlgChangePwd& dialog) {
+        if (!old.isEmpty())
+            Type(dialog, "OldPwdEdit", old);
+        Type(dialog, "NewPwdEdit1", new1);
+        Type(dialog, "NewPwdEdit2", new2);
+        Press(dialog, button);
     });
-    timer->start();
 }
 
-// Ends every modal window still open after a while, failing the test.
-class ModalWatchdog
+// Types the password into the next prompt and closes it with the button.
+inline void AnswerPrompt(const QString& password, const QString& button = QStringLiteral("OK"))
 {
-public:
-    ModalWatchdog()
-    {
-        timer_.setInterval(10000);
-        QObject::connect(&timer_, &QTimer::timeout, qApp, [] {
-            while (QWidget* window = QApplication::activeModalWidget()) {
-                ADD_FAILURE() << "a modal window was left open: " << window->objectName().toStdString();
-                if (auto* dialog = qobject_cast<QDialog*>(window))
-                    dialog->done(0);
-                else
-                    window->close();
-            }
-        });
-        timer_.start();
-    }
-
-private:
-    QTimer timer_;
-};
-
-template <typename T> T* Field(QWidget& window, const char* name)
-{
-    T* field = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(field, nullptr) << name;
-    return field;
+    WhenModal<TDlgPwdMh>([=](TDlgPwdMh& dialog) {
+        Type(dialog, "PwdEdit", password);
+        Press(dialog, button);
+    });
 }
 
-// Types into a line field as the user would: through the field's validator and limit.
-inline void Type(QWidget& window, const char* name, const QString& text)
+// Fills the next record dialog and closes it with the button.
+inline void AnswerRecordDialog(const QString& nazev, const QString& uzName, const QString& heslo,
+                               const QString& note, const QString& button = QStringLiteral("OK"))
 {
-    if (auto* edit = Field<QLineEdit>(window, name)) {
-        edit->clear();
-        edit->insert(text);
-    }
-}
-
-// Presses a button of the window's button bar: "OK", "Storno"...
-inline void Press(QWidget& window, const QString& caption)
-{
-    QPushButton* button = window.findChild<QPushButton*>(QStringLiteral("Button") + caption);
-    ASSERT_NE(button, nullptr) << caption.toStdString();
-    button->click();
+    WhenModal<TDlgPwdRecord>([=](TDlgPwdRecord& dialog) {
+        Type(dialog, "NazevEdit", nazev);
+        Type(dialog, "UzNameEdit", uzName);
+        Type(dialog, "HesloEdit", heslo);
+        dialog.MemoEdit->setPlainText(note);
+        Press(dialog, button);
+    });
 }
 
 // The answers of the file dialogs, and what they were asked.
@@ -134,22 +91,10 @@ public:
     std::vector<TFileDialog> asked;
 };
 
-// An emulated machine with options and a program folder of its own.
-class PwdFixture : public ::testing::Test
+// An emulated machine with options and a program folder of its own (no main window).
+class PwdFixture : public MachineFixture
 {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directories(sandbox.dir() / "program");
-        SetAppDirForTesting(ProgramDir());
-        ASSERT_TRUE(CreateOptions().isEmpty());
-    }
-    void TearDown() override
-    {
-        DestroyOptions();
-        SetAppDirForTesting(QString());
-    }
-
     QString ProgramDir() const { return QString::fromStdString((sandbox.dir() / "program").string()) + u'/'; }
     QString PwdFile() const { return ProgramDir() + kPwdFileName; }
     TPwdRecords SavedRecords() const
@@ -159,8 +104,6 @@ protected:
         return records;
     }
 
-    Sandbox sandbox;
-    MessageBoxRecorder boxes;
     ModalWatchdog watchdog;
 };
 

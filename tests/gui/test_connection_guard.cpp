@@ -1,8 +1,13 @@
 #include "MainWindowFixture.h"
+#include "app/HostStart.h"
+#include "platform/RasService.h"
 #include "status/ConnectionStatus.h"
 #include "status/SessionLog.h"
+#include "support/HostRoot.h"
 #include "ui/IniFile.h"
+#include "watch/CheckNumberStore.h"
 #include "watch/NumberWatch.h"
+#include "watch/RasError.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,6 +15,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -17,6 +24,7 @@
 using namespace nuvex;
 using namespace Qt::StringLiterals;
 namespace standin = platform::rasstandin;
+namespace ras = platform::ras;
 
 namespace {
 
@@ -28,10 +36,8 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        standin::AddEntry("Internet", {420, "2", "123456"});
-        standin::AddEntry("Záloha", {420, "2", "7"});
-        Authorise(u"Internet"_s, u"420-(2)-123456"_s);
-        Authorise(u"Záloha"_s, u"420-(2)-7"_s);
+        AddTrusted("Internet", {420, "2", "123456"});
+        AddTrusted("Záloha", {420, "2", "7"});
     }
     QString Panel() const { return Access().StatusPanel(1)->text(); }
     QString MonthFile() const { return SessionLogFile(QDate::currentDate()); }
@@ -46,8 +52,6 @@ protected:
         Options->SetSessionStamps(DateTimeToOle(start), DateTimeToOle(end));
     }
 };
-
-} // namespace
 
 TEST_F(ConnectionGuard, NoConnectionNothingHappensWhateverTheAlarm)
 {
@@ -147,7 +151,7 @@ TEST_F(ConnectionGuard, StatusBarChoiceSelectsTheFigure)
     EXPECT_EQ(Panel(), QString());
 }
 
-TEST(ConnectionFigure, BytesWrapAndTimeShowsNoDays)
+TEST(ConnectionFigure, BytesWrapAndTimeShowsNoDaysInWholeSeconds)
 {
     EXPECT_EQ(FormatConnectionFigure(0, 100, 300, 0, 0, 0), u"-200 B"_s);
     EXPECT_EQ(FormatConnectionFigure(0, 5, 0xFFFFFFFBu, 0, 0, 0), u"10 B"_s); // counter wrapped
@@ -160,6 +164,12 @@ TEST(ConnectionFigure, BytesWrapAndTimeShowsNoDays)
     EXPECT_TRUE(QRegularExpression(u"^0?1:05:07$"_s).match(hms).hasMatch()) << hms.toStdString();
     EXPECT_EQ(FormatConnectionFigure(3, 1, 1, 1, 0, 0), QString());
     EXPECT_EQ(FormatConnectionFigure(-1, 1, 1, 1, 0, 0), QString());
+
+    // Rounded to whole seconds: stamps two seconds apart subtract to 1.999... s.
+    const double at = 46365.0 + (2 * 3600 + 3 * 60 + 35) / 86400.0;
+    EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, at, 46365.0 + (2 * 3600 + 3 * 60 + 37) / 86400.0),
+              u"0:00:02"_s);
+    EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, at, at + 3599.6 / 86400.0), u"1:00:00"_s);
 }
 
 TEST_F(ConnectionGuard, SessionLogLineHasTheKnownFormat)
@@ -173,10 +183,9 @@ TEST_F(ConnectionGuard, SessionLogLineHasTheKnownFormat)
     const QString name = u"Internet, a další"_s; // commas stay after the third one
     Access().SetSession({.ConnSpeed = 57600, .BytesAtStart = 1024, .ConnName = name});
     window->WriteSessionLog();
-    QFile file(MonthFile());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("[SESSION]\r\n37380?5416666667=37380?5833333333,57600,3072,"
-                                         "Internet, a další\r\n"));
+    EXPECT_EQ(test::ReadBytes(MonthFile()),
+              QByteArray("[SESSION]\r\n37380?5416666667=37380?5833333333,57600,3072,"
+                         "Internet, a další\r\n"));
     EXPECT_EQ(GetSessionStart(), 0.0);
     EXPECT_EQ(GetSessionEnd(), 0.0);
 }
@@ -327,14 +336,6 @@ TEST_F(ConnectionGuard, AFailedWriteKeepsTheSessionOpen)
     EXPECT_NE(GetSessionEnd(), 0.0);
 }
 
-TEST(ConnectionFigure, TimeConnectedIsRoundedToWholeSeconds)
-{
-    const double start = 46365.0 + (2 * 3600 + 3 * 60 + 35) / 86400.0;
-    const double end = 46365.0 + (2 * 3600 + 3 * 60 + 37) / 86400.0;
-    EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, start, end), u"0:00:02"_s);
-    EXPECT_EQ(FormatConnectionFigure(2, 0, 0, 0, start, start + 3599.6 / 86400.0), u"1:00:00"_s);
-}
-
 TEST_F(ConnectionGuard, ALineThatWillNotGoIsReportedOnceSetAsideAndTriedAgainCalmly)
 {
     standin::Dial("Internet", standin::ConnectionState::Connected, -1); // never goes
@@ -384,3 +385,142 @@ TEST_F(ConnectionGuard, ALineThatWillNotGoIsReportedOnceSetAsideAndTriedAgainCal
     window->Timer1Timer();
     EXPECT_EQ(LogTexts().filter(u"„Internet“ bylo nakonec zavěšeno."_s).size(), 1);
 }
+
+TEST_F(ConnectionGuard, ALinkThatLeavesTheListClosesItsSessionAtTheLastTimeSeenConnected)
+{
+    MakeWindow();
+    standin::AddReceivedBytes(100);
+    standin::Dial("Internet");
+    window->Timer1Timer();
+    Options->SetSessionStamps(GetSessionStart() - 1.0 / 24, GetSessionEnd());
+    standin::AddReceivedBytes(900);
+    window->Timer1Timer();
+    const double lastSeen = GetSessionEnd();
+
+    standin::HangUp("Internet"); // gone without ever being seen disconnected
+    window->Timer1Timer();
+    EXPECT_EQ(Panel(), u"Nepřipojen"_s);
+    EXPECT_EQ(Access().Session().ConnName, QString());
+    EXPECT_EQ(GetSessionStart(), 0.0);
+    const QStringList lines = SessionLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(u",0,900,Internet"_s)) << lines[0].toStdString();
+    EXPECT_EQ(lines[0].section(u'=', 1).section(u',', 0, 0), FloatToSafeStr(lastSeen));
+
+    // The next link is a session of its own.
+    standin::Dial("Internet");
+    window->Timer1Timer();
+    EXPECT_NE(GetSessionStart(), 0.0);
+    EXPECT_EQ(SessionLines().size(), 1);
+}
+
+TEST_F(ConnectionGuard, ALinkHungUpUnderTheAlarmIsLoggedToo)
+{
+    MakeWindow();
+    standin::Dial("Internet");
+    window->Timer1Timer();
+    Options->SetSessionStamps(GetSessionStart() - 1.0 / 24, GetSessionEnd());
+    standin::SetEntry("Internet", {420, "906", "123456"});
+    window->Timer1Timer(); // the alarm
+    window->Timer1Timer(); // the hang-up
+    EXPECT_TRUE(standin::Connections().empty());
+    EXPECT_TRUE(LogTexts().contains(kHangUpLine));
+    EXPECT_EQ(SessionLines().size(), 1);
+}
+
+// The first start on this computer, and a hang-up the system refuses.
+
+class HostFirstStart : public test::MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        root.Write("etc/ppp/peers/provider",
+                   "connect \"/usr/sbin/chat -v -f /etc/chatscripts/pap -T 0212345678\"\n");
+        root.Write("etc/chatscripts/pap", "'' ATZ\nOK ATDT\\T\nCONNECT ''\n");
+        root.Write("etc/ppp/peers/silent", "noauth\n");
+        ras::SelectMachineForTesting(ras::Machine::Host);
+    }
+    void TearDown() override
+    {
+        ras::SelectMachineForTesting(ras::Machine::Emulated);
+        MainWindowFixture::TearDown();
+    }
+    test::HostRoot root{sandbox};
+};
+
+TEST_F(HostFirstStart, YesTrustsEveryPresentNumberAndTheQuestionComesOnceOnTheHostOnly)
+{
+    ras::SelectMachineForTesting(ras::Machine::Emulated); // never asked
+    EXPECT_FALSE(AskTrustOnFirstStart());
+    EXPECT_TRUE(boxes.calls.empty());
+    ras::SelectMachineForTesting(ras::Machine::Host);
+
+    boxes.Answer(true);
+    EXPECT_TRUE(AskTrustOnFirstStart());
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_TRUE(boxes.calls[0].text.contains(u"provider: 0212345678"_s)) << boxes.calls[0].text.toStdString();
+    EXPECT_TRUE(boxes.calls[0].text.contains(u"silent: (bez čísla)"_s));
+    EXPECT_EQ(TCheckNumberStore::SectionNames(), (QStringList{u"provider"_s, u"silent"_s}));
+    EXPECT_EQ(TCheckNumberStore::ReadCheckNumber(u"provider"_s), u"0212345678"_s);
+
+    MakeWindow();
+    window->Timer1Timer();
+    EXPECT_FALSE(Access().AlarmRaised());
+    EXPECT_FALSE(AskTrustOnFirstStart()); // the store is no longer empty
+    EXPECT_EQ(boxes.calls.size(), 1u);
+}
+
+TEST_F(HostFirstStart, NoLeavesTheAlarmAndIsNotAskedAgain)
+{
+    boxes.Answer(false);
+    EXPECT_TRUE(AskTrustOnFirstStart());
+    EXPECT_TRUE(TCheckNumberStore::SectionNames().isEmpty());
+    MakeWindow();
+    window->Timer1Timer();
+    EXPECT_TRUE(Access().AlarmRaised());
+    EXPECT_FALSE(AskTrustOnFirstStart());
+    EXPECT_EQ(boxes.calls.size(), 1u);
+}
+
+TEST_F(HostFirstStart, AHangUpTheSystemRefusesIsACzechErrorNamingTheLinkAndTheCommand)
+{
+    QProcess pppd;
+    pppd.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    pppd.start(QString::fromUtf8(NUVEX_STANDIN_PPPD), {u"call"_s, u"provider"_s, u"--up"_s});
+    ASSERT_TRUE(pppd.waitForStarted(10000));
+    ASSERT_TRUE(pppd.waitForReadyRead(10000));
+    const auto pid = static_cast<ras::HRASCONN>(pppd.processId());
+    test::OpenToOthers(sandbox);
+
+    if (::geteuid() == 0) {
+        EXPECT_TRUE(test::RunAsOrdinaryUser([pid] {
+            ras::SelectMachineForTesting(ras::Machine::Host);
+            TRasConnectionsList links;
+            for (int i = 0; i < links.Count(); ++i) {
+                if (links.Items(i).Handle() != pid)
+                    continue;
+                try {
+                    links.Items(i).HangUp(0);
+                } catch (const ERasError& error) {
+                    const QString text = error.Message();
+                    return error.ErrorCode == 5 && text.contains(u"Přístup byl odepřen."_s) &&
+                           text.contains(u"patří jinému uživateli"_s) &&
+                           text.contains(u"sudo poff provider"_s);
+                }
+            }
+            return false;
+        }));
+    }
+    // The owner may: SIGTERM ends it, and the wait sees it gone.
+    TRasConnectionsList links;
+    ASSERT_EQ(links.Count(), 1);
+    EXPECT_EQ(links.Items(0).EntryName(), u"provider"_s);
+    EXPECT_EQ(links.Items(0).GetConnectStatus().rasconnstate, ras::RASCS_Connected);
+    links.Items(0).HangUp(0);
+    EXPECT_EQ(links.Count(), 0);
+    EXPECT_TRUE(pppd.waitForFinished(5000));
+}
+
+} // namespace

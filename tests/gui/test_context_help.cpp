@@ -1,20 +1,26 @@
+#include "MainWindowFixture.h"
+#include "gui/UserActions.h"
+#include "passwords/Dlg_PwdMh.h"
+#include "passwords/Dlg_PwdRecord.h"
+#include "settings/Dlg_Setup.h"
 #include "support/MessageBoxRecorder.h"
 #include "support/Sandbox.h"
 #include "ui/ContextHelp.h"
+#include "ui/Dlg_About.h"
+#include "ui/FormHelp.h"
 #include "ui/HelpEngine.h"
+#include "ui/HelpFile.h"
+#include "ui/qnDialogButtons.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QDialog>
 #include <QFrame>
 #include <QHelpEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
-#include <gtest/gtest.h>
+#include <QMenuBar>
 #include <memory>
+#include <string>
+#include <tuple>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -74,8 +80,7 @@ protected:
     static void PressF1(QWidget* control)
     {
         control->setFocus();
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        QApplication::sendEvent(control, &press);
+        test::SendKey(control, Qt::Key_F1);
     }
 
     QStringList Macros() const
@@ -99,9 +104,7 @@ protected:
     TContextHelp* help = nullptr;
 };
 
-} // namespace
-
-TEST_F(ContextHelpTest, F1OnAMarkedControlJumpsToItsPrefixedTopic)
+TEST_F(ContextHelpTest, F1JumpsToThePrefixedTopicOfTheControlOrOfItsMarkedParent)
 {
     PressF1(autoPwd);
     ASSERT_EQ(requests.size(), 1u);
@@ -109,20 +112,16 @@ TEST_F(ContextHelpTest, F1OnAMarkedControlJumpsToItsPrefixedTopic)
     EXPECT_EQ(requests[0].owner, dialog.get());
     EXPECT_EQ(requests[0].helpFile, u"Nuvex.hlp"_s);
     EXPECT_EQ(requests[0].macro, uR"(JI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s);
+    PressF1(checkBox); // unmarked: the topic of its marked parent
 
     help->SetPrefix(u"Nastaveni"_s);
     PressF1(autoPwd);
     help->SetUsePrefix(false);
     PressF1(autoPwd);
     EXPECT_EQ(Macros(), (QStringList{uR"(JI("Nuvex.hlp","DlgSetup.AutoPwdEdit"))"_s,
+                                     uR"(JI("Nuvex.hlp","DlgSetup.Tab95Sheet2"))"_s,
                                      uR"(JI("Nuvex.hlp","Nastaveni.AutoPwdEdit"))"_s,
                                      uR"(JI("Nuvex.hlp","AutoPwdEdit"))"_s}));
-}
-
-TEST_F(ContextHelpTest, UnmarkedControlTakesTheTopicOfItsMarkedParent)
-{
-    PressF1(checkBox);
-    EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp","DlgSetup.Tab95Sheet2"))"_s});
 }
 
 TEST_F(ContextHelpTest, NothingMarkedDoesNothingOrOpensNoHelpTopicWithoutPrefix)
@@ -180,8 +179,7 @@ TEST_F(ContextHelpTest, F1InAnOpenMenuAsksForTheHighlightedItemAndClosesTheMenu)
     dialog->show(); // the component picks up menus made after it when the form is shown
     menu->popup(dialog->mapToGlobal(QPoint(10, 10)));
     menu->setActiveAction(item);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(menu, &press);
+    test::SendKey(menu, Qt::Key_F1);
     EXPECT_EQ(Macros(), QStringList{uR"(JI("Nuvex.hlp","DlgSetup.1000"))"_s});
     EXPECT_FALSE(menu->isVisible());
 }
@@ -291,3 +289,133 @@ TEST_F(ContextHelpTest, ComponentDeletedBeforeItsOwnerLeavesF1Alone)
     PressF1(autoPwd);
     EXPECT_TRUE(requests.empty());
 }
+
+// F1 and "Pomoc" in the program's windows, against the help file the build ships, with the
+// help requests caught before they reach the viewer.
+class FormHelp : public test::MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        // The copy beside the test programs, taken by its path: the fixture moves the
+        // program's folder into the sandbox.
+        const QString shipped = GetAppDir() + u"Nuvex.hlp"_s;
+        MainWindowFixture::SetUp();
+        SetApplicationHelpFile(shipped);
+        qApp->installEventFilter(&helpKey);
+    }
+    void TearDown() override
+    {
+        qApp->removeEventFilter(&helpKey);
+        SetApplicationHelpFile(u"Nuvex.hlp"_s);
+        MainWindowFixture::TearDown();
+    }
+
+    // F1 as the keyboard delivers it: to the focused control of the active window.
+    void PressF1(QWidget* control)
+    {
+        requests.clear();
+        control->window()->show();
+        control->window()->activateWindow();
+        control->setFocus();
+        QApplication::processEvents();
+        test::SendKey(control, Qt::Key_F1);
+    }
+    // The topic the one request of the last F1 opened; "<obsah>" for the contents.
+    std::string OpenedTopic() const
+    {
+        if (requests.size() != 1)
+            return std::to_string(requests.size()) + " requests";
+        if (requests[0].command == HELP_CONTENTS)
+            return "<obsah>";
+        EXPECT_EQ(requests[0].command, HELP_COMMAND);
+        const QString prefix = u"JI(\"Nuvex.hlp\",\""_s;
+        EXPECT_TRUE(requests[0].macro.startsWith(prefix)) << requests[0].macro.toStdString();
+        return requests[0].macro.mid(prefix.size()).chopped(2).toStdString();
+    }
+
+    THelpKey helpKey;
+    test::HelpRequests requests;
+};
+
+TEST_F(FormHelp, F1InTheSettingsOpensTheFocusedControlsTopicElseTheDialogs)
+{
+    TDlgSetup dialog;
+    PressF1(dialog.AutoPwdEdit);
+    EXPECT_EQ(OpenedTopic(), "DlgSetup.AutoPwdEdit");
+    EXPECT_EQ(requests[0].owner, &dialog);
+    PressF1(dialog.ChxAskClose);
+    EXPECT_EQ(OpenedTopic(), "DlgSetup.ChxAskClose");
+    // A button of the bar has no topic of its own: the bar's.
+    PressF1(dialog.qnDialogButtons1->Button(bkOK));
+    EXPECT_EQ(OpenedTopic(), "DlgSetup.qnDialogButtons1");
+    // A control the help file does not know: the dialog's topic.
+    auto* extra = new QLineEdit(&dialog);
+    extra->setObjectName(u"NeznamyEdit"_s);
+    extra->show();
+    PressF1(extra);
+    EXPECT_EQ(OpenedTopic(), "DlgSetup");
+}
+
+TEST_F(FormHelp, F1InTheMainWindowAndItsMenus)
+{
+    MakeWindow();
+    PressF1(Access().LogMemo());
+    EXPECT_EQ(OpenedTopic(), "FrmNuvex.LogMemo");
+    PressF1(Access().ListView());
+    EXPECT_EQ(OpenedTopic(), "FrmNuvex.ListView");
+
+    // F1 on an open menu closes it and opens the menus' topic.
+    QMenu* menu = window->menuBar()->actions().first()->menu();
+    ASSERT_NE(menu, nullptr);
+    menu->popup(window->mapToGlobal(QPoint(10, 10)));
+    QApplication::processEvents();
+    requests.clear();
+    test::SendKey(menu, Qt::Key_F1);
+    EXPECT_EQ(OpenedTopic(), "Menu");
+    EXPECT_FALSE(menu->isVisible());
+}
+
+TEST_F(FormHelp, WindowsWhoseTopicHasAnotherNameAreFoundByTheirHelpButton)
+{
+    TDlgPwdMh prompt;
+    TDlgPwdRecord record;
+    const std::tuple<QWidget*, TqnDialogButtons*, std::string, int> windows[] = {
+        {prompt.PwdEdit, prompt.qnDialogButtons1, "MasterPassword", kHelpContextMasterPassword},
+        {record.HesloEdit, record.qnDialogButtons1, "DlgPwdRecord", kHelpContextPwdRecord}};
+    for (const auto& [control, bar, topic, context] : windows) {
+        PressF1(control);
+        EXPECT_EQ(OpenedTopic(), topic);
+        requests.clear();
+        bar->Button(bkHelp)->click();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_EQ(requests[0].command, HELP_CONTEXT);
+        EXPECT_EQ(requests[0].data, static_cast<quint32>(context));
+    }
+
+    // Both numbers name the windows' topics in the shipped file.
+    const THelpFile file = THelpFile::Load(ApplicationHelpFilePath());
+    EXPECT_EQ(file.FindContext(kHelpContextMasterPassword)->contextString, u"MasterPassword"_s);
+    EXPECT_EQ(file.FindContext(kHelpContextPwdRecord)->contextString, u"DlgPwdRecord"_s);
+}
+
+TEST_F(FormHelp, AWindowTheHelpFileDoesNotKnowOpensTheContents)
+{
+    TAboutBox about;
+    PressF1(&about);
+    EXPECT_EQ(OpenedTopic(), "AboutBox");
+
+    QWidget stranger;
+    stranger.setObjectName(u"Neznamy"_s);
+    auto* edit = new QLineEdit(&stranger);
+    edit->setObjectName(u"Edit1"_s);
+    PressF1(edit);
+    EXPECT_EQ(OpenedTopic(), "<obsah>");
+
+    // No help file at all: the contents command, which explains that in the viewer.
+    SetApplicationHelpFile(QString::fromStdString((sandbox.dir() / "Chybi.hlp").string()));
+    PressF1(edit);
+    EXPECT_EQ(OpenedTopic(), "<obsah>");
+}
+
+} // namespace

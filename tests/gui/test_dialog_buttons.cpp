@@ -1,17 +1,24 @@
-#include "support/Sandbox.h"
-#include "ui/ContextHelp.h"
-#include "ui/Dlg_Quorin.h"
-#include "ui/HelpEngine.h"
-#include "ui/qnDialogButtons.h"
+// The button bar, and the dialogs built on it: their fixed size, place and border.
 
-#include <QApplication>
-#include <QDialog>
+#include "gui/PwdTestSupport.h"
+#include "news/Dlg_Novinky.h"
+#include "passwords/Dlg_ChangePwd.h"
+#include "passwords/Dlg_PwdManager.h"
+#include "passwords/Dlg_PwdMh.h"
+#include "passwords/Dlg_PwdRecord.h"
+#include "settings/Dlg_Setup.h"
+#include "status/Dlg_Frekvence.h"
+#include "ui/ContextHelp.h"
+#include "ui/Dlg_About.h"
+#include "ui/Dlg_Quorin.h"
+#include "ui/FixedDialog.h"
+#include "ui/Placement.h"
+
 #include <QFrame>
-#include <QKeyEvent>
-#include <QPushButton>
-#include <QTimer>
+#include <QScreen>
 #include <QVBoxLayout>
-#include <gtest/gtest.h>
+#include <QWindow>
+#include <memory>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -40,9 +47,7 @@ std::vector<QPoint> Positions(const TqnDialogButtons& bar)
 int ExecPressing(QDialog& dialog, Qt::Key key, int patienceMs = 5000)
 {
     QTimer::singleShot(0, &dialog, [&dialog, key] {
-        QWidget* target = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
+        test::SendKey(dialog.focusWidget() ? dialog.focusWidget() : &dialog, key);
     });
     QTimer guard;
     guard.setSingleShot(true);
@@ -54,12 +59,18 @@ int ExecPressing(QDialog& dialog, Qt::Key key, int patienceMs = 5000)
 constexpr TqndbButtons kEveryKind =
     ButtonSet({bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll});
 
-} // namespace
-
-TEST(DialogButtons, CreatesEveryKindInFixedOrderWithCaptionsGlyphsAndSize)
+class DialogButtons : public ::testing::Test
 {
+protected:
     test::Sandbox sandbox;
     QWidget parent;
+};
+using BaseDialog = DialogButtons;
+using FixedDialog = DialogButtons;
+using EveryDialog = test::PwdFixture;
+
+TEST_F(DialogButtons, CreatesEveryKindInFixedOrderWithCaptionsGlyphsAndSize)
+{
     TqnDialogButtons bar(&parent);
     EXPECT_EQ(bar.Buttons(), ButtonSet({bkOK, bkCancel, bkHelp}));
     EXPECT_EQ(Captions(bar), (QStringList{u"OK"_s, u"Storno"_s, u"Pomoc"_s}));
@@ -83,10 +94,8 @@ TEST(DialogButtons, CreatesEveryKindInFixedOrderWithCaptionsGlyphsAndSize)
     EXPECT_FALSE(bar.Button(bkYes)->isDefault());
 }
 
-TEST(DialogButtons, EmptyOrCustomOnlySetsLeaveNoButtonsAndAnUnchangedSetKeepsThem)
+TEST_F(DialogButtons, EmptyOrCustomOnlySetsLeaveNoButtonsAndAnUnchangedSetKeepsThem)
 {
-    test::Sandbox sandbox;
-    QWidget parent;
     TqnDialogButtons bar(&parent);
     const std::vector<QPushButton*> before = bar.ButtonList();
     before[1]->setEnabled(false);
@@ -103,10 +112,8 @@ TEST(DialogButtons, EmptyOrCustomOnlySetsLeaveNoButtonsAndAnUnchangedSetKeepsThe
     EXPECT_TRUE(bar.findChildren<QPushButton*>().isEmpty());
 }
 
-TEST(DialogButtons, ChangingTheSetFromOneOfItsOwnButtonsIsSafe)
+TEST_F(DialogButtons, ChangingTheSetFromOneOfItsOwnButtonsIsSafe)
 {
-    test::Sandbox sandbox;
-    QWidget parent;
     TqnDialogButtons bar(&parent);
     QObject::connect(bar.Button(bkOK), &QPushButton::clicked, &bar, [&bar] {
         bar.SetButtons(ButtonSet({bkYes, bkNo}));
@@ -116,10 +123,8 @@ TEST(DialogButtons, ChangingTheSetFromOneOfItsOwnButtonsIsSafe)
     EXPECT_EQ(Captions(bar), (QStringList{u"Ano"_s, u"Ne"_s}));
 }
 
-TEST(DialogButtons, HorizontalGeometryAlongTheBottom)
+TEST_F(DialogButtons, HorizontalGeometryAlongTheBottom)
 {
-    test::Sandbox sandbox;
-    QWidget parent;
     parent.resize(364, 277);
     TqnDialogButtons bar(&parent);
     parent.show();
@@ -142,10 +147,8 @@ TEST(DialogButtons, HorizontalGeometryAlongTheBottom)
     EXPECT_EQ(bar.ButtonList().front()->x(), 100 - 240);
 }
 
-TEST(DialogButtons, VerticalGeometryAlongTheRightEdge)
+TEST_F(DialogButtons, VerticalGeometryAlongTheRightEdge)
 {
-    test::Sandbox sandbox;
-    QWidget parent;
     parent.resize(364, 240);
     TqnDialogButtons bar(&parent);
     bar.SetButtons(ButtonSet({bkOK, bkCancel}));
@@ -166,10 +169,8 @@ TEST(DialogButtons, VerticalGeometryAlongTheRightEdge)
     EXPECT_EQ(bar.geometry(), QRect(0, 400 - 32, 300, 32));
 }
 
-TEST(DialogButtons, ALayoutThatHoldsTheBarKeepsItsThickness)
+TEST_F(DialogButtons, ALayoutThatHoldsTheBarKeepsItsThickness)
 {
-    test::Sandbox sandbox;
-    QWidget parent;
     auto* layout = new QVBoxLayout(&parent);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new QWidget(&parent), 1);
@@ -185,10 +186,8 @@ TEST(DialogButtons, ALayoutThatHoldsTheBarKeepsItsThickness)
     EXPECT_EQ(bar->geometry(), QRect(0, 270, 400, 30));
 }
 
-TEST(DialogButtons, SeparatorLineAtTheTopOrLeftTwoPixelsWhenShown)
+TEST_F(DialogButtons, SeparatorLineAtTheTopOrLeftTwoPixelsWhenShown)
 {
-    test::Sandbox sandbox;
-    QWidget parent;
     parent.resize(364, 240);
     TqnDialogButtons bar(&parent);
     parent.show();
@@ -210,9 +209,8 @@ TEST(DialogButtons, SeparatorLineAtTheTopOrLeftTwoPixelsWhenShown)
     EXPECT_EQ(separator->width(), 0);
 }
 
-TEST(DialogButtons, EnterAndEscEndTheDialogWithTheDefaultAndCancelResults)
+TEST_F(DialogButtons, EnterAndEscEndTheDialogWithTheDefaultAndCancelResults)
 {
-    test::Sandbox sandbox;
     {
         QDialog dialog;
         new TqnDialogButtons(&dialog);
@@ -242,9 +240,8 @@ TEST(DialogButtons, EnterAndEscEndTheDialogWithTheDefaultAndCancelResults)
     }
 }
 
-TEST(DialogButtons, ClicksEndTheDialogWithTheKindsResultsAndCloseClosesTheWindow)
+TEST_F(DialogButtons, ClicksEndTheDialogWithTheKindsResultsAndCloseClosesTheWindow)
 {
-    test::Sandbox sandbox;
     const std::vector<std::pair<TBitBtnKind, int>> cases{
         {bkAll, mrAll},     {bkOK, mrOk},       {bkYes, mrYes},       {bkNo, mrNo},
         {bkAbort, mrAbort}, {bkRetry, mrRetry}, {bkIgnore, mrIgnore}, {bkCancel, mrCancel}};
@@ -269,11 +266,9 @@ TEST(DialogButtons, ClicksEndTheDialogWithTheKindsResultsAndCloseClosesTheWindow
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST(DialogButtons, HelpButtonOpensTheBarsContextAndNothingForZero)
+TEST_F(DialogButtons, HelpButtonOpensTheBarsContextAndNothingForZero)
 {
-    test::Sandbox sandbox;
-    std::vector<THelpRequest> requests;
-    SetHelpRequestObserver([&requests](const THelpRequest& request) { requests.push_back(request); });
+    test::HelpRequests requests;
     QDialog dialog;
     auto* bar = new TqnDialogButtons(&dialog);
     dialog.show();
@@ -282,7 +277,6 @@ TEST(DialogButtons, HelpButtonOpensTheBarsContextAndNothingForZero)
 
     bar->SetHelpContext(1000);
     bar->Button(bkHelp)->click();
-    SetHelpRequestObserver({});
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].command, unsigned{HELP_CONTEXT});
     EXPECT_EQ(requests[0].data, 1000u);
@@ -291,9 +285,8 @@ TEST(DialogButtons, HelpButtonOpensTheBarsContextAndNothingForZero)
     EXPECT_TRUE(dialog.isVisible());
 }
 
-TEST(BaseDialog, CarriesItsBarAndContextHelp)
+TEST_F(BaseDialog, CarriesItsBarAndContextHelp)
 {
-    test::Sandbox sandbox;
     TDlg dialog;
     EXPECT_EQ(dialog.objectName(), u"Dlg"_s);
     EXPECT_EQ(dialog.windowTitle(), u"Dlg"_s);
@@ -321,3 +314,130 @@ TEST(BaseDialog, CarriesItsBarAndContextHelp)
     dialog.close();
     EXPECT_EQ(dialog.result(), mrCancel);
 }
+
+// A dialog of the kind the program builds: fixed size, a bar, a first-show step counted.
+class CountingDialog : public TFixedDialog
+{
+public:
+    explicit CountingDialog(Qt::WindowFlags border = {}) : TFixedDialog(nullptr, border)
+    {
+        FixWindowSize(this, {300, 200});
+        bar = AddButtonBar(ButtonSet({bkOK, bkCancel, bkHelp}), 1100);
+    }
+    TqnDialogButtons* bar = nullptr;
+    int firstShows = 0;
+
+protected:
+    void FirstShown() override { ++firstShows; }
+};
+
+int DistanceFromScreenCentre(const QWidget& window)
+{
+    return (window.frameGeometry().center() - window.screen()->availableGeometry().center())
+        .manhattanLength();
+}
+
+// What every fixed-size window must say, to the toolkit and, once shown, to the window
+// system: a size the user cannot change and no maximise box.
+void ExpectFixedWithoutMaximise(QWidget& window)
+{
+    SCOPED_TRACE(window.objectName().toStdString());
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.size(), window.minimumSize());
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint));
+
+    window.show();
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_FALSE(window.windowHandle()->flags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(window.windowHandle()->minimumSize(), window.windowHandle()->maximumSize());
+    // Within a few pixels: the settings and About windows are centred before they exist.
+    EXPECT_LE(DistanceFromScreenCentre(window), 4);
+    window.hide();
+}
+
+TEST_F(FixedDialog, IsCentredAtTheFirstShowOnlyUnlessPlacedAndKeepsWhereItWasMoved)
+{
+    CountingDialog dialog;
+    EXPECT_EQ(dialog.firstShows, 0);
+    dialog.show();
+    EXPECT_LE(DistanceFromScreenCentre(dialog), 2);
+    EXPECT_EQ(dialog.firstShows, 1);
+
+    dialog.move(10, 20);
+    dialog.hide();
+    dialog.show();
+    EXPECT_EQ(dialog.pos(), QPoint(10, 20));
+    EXPECT_EQ(dialog.firstShows, 1);
+
+    CountingDialog placed; // placed before its first show: stays there
+    placed.move(30, 40);
+    placed.show();
+    EXPECT_EQ(placed.pos(), QPoint(30, 40));
+    EXPECT_EQ(placed.firstShows, 1);
+}
+
+TEST_F(FixedDialog, BarLiesAlongTheBottomWithItsButtonsAndTopic)
+{
+    CountingDialog dialog;
+    ASSERT_NE(dialog.bar, nullptr);
+    EXPECT_EQ(dialog.bar->objectName(), u"qnDialogButtons1"_s);
+    EXPECT_EQ(dialog.bar->geometry(), QRect(0, 170, 300, 30));
+    EXPECT_FALSE(dialog.bar->ShowSeparator());
+    EXPECT_FALSE(dialog.bar->Separator()->isVisibleTo(&dialog));
+    EXPECT_EQ(dialog.bar->HelpContext(), 1100);
+    ASSERT_EQ(dialog.bar->ButtonList().size(), 3u);
+    // Right-aligned: the last button ends 5 pixels from the edge.
+    EXPECT_EQ(dialog.bar->ButtonList().back()->geometry().right() + 1, 300 - 5);
+    dialog.show();
+    EXPECT_EQ(dialog.bar->geometry(), QRect(0, 170, 300, 30));
+}
+
+TEST_F(FixedDialog, FixingTheSizeTakesTheMaximiseBoxAndKeepsTheOtherBoxes)
+{
+    QWidget window(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                                Qt::WindowCloseButtonHint);
+    FixWindowSize(&window, {320, 240});
+    EXPECT_EQ(window.size(), QSize(320, 240));
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowTitleHint));
+    EXPECT_EQ(window.windowType(), Qt::Window);
+
+    // A frameless window stays frameless.
+    QWidget frameless(nullptr, Qt::Dialog | Qt::FramelessWindowHint);
+    FixWindowSize(&frameless, {100, 50});
+    EXPECT_TRUE(frameless.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(frameless.windowType(), Qt::Dialog);
+
+    // Shown, then made larger by the program: the new size is fixed as well.
+    window.show();
+    FixWindowSize(&window, {400, 240});
+    EXPECT_EQ(window.size(), QSize(400, 240));
+    EXPECT_EQ(window.windowHandle()->maximumSize(), QSize(400, 240));
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(EveryDialog, HasAFixedSizeAndNoMaximiseBox)
+{
+    const std::vector<std::function<std::unique_ptr<QWidget>()>> makers{
+        [] { return std::make_unique<TDlg>(); },           [] { return std::make_unique<TDlgChangePwd>(); },
+        [] { return std::make_unique<TDlgPwdMh>(); },      [] { return std::make_unique<TDlgPwdRecord>(); },
+        [] { return std::make_unique<TDlgPwdManager>(); }, [] { return std::make_unique<TDlgSetup>(); },
+        [] { return std::make_unique<TDlgFrekvence>(); },  [] { return std::make_unique<TDlgNovinky>(); },
+        [] { return std::make_unique<TAboutBox>(); },
+    };
+    QStringList names;
+    for (const auto& make : makers) {
+        const std::unique_ptr<QWidget> window = make();
+        names.append(window->objectName());
+        ExpectFixedWithoutMaximise(*window);
+    }
+    EXPECT_EQ(names,
+              (QStringList{u"Dlg"_s, u"DlgChangePwd"_s, u"DlgPwdMh"_s, u"DlgPwdRecord"_s, u"DlgPwdManager"_s,
+                           u"DlgSetup"_s, u"DlgFrekvence"_s, u"DlgNovinky"_s, u"AboutBox"_s}));
+}
+
+} // namespace

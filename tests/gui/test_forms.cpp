@@ -1,47 +1,27 @@
+// Message boxes, the error report, the program's folder and the menu bar's right-hand item.
+
+#include "gui/UserActions.h"
+#include "passwords/PwdRecords.h"
+#include "passwords/Windows1250.h"
+#include "platform/IniDocument.h"
+#include "platform/Registry.h"
+#include "settings/qnOptions.h"
 #include "support/MessageBoxRecorder.h"
+#include "ui/ExceptionReport.h"
 #include "ui/Translations.h"
 #include "ui/qnForms.h"
+#include "watch/RasError.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QTimer>
 #include <filesystem>
-#include <gtest/gtest.h>
-#include <unistd.h>
+#include <stdexcept>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Runs action on the next modal message box the program opens.
-void OnNextBox(std::function<void(QMessageBox&)> action)
-{
-    // The timers hold the poll; it holds itself only weakly, so nothing outlives it.
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [weak = std::weak_ptr(poll), action] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            action(*box);
-            return;
-        }
-        if (auto self = weak.lock())
-            QTimer::singleShot(10, [self] { (*self)(); });
-    };
-    QTimer::singleShot(0, [poll] { (*poll)(); });
-}
-
-void PressEnter(QWidget& widget)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(&widget, &press);
-}
-
-} // namespace
 
 TEST(MessageBoxes, SeamAnswersAndRecordsCaptionsAndTexts)
 {
@@ -67,20 +47,20 @@ TEST(MessageBoxes, RealQuestionSpeaksCzechAndEnterTakesTheDefault)
     InstallCzechTranslation(*QCoreApplication::instance());
     QString yesText;
     QString caption;
-    OnNextBox([&](QMessageBox& box) {
+    test::WhenModal<QMessageBox>([&](QMessageBox& box) {
         yesText = box.button(QMessageBox::Yes)->text();
         caption = box.windowTitle();
         EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
-        PressEnter(box);
+        test::SendKey(&box, Qt::Key_Return);
     });
     EXPECT_TRUE(AskYesNo(u"Ukončit?"_s)); // Yes is the default
     EXPECT_EQ(caption, u"Otázka..."_s);
     EXPECT_EQ(yesText.remove(u'&'), u"Ano"_s);
 
-    OnNextBox([](QMessageBox& box) { PressEnter(box); });
+    test::WhenModal<QMessageBox>([](QMessageBox& box) { test::SendKey(&box, Qt::Key_Return); });
     EXPECT_FALSE(AskYesNo(u"Ukončit?"_s, true)); // with default-no, Enter answers No
 
-    OnNextBox([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+    test::WhenModal<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
     EXPECT_TRUE(AskYesNo(u"Ukončit?"_s, true));
 }
 
@@ -92,7 +72,7 @@ TEST(MessageBoxes, TimersKeepRunningWhileABoxIsOpen)
     QObject::connect(&timer, &QTimer::timeout, &timer, [&] { ++ticks; });
     timer.start();
     // The box is closed once the timer has ticked under it, or at a deadline.
-    OnNextBox([&](QMessageBox& box) {
+    test::WhenModal<QMessageBox>([&](QMessageBox& box) {
         auto* check = new QTimer(&box);
         QElapsedTimer open;
         open.start();
@@ -140,4 +120,77 @@ TEST(RightJustifiedMenu, ItemMovesToTheRightEdgeOfTheMenuBar)
     EXPECT_GT(item.left(), bar->actionGeometry(bar->actions().last()).right());
     help->trigger();
     EXPECT_EQ(triggered, 1);
+}
+
+namespace {
+
+template <typename E> void Throw(const char* message)
+{
+    throw E(message);
+}
+
+void ThrowRasError(const char* message)
+{
+    throw ERasError(QString::fromUtf8(message), 621);
+}
+
+void ThrowWindows1250Error(const char*)
+{
+    throw EWindows1250Error(3);
+}
+
+} // namespace
+
+TEST(ExceptionReport, TheProgramsErrorsAreReportedWithTheirOwnMessage)
+{
+    const std::pair<const char*, void (*)(const char*)> errors[] = {
+        {"Soubor registru je poškozený (řádek 3).", &Throw<platform::registry::RegistryError>},
+        {"Zápis do souboru nelze provést.", &Throw<platform::ProfileError>},
+        {"Hodnota „AskBeforeQuit“ má jiný typ.", &Throw<ERegistryException>},
+        {"Soubor s hesly je poškozený.", &Throw<EPwdFileError>},
+        {"RAS Error code: 621.", &ThrowRasError},
+        {"Text obsahuje znak, který nelze zapsat v kódování Windows-1250.", &ThrowWindows1250Error},
+    };
+    for (const auto& [text, raise] : errors) {
+        const QString message = QString::fromUtf8(text);
+        SCOPED_TRACE(text);
+        testing::internal::CaptureStderr(); // what the report writes
+        EXPECT_FALSE(ReportFailure(nullptr, [raise, text] { raise(text); }));
+        EXPECT_EQ(test::TakeOpenMessageBox(), message);
+        const QString written = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_TRUE(written.contains(message)) << written.toStdString();
+        EXPECT_FALSE(written.contains(u"výjimka typu"_s)) << written.toStdString();
+    }
+}
+
+TEST(ExceptionReport, AnyOtherExceptionIsTheLastResortShownWithItsTextAndItsType)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(ReportFailure(nullptr, [] { throw std::out_of_range("Záznam 7 neexistuje."); }));
+    EXPECT_EQ(test::TakeOpenMessageBox(), u"Záznam 7 neexistuje."_s);
+    const QString written = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(written.contains(u"Záznam 7 neexistuje."_s)) << written.toStdString();
+    EXPECT_TRUE(written.contains(u"výjimka typu"_s) && written.contains(u"out_of_range"_s))
+        << written.toStdString();
+}
+
+TEST(ExceptionReport, WorkThatRunsThroughOpensNoBox)
+{
+    int runs = 0;
+    EXPECT_TRUE(ReportFailure(nullptr, [&runs] { ++runs; }));
+    EXPECT_TRUE(ShowFailure(nullptr, [&runs] { ++runs; }));
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(ExceptionReport, ShowFailureWaitsForTheBoxToBeClosed)
+{
+    QString shown;
+    test::WhenModal<QMessageBox>([&shown](QMessageBox& box) {
+        shown = box.text();
+        box.accept();
+    });
+    EXPECT_FALSE(
+        ShowFailure(nullptr, [] { throw platform::registry::RegistryError("Do klíče nelze zapisovat."); }));
+    EXPECT_EQ(shown, u"Do klíče nelze zapisovat."_s); // closed before ShowFailure returned
 }

@@ -1,28 +1,21 @@
+#include "MainWindowFixture.h"
+#include "gui/UserActions.h"
 #include "settings/qnOptions.h"
 #include "status/Dlg_Frekvence.h"
 #include "status/SessionLog.h"
-#include "support/Sandbox.h"
-#include "ui/AppDir.h"
 #include "ui/qnDialogButtons.h"
 
-#include <QApplication>
 #include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QTreeView>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -37,45 +30,9 @@ QString Line(const QDate& date, int hour, int minutes, const QString& name)
     return FloatToSafeStr(start) + u'=' + FloatToSafeStr(start + minutes / 1440.0) + u",28800,1000," + name;
 }
 
-// Runs act once the next modal window is up; a modal window still open after five
-// seconds fails the test and is closed, so that no test waits for a user.
-void WhenModal(const std::function<void(QWidget*)>& act)
-{
-    auto* guard = new QTimer(qApp);
-    guard->setSingleShot(true);
-    QObject::connect(guard, &QTimer::timeout, qApp, [guard] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            ADD_FAILURE() << "a modal window stayed open";
-            dialog->done(0);
-        }
-        guard->deleteLater();
-    });
-    guard->start(5000);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [act, poll, guard] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            QTimer::singleShot(10, qApp, *poll);
-            return;
-        }
-        guard->stop();
-        guard->deleteLater();
-        act(modal);
-        *poll = nullptr;
-    };
-    QTimer::singleShot(0, qApp, *poll);
-}
-
-class Frekvence : public ::testing::Test
+class Frekvence : public test::MachineFixture
 {
 protected:
-    Frekvence()
-    {
-        fs::create_directories(program);
-        SetAppDirForTesting(QString::fromStdString(program.string()) + u'/');
-    }
-    ~Frekvence() override { SetAppDirForTesting(QString()); }
-
     void WriteLog(const QDate& month, const QStringList& lines)
     {
         std::ofstream file(SessionLogFile(month).toStdString(), std::ios::binary);
@@ -93,8 +50,7 @@ protected:
         return texts;
     }
 
-    test::Sandbox sandbox;
-    fs::path program = sandbox.dir() / "program";
+    test::ModalWatchdog watchdog;
 };
 
 } // namespace
@@ -147,15 +103,13 @@ TEST_F(Frekvence, ShowFrekvenceListsTodayBeforeTheWindowShowsAndOkClosesIt)
     WriteLog(today, {Line(otherDay, 8, 30, u"Jindy"_s), Line(today, 9, 45, u"Dnes"_s)});
 
     bool seen = false;
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<TDlgFrekvence*>(modal);
-        ASSERT_NE(dialog, nullptr);
+    test::WhenModal<TDlgFrekvence>([&](TDlgFrekvence& dialog) {
         seen = true;
-        EXPECT_EQ(dialog->DateEdit->date(), today);
-        EXPECT_TRUE(dialog->RbDen->isChecked());
-        EXPECT_EQ(Column(*dialog, colName), QStringList{u"Dnes"_s});
-        EXPECT_EQ(dialog->TimeLabel->text(), u"Celková doba připojení "_s + FormatDuration(45.0 / 1440.0));
-        dialog->qnDialogButtons1->Button(bkOK)->click();
+        EXPECT_EQ(dialog.DateEdit->date(), today);
+        EXPECT_TRUE(dialog.RbDen->isChecked());
+        EXPECT_EQ(Column(dialog, colName), QStringList{u"Dnes"_s});
+        EXPECT_EQ(dialog.TimeLabel->text(), u"Celková doba připojení "_s + FormatDuration(45.0 / 1440.0));
+        dialog.qnDialogButtons1->Button(bkOK)->click();
     });
     ShowFrekvence();
     EXPECT_TRUE(seen);
@@ -206,12 +160,10 @@ TEST_F(Frekvence, AMalformedStartEmptiesTheListKeepsTheTotalAndRestoresTheCursor
     WriteLog(may4, {Line(may4, 13, 60, u"Internet"_s), u"37381?x=37381?5,0,0,Vadný"_s});
     QString boxText;
     bool cursorWhileBox = true;
-    WhenModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        boxText = box->text();
+    test::WhenModal<QMessageBox>([&](QMessageBox& box) {
+        boxText = box.text();
         cursorWhileBox = QGuiApplication::overrideCursor() != nullptr;
-        box->accept();
+        box.accept();
     });
     dialog.RbMesic->click();
 

@@ -1,16 +1,11 @@
 #include "MainWindowFixture.h"
 #include "app/TrayMenu.h"
+#include "gui/UserActions.h"
 #include "news/Dm_ic.h"
 #include "status/SessionLog.h"
-#include "support/FileBytes.h"
-#include "ui/HelpEngine.h"
 #include "ui/IniFile.h"
-#include "ui/ShellOpen.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -19,8 +14,6 @@
 #include <QPainter>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
-#include <QTimer>
-#include <QUrl>
 #include <QWindow>
 
 using namespace nuvex;
@@ -31,11 +24,6 @@ namespace {
 class MainWindow : public test::MainWindowFixture
 {
 protected:
-    void TearDown() override
-    {
-        TFrmNuvex::SetTrayAvailableForTesting(std::nullopt);
-        MainWindowFixture::TearDown();
-    }
     static QStringList Texts(const QList<QAction*>& actions)
     {
         QStringList texts;
@@ -64,9 +52,12 @@ TEST_F(MainWindow, MenusHoldEveryCommandInItsPlace)
     EXPECT_EQ(corner->actions(), QList<QAction*>{Access().Napoveda()}); // "&Pomoc" at the right edge
     int quitsFromMenu = 0;
     QObject::connect(Access().CloseApp(), &QAction::triggered, window.get(), [&] { ++quitsFromMenu; });
+    CountQuits();
     Options->SetConfirmQuit(false);
     window->menuBar()->actions().at(4)->trigger(); // "&Konec" runs the quit action
     EXPECT_EQ(quitsFromMenu, 1);
+    EXPECT_EQ(quits, 1); // without a question when the option says so
+    EXPECT_TRUE(boxes.calls.empty());
 
     EXPECT_EQ(Texts(TopMenu(0)->actions()), (QStringList{u"Př&idej"_s, u"&Aktualizuj"_s, u"&Vrať"_s}));
     EXPECT_EQ(Texts(TopMenu(1)->actions()), QStringList{u"Časy a &frekvence"_s});
@@ -191,16 +182,6 @@ TEST_F(MainWindow, QuitAsksUnlessTheOptionSaysNot)
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(MainWindow, QuitWithoutQuestionWhenTheOptionIsSet)
-{
-    Options->SetConfirmQuit(false);
-    MakeWindow();
-    CountQuits();
-    Access().CloseApp()->trigger();
-    EXPECT_TRUE(boxes.calls.empty());
-    EXPECT_EQ(quits, 1);
-}
-
 TEST_F(MainWindow, EndOfTheSessionQuitsWithoutTheQuestionAndLogsTheSession)
 {
     MakeWindow();
@@ -216,18 +197,6 @@ TEST_F(MainWindow, EndOfTheSessionQuitsWithoutTheQuestionAndLogsTheSession)
     TIniFile(SessionLogFile(QDate::currentDate())).ReadSectionValues(kSessionSection, lines);
     EXPECT_EQ(lines.size(), 1);
     EXPECT_EQ(GetSessionStart(), 0.0);
-}
-
-TEST_F(MainWindow, HelpCommandOpensTheContents)
-{
-    MakeWindow();
-    std::vector<THelpRequest> requests;
-    SetHelpRequestObserver([&](const THelpRequest& request) { requests.push_back(request); });
-    Access().Napoveda()->trigger();
-    SetHelpRequestObserver({});
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].command, HELP_CONTENTS);
-    EXPECT_EQ(requests[0].data, 0u);
 }
 
 TEST(TrayMenuMargin, GradientRunsFromRedToDarkGreenInThirtyTwoSteps)
@@ -281,44 +250,19 @@ TEST_F(MainWindow, NewsFromTheMenuAlwaysOpensAndChangesNoOption)
     Options->SetNewsPending(false);
     Options->SetLastNewsVersion(u"2.0.0.1"_s);
     MakeWindow(); // (its creation closes any open session: that writes the stamps)
-    const QByteArray before = test::ReadBytes(
-        std::filesystem::path(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
+    const std::filesystem::path options = platform::registry::RootFile(platform::registry::Root::CurrentUser);
+    const QByteArray before = test::ReadBytes(options);
     ASSERT_FALSE(Access().News().isEmpty());
     QString shown;
-    auto answer = std::make_shared<std::function<void()>>();
-    // The timers hold the poll; it holds itself only weakly, so nothing outlives the test.
-    *answer = [&shown, weak = std::weak_ptr(answer)] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog) {
-            if (auto self = weak.lock())
-                QTimer::singleShot(10, [self] { (*self)(); });
-            return;
-        }
-        shown = dialog->objectName();
-        if (auto* box = dialog->findChild<QCheckBox*>(u"ChxNoShow"_s))
+    test::WhenModal<QWidget>([&shown](QWidget& dialog) {
+        shown = dialog.objectName();
+        if (auto* box = dialog.findChild<QCheckBox*>(u"ChxNoShow"_s))
             box->setChecked(true); // acknowledged here, with no lasting effect
-        dialog->close();
-    };
-    QTimer::singleShot(0, [answer] { (*answer)(); });
+        dialog.close();
+    });
     Access().Novinky()->trigger();
-    // The timer that found the dialog is deleted later; let it go with what it holds.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(shown, u"DlgNovinky"_s);
-    QFile file(QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), before);
-}
-
-TEST_F(MainWindow, InternetUpdateChangesAndShowsNothing)
-{
-    MakeWindow();
-    TDm dm;
-    const QString log = Access().LogMemo()->toPlainText();
-    for (int i = 0; i < 3; ++i)
-        Access().IUpdate()->trigger();
-    EXPECT_TRUE(boxes.calls.empty());
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(Access().LogMemo()->toPlainText(), log);
+    EXPECT_EQ(test::ReadBytes(options), before);
 }
 
 TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
@@ -326,13 +270,8 @@ TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
     MakeWindow();
     window->show();
     Access().Timer1()->start();
-    std::vector<QUrl> opened;
-    SetShellOpenHandler([&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
-    std::vector<THelpRequest> help;
-    SetHelpRequestObserver([&](const THelpRequest& request) { help.push_back(request); });
+    test::ShellOpens opened;
+    test::HelpRequests help;
 
     // Whatever window a command opens is closed again, the way a user would close it.
     QStringList closed;
@@ -368,8 +307,6 @@ TEST_F(MainWindow, EveryCommandOfBothMenusReachesItsWindowAndTheWatchGoesOn)
         QApplication::processEvents();
     }
     closer.stop();
-    SetShellOpenHandler({});
-    SetHelpRequestObserver({});
 
     EXPECT_EQ(opened.size(), 2u); // "&WWW" from both menus
     EXPECT_EQ(help.size(), 1u);   // "&Pomoc"
@@ -398,8 +335,7 @@ TEST_F(MainWindow, ArrowKeysWalkEveryTopLevelMenuIncludingPomoc)
     window->activateWindow();
     Access().ListView()->setFocus();
     QApplication::processEvents();
-    std::vector<THelpRequest> help;
-    SetHelpRequestObserver([&](const THelpRequest& request) { help.push_back(request); });
+    test::HelpRequests help;
 
     QMenuBar* bar = window->menuBar();
     auto* corner = qobject_cast<QMenuBar*>(bar->cornerWidget(Qt::TopRightCorner));
@@ -415,8 +351,7 @@ TEST_F(MainWindow, ArrowKeysWalkEveryTopLevelMenuIncludingPomoc)
         QWidget* target = QApplication::activePopupWidget();
         if (!target)
             target = corner->hasFocus() ? static_cast<QWidget*>(corner) : bar;
-        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
+        test::SendKey(target, key);
         QApplication::processEvents();
     };
 
@@ -445,7 +380,7 @@ TEST_F(MainWindow, ArrowKeysWalkEveryTopLevelMenuIncludingPomoc)
     press(Qt::Key_Return);
     ASSERT_EQ(help.size(), 1u);
     EXPECT_EQ(help[0].command, HELP_CONTENTS);
+    EXPECT_EQ(help[0].data, 0u);
     EXPECT_EQ(highlighted(), QString());
     EXPECT_TRUE(Access().ListView()->hasFocus());
-    SetHelpRequestObserver({});
 }

@@ -1,33 +1,18 @@
+#include "MainWindowFixture.h"
+#include "gui/UserActions.h"
 #include "news/Dlg_Novinky.h"
 #include "news/Dm_ic.h"
 #include "news/NewsText.h"
 #include "news/ShadowLabel.h"
 #include "news/VersionInfo.h"
-#include "platform/EmulatedMachine.h"
-#include "settings/uOptions.h"
-#include "support/MessageBoxRecorder.h"
-#include "support/Sandbox.h"
-#include "ui/AppDir.h"
-#include "ui/qnDialogButtons.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QImage>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTimer>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <gtest/gtest.h>
 #include <map>
-#include <sstream>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;
@@ -54,38 +39,30 @@ protected:
 };
 
 // Opens the news window through ShowNewsWindow and lets act play the user in it once its
-// modal loop runs. A window still open after five seconds fails the test and is closed.
+// modal loop runs. A window left open fails the test and is closed.
 bool RunNewsWindow(bool show, const QStringList& news, const std::function<void(TDlgNovinky&)>& act)
 {
+    test::ModalWatchdog watchdog;
     bool acted = false;
-    QTimer::singleShot(0, qApp, [&] {
-        auto* dialog = qobject_cast<TDlgNovinky*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            ADD_FAILURE() << "the news window is not the modal window";
-            return;
-        }
+    test::WhenModal<TDlgNovinky>([&](TDlgNovinky& dialog) {
         acted = true;
-        act(*dialog);
+        act(dialog);
     });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, qApp, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            ADD_FAILURE() << "the news window did not close";
-            dialog->done(0);
-        }
-    });
-    guard.start(5000);
     ShowNewsWindow(show, u"Nuvex 2 © 2026"_s, news);
     EXPECT_TRUE(acted);
     return show;
 }
 
-void PressKey(TDlgNovinky& dialog, Qt::Key key)
+// Closes the news window the way named: "OK", "Enter", "Esc" or the close box ("close").
+void CloseNewsWindow(TDlgNovinky& dialog, const std::string& way)
 {
-    QWidget* target = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
+    if (way == "OK")
+        dialog.qnDialogButtons1->Button(bkOK)->click();
+    else if (way == "close")
+        dialog.close();
+    else
+        test::SendKey(dialog.focusWidget() ? dialog.focusWidget() : &dialog,
+                      way == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
 }
 
 bool Whitish(QRgb pixel)
@@ -112,19 +89,26 @@ std::map<std::string, std::string> FileTree(const fs::path& root)
             tree[name] = "<folder>";
             continue;
         }
-        std::ifstream file(item.path(), std::ios::binary);
-        std::ostringstream content;
-        content << file.rdbuf();
-        tree[name] = content.str() + "@" + std::to_string(item.last_write_time().time_since_epoch().count());
+        tree[name] = test::ReadPlainBytes(item.path()) + "@" +
+                     std::to_string(item.last_write_time().time_since_epoch().count());
     }
     return tree;
 }
 
+using DataModule = test::MainWindowFixture;
+
+class NewsWindow : public ::testing::Test
+{
+protected:
+    test::Sandbox sandbox;
+};
+using NewsStrip = NewsWindow;
+using NewsText = NewsWindow;
+
 } // namespace
 
-TEST(NewsStrip, LaidOutStripHasFortyBandsOfFourRowsAndThirtyRedRows)
+TEST_F(NewsStrip, LaidOutStripHasFortyBandsOfFourRowsAndThirtyRedRows)
 {
-    test::Sandbox sandbox;
     const auto bands = NewsStripBands(QRect(0, 0, 41, 190));
     ASSERT_EQ(bands.size(), 41u);
     for (int k = 0; k < 40; ++k) {
@@ -142,9 +126,8 @@ TEST(NewsStrip, LaidOutStripHasFortyBandsOfFourRowsAndThirtyRedRows)
     EXPECT_EQ(bands[40].color, QColor(255, 0, 0));
 }
 
-TEST(NewsStrip, BandsCoverEveryRowOnceAtAnyHeightAndPlace)
+TEST_F(NewsStrip, BandsCoverEveryRowOnceAtAnyHeightAndPlace)
 {
-    test::Sandbox sandbox;
     for (int height : {2, 3, 39, 40, 41, 79, 80, 81, 1000}) {
         const QRect area(7, 13, 5, height);
         const auto bands = NewsStripBands(area);
@@ -173,9 +156,8 @@ TEST(NewsStrip, BandsCoverEveryRowOnceAtAnyHeightAndPlace)
     }
 }
 
-TEST(NewsStrip, OddBandCountsRoundHalvesAwayFromZero)
+TEST_F(NewsStrip, OddBandCountsRoundHalvesAwayFromZero)
 {
-    test::Sandbox sandbox;
     // Three bands: the middle one is 255 + MulDiv(1, -255, 2) = 255 - 128 (127.5 rounded up).
     const auto bands = NewsStripBands(QRect(0, 0, 1, 3));
     ASSERT_EQ(bands.size(), 3u);
@@ -188,9 +170,8 @@ TEST(NewsStrip, OddBandCountsRoundHalvesAwayFromZero)
     EXPECT_EQ(MulDivRounded(100000, 100000, 100000), 100000) << "the product overflows an int";
 }
 
-TEST(NewsStrip, LowOrEmptyStrips)
+TEST_F(NewsStrip, LowOrEmptyStrips)
 {
-    test::Sandbox sandbox;
     // One row: two bands without rows, and the row left over is pure red.
     const auto oneRow = NewsStripBands(QRect(0, 0, 41, 1));
     ASSERT_EQ(oneRow.size(), 3u);
@@ -204,9 +185,8 @@ TEST(NewsStrip, LowOrEmptyStrips)
     EXPECT_TRUE(NewsStripBands(QRect(0, 0, 0, 190)).empty());
 }
 
-TEST(NewsWindow, WithShowFalseNothingOpensAndTheFlagStaysFalse)
+TEST_F(NewsWindow, WithShowFalseNothingOpensAndTheFlagStaysFalse)
 {
-    test::Sandbox sandbox;
     ShownWindows shown;
     bool show = false;
     ShowNewsWindow(show, u"Nuvex"_s, {u"8. prosinec 2026"_s, u"- novinka"_s});
@@ -214,28 +194,9 @@ TEST(NewsWindow, WithShowFalseNothingOpensAndTheFlagStaysFalse)
     EXPECT_TRUE(shown.names.empty());
 }
 
-TEST(NewsWindow, ResultFollowsTheBoxHoweverTheWindowCloses)
+TEST_F(NewsWindow, ResultFollowsTheBoxHoweverTheWindowCloses)
 {
-    test::Sandbox sandbox;
-    const std::vector<std::pair<const char*, std::function<void(TDlgNovinky&)>>> ways{
-        {"OK",
-         [](TDlgNovinky& dialog) {
-             dialog.qnDialogButtons1->Button(bkOK)->click();
-         }},
-        {"Enter",
-         [](TDlgNovinky& dialog) {
-             PressKey(dialog, Qt::Key_Return);
-         }},
-        {"Esc",
-         [](TDlgNovinky& dialog) {
-             PressKey(dialog, Qt::Key_Escape);
-         }},
-        {"close",
-         [](TDlgNovinky& dialog) {
-             dialog.close();
-         }},
-    };
-    for (const auto& [way, closeIt] : ways) {
+    for (const char* way : {"OK", "Enter", "Esc", "close"}) {
         for (bool check : {false, true}) {
             bool stillOpen = false;
             const bool show = RunNewsWindow(true, {u"- novinka"_s}, [&](TDlgNovinky& dialog) {
@@ -243,7 +204,7 @@ TEST(NewsWindow, ResultFollowsTheBoxHoweverTheWindowCloses)
                 EXPECT_FALSE(dialog.ChxNoShow->isChecked()) << way;
                 EXPECT_EQ(dialog.focusWidget(), dialog.qnDialogButtons1->Button(bkOK)) << way;
                 dialog.findChild<QCheckBox*>(u"ChxNoShow"_s)->setChecked(check);
-                closeIt(dialog);
+                CloseNewsWindow(dialog, way);
                 stillOpen = dialog.isVisible();
             });
             EXPECT_FALSE(stillOpen) << way;
@@ -252,9 +213,8 @@ TEST(NewsWindow, ResultFollowsTheBoxHoweverTheWindowCloses)
     }
 }
 
-TEST(NewsWindow, ShowsTheLinesAsTheyAreAndOpensWithoutAny)
+TEST_F(NewsWindow, ShowsTheLinesAsTheyAreAndOpensWithoutAny)
 {
-    test::Sandbox sandbox;
     const QStringList news{u"8. prosinec 2026"_s, u"- Hlídá čísla"_s, u"  a zavěšuje."_s, QString(),
                            u"1. leden 2001"_s,    u"- první"_s};
     QString shownText;
@@ -277,9 +237,8 @@ TEST(NewsWindow, ShowsTheLinesAsTheyAreAndOpensWithoutAny)
     EXPECT_TRUE(show);
 }
 
-TEST(NewsWindow, HasNoTitleBarAndKeepsItsLayout)
+TEST_F(NewsWindow, HasNoTitleBarAndKeepsItsLayout)
 {
-    test::Sandbox sandbox;
     TDlgNovinky dialog;
     dialog.show();
     EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -315,9 +274,8 @@ TEST(NewsWindow, HasNoTitleBarAndKeepsItsLayout)
         dialog.ChxNoShow->geometry().intersects(ok->geometry().translated(dialog.qnDialogButtons1->pos())));
 }
 
-TEST(NewsWindow, StripIsWhiteToRedWithTheTextsRunningUpFromNearTheBottom)
+TEST_F(NewsWindow, StripIsWhiteToRedWithTheTextsRunningUpFromNearTheBottom)
 {
-    test::Sandbox sandbox;
     // The build text ("build 2.0.0.1") is longer than the title below.
     ASSERT_TRUE(BuildText().startsWith(u"build "_s));
     ASSERT_GE(BuildText().size(), 13);
@@ -342,9 +300,8 @@ TEST(NewsWindow, StripIsWhiteToRedWithTheTextsRunningUpFromNearTheBottom)
     EXPECT_GT(WhitishPixels(strip, 20, 36, 100, 140), 20);
 }
 
-TEST(NewsText, LoadsTheChangeHistoryNewestFirst)
+TEST_F(NewsText, LoadsTheChangeHistoryNewestFirst)
 {
-    test::Sandbox sandbox;
     const QStringList lines = LoadNewsLines();
     ASSERT_FALSE(lines.isEmpty());
 
@@ -386,19 +343,16 @@ TEST(NewsText, LoadsTheChangeHistoryNewestFirst)
     EXPECT_FALSE(lines.last().isEmpty());
 }
 
-TEST(DataModule, InternetUpdateChangesNothingAndShowsNothing)
+TEST_F(DataModule, InternetUpdateChangesNothingAndShowsNothing)
 {
-    test::Sandbox sandbox;
-    fs::create_directories(sandbox.dir() / "program");
-    SetAppDirForTesting(QString::fromStdString((sandbox.dir() / "program").string()));
-    ASSERT_TRUE(CreateOptions().isEmpty());
     Options->SetLastNewsVersion(u"2.0.0.1"_s);
     Options->SetNewsPending(false);
     platform::rasstandin::AddEntry("Internet", {420, "2", "123456"});
     platform::rasstandin::Dial("Internet");
+    MakeWindow(); // its menu command as well
+    const QString log = Access().LogMemo()->toPlainText();
     const auto before = FileTree(sandbox.dir());
 
-    test::MessageBoxRecorder boxes;
     ShownWindows shown;
     {
         TDm dm;
@@ -408,23 +362,22 @@ TEST(DataModule, InternetUpdateChangesNothingAndShowsNothing)
         for (int i = 0; i < 3; ++i) {
             dm.InternetUpdate();
             update.trigger();
+            Access().IUpdate()->trigger();
         }
         QApplication::processEvents();
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
     EXPECT_EQ(TDm::Current(), nullptr);
     EXPECT_EQ(FileTree(sandbox.dir()), before);
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_TRUE(shown.names.empty());
+    EXPECT_EQ(Access().LogMemo()->toPlainText(), log);
     EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.1"_s);
     EXPECT_FALSE(Options->NewsPending());
-
-    DestroyOptions();
-    SetAppDirForTesting(QString());
 }
 
-TEST(DataModule, ImageZeroMarksARecordWithANote)
+TEST_F(DataModule, ImageZeroMarksARecordWithANote)
 {
-    test::Sandbox sandbox;
     TDm dm;
     ASSERT_FALSE(dm.ImageList1.empty());
     const QIcon& note = dm.ImageList1[imgPwdWithNote];

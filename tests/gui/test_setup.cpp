@@ -1,23 +1,19 @@
 #include "MainWindowFixture.h"
+#include "gui/PwdTestSupport.h"
 #include "passwords/MasterPassword.h"
 #include "settings/AutoStart.h"
 #include "settings/Dlg_Setup.h"
 #include "support/FileBytes.h"
 #include "ui/Dlg_About.h"
-#include "ui/ShellOpen.h"
 #include "ui/qnDialogButtons.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
-#include <QUrl>
 #include <filesystem>
 
 using namespace nuvex;
@@ -30,29 +26,13 @@ class SettingsDialog : public test::MainWindowFixture
 protected:
     QStringList ValueLines() const
     {
-        QFile file(
-            QString::fromStdString(platform::registry::RootFile(platform::registry::Root::CurrentUser)));
+        const std::filesystem::path file =
+            platform::registry::RootFile(platform::registry::Root::CurrentUser);
         QStringList lines;
-        if (file.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : file.readAll().split('\n'))
-                if (line.startsWith('"'))
-                    lines.append(QString::fromUtf8(line.trimmed()));
+        for (const QByteArray& line : test::ReadBytes(file).split('\n'))
+            if (line.startsWith('"'))
+                lines.append(QString::fromUtf8(line.trimmed()));
         return lines;
-    }
-    // Runs action on the next modal window the program opens, once it is shown.
-    static void OnNextModal(std::function<void(QWidget&)> action)
-    {
-        // The timers hold the poll; it holds itself only weakly, so nothing outlives it.
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [weak = std::weak_ptr(poll), action] {
-            if (QWidget* window = QApplication::activeModalWidget()) {
-                action(*window);
-                return;
-            }
-            if (auto self = weak.lock())
-                QTimer::singleShot(10, [self] { (*self)(); });
-        };
-        QTimer::singleShot(0, [poll] { (*poll)(); });
     }
 };
 
@@ -152,28 +132,19 @@ TEST_F(SettingsDialog, AStatusBarChoiceOutsideTheRangeIsShownAsBytesAndStoredAsZ
 
 TEST_F(SettingsDialog, ShowSetupTellsWhetherOkClosedIt)
 {
-    OnNextModal([](QWidget& dialog) {
-        static_cast<QDialog&>(dialog).findChild<TqnDialogButtons*>()->Button(bkOK)->click();
-    });
+    test::WhenModal<QWidget>(
+        [](QWidget& dialog) { dialog.findChild<TqnDialogButtons*>()->Button(bkOK)->click(); });
     EXPECT_TRUE(ShowSetup());
-    OnNextModal([](QWidget& dialog) {
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(&dialog, &escape);
-    });
+    test::WhenModal<QWidget>([](QWidget& dialog) { test::SendKey(&dialog, Qt::Key_Escape); });
     EXPECT_FALSE(ShowSetup());
 }
 
 TEST(ShellOpening, PassesALongAddressWhole)
 {
-    std::vector<QUrl> opened;
-    SetShellOpenHandler([&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    test::ShellOpens opened;
     const QString address = u"https://nuvex.example.org/"_s + QString(200, u'a') + u"?q=1"_s;
     ShellOpen(address, QString(), QString(), SW_SHOW);
     ShellOpen(u"mailto:nuvex@example.org"_s, QString(), QString(), SW_SHOW);
-    SetShellOpenHandler({});
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].toString(), address);
     EXPECT_EQ(opened[1].scheme(), u"mailto"_s);
@@ -184,11 +155,12 @@ TEST(ShellOpening, PassesALongAddressWhole)
 TEST(ShellOpening, AnAddressNothingCouldOpenIsNamedInAMessageBox)
 {
     test::MessageBoxRecorder boxes;
-    SetShellOpenHandler([](const QUrl&) { return false; });
-    ShellOpen(u"https://nuvex.example.org/"_s, QString(), QString(), SW_SHOW);
-    TAboutBox about;
-    about.RxLabel4Click();
-    SetShellOpenHandler({});
+    {
+        test::ShellOpens refused(false);
+        ShellOpen(u"https://nuvex.example.org/"_s, QString(), QString(), SW_SHOW);
+        TAboutBox about;
+        about.RxLabel4Click();
+    }
     ASSERT_EQ(boxes.calls.size(), 2u);
     EXPECT_EQ(boxes.calls[0].caption, u"Informace..."_s);
     EXPECT_EQ(boxes.calls[0].text,
@@ -199,9 +171,8 @@ TEST(ShellOpening, AnAddressNothingCouldOpenIsNamedInAMessageBox)
               u"nastaven žádný poštovní program, který by ji otevřel."_s);
 
     // An address that opens brings no box.
-    SetShellOpenHandler([](const QUrl&) { return true; });
+    test::ShellOpens opened;
     ShellOpen(u"https://nuvex.example.org/"_s, QString(), QString(), SW_SHOW);
-    SetShellOpenHandler({});
     EXPECT_EQ(boxes.calls.size(), 2u);
 }
 
@@ -218,41 +189,24 @@ TEST(AboutWindow, TheMailAddressHasRoomInsideThePanel)
 
 TEST(AboutWindow, ShowsItsTextsOpensAMailAndClosesWithEnter)
 {
-    std::vector<QUrl> opened;
-    SetShellOpenHandler([&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    test::ShellOpens opened;
     bool checked = false;
-    auto poll = std::make_shared<std::function<void()>>();
-    // The timers hold the poll; it holds itself only weakly, so nothing outlives the test.
-    *poll = [&, weak = std::weak_ptr(poll)] {
-        auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            if (auto self = weak.lock())
-                QTimer::singleShot(10, [self] { (*self)(); });
-            return;
-        }
+    test::WhenModal<TAboutBox>([&checked](TAboutBox& box) {
         checked = true;
-        EXPECT_EQ(box->windowTitle(), u"O programu"_s);
-        EXPECT_EQ(box->size(), QSize(298, 158));
-        EXPECT_EQ(box->RxLabel2->text(), u"Nuvex - hlídač telefonického připojení"_s);
-        EXPECT_EQ(box->RxLabel3->text(), u"Vývojáři programu Nuvex"_s);
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), box->RxLabel4->mapToGlobal(QPointF(2, 2)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2),
-                            box->RxLabel4->mapToGlobal(QPointF(2, 2)), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(box->RxLabel4, &press);
-        QApplication::sendEvent(box->RxLabel4, &release);
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(box, &enter);
-    };
-    QTimer::singleShot(0, [poll] { (*poll)(); });
+        EXPECT_EQ(box.windowTitle(), u"O programu"_s);
+        EXPECT_EQ(box.size(), QSize(298, 158));
+        EXPECT_EQ(box.RxLabel2->text(), u"Nuvex - hlídač telefonického připojení"_s);
+        EXPECT_EQ(box.RxLabel3->text(), u"Vývojáři programu Nuvex"_s);
+        const QPointF at(2, 2);
+        QMouseEvent press(QEvent::MouseButtonPress, at, box.RxLabel4->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, box.RxLabel4->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(box.RxLabel4, &press);
+        QApplication::sendEvent(box.RxLabel4, &release);
+        test::SendKey(&box, Qt::Key_Return);
+    });
     ShowAboutBox();
-    // The timer that found the box is deleted later; let it go with what it holds.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    SetShellOpenHandler({});
     EXPECT_TRUE(checked);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].toString(), u"mailto:nuvex@example.org"_s);
@@ -264,11 +218,7 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     Options->SetAutoPassword(u"staré"_s);
     TDlgSetup dialog;
     const QStringList before = ValueLines();
-    OnNextModal([](QWidget& modal) {
-        modal.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"nové heslo"_s);
-        modal.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"nové heslo"_s);
-        modal.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
-    });
+    test::AnswerChangePwd(QString(), u"nové heslo"_s, u"nové heslo"_s);
     dialog.Button1->click();
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].text, u"Nové heslo bylo uloženo."_s);
@@ -281,20 +231,10 @@ TEST_F(SettingsDialog, AMasterPasswordChangedStaysWhenTheDialogIsCancelled)
     EXPECT_EQ(after, before);
 
     // A wrong old password and mismatched new entries give their messages and store nothing.
-    OnNextModal([](QWidget& modal) {
-        modal.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"špatné"_s);
-        modal.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"x"_s);
-        modal.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"x"_s);
-        modal.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
-    });
+    test::AnswerChangePwd(u"špatné"_s, u"x"_s, u"x"_s);
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Chybné původní heslo. Nové heslo nebylo uloženo."_s);
-    OnNextModal([](QWidget& modal) {
-        modal.findChild<QLineEdit*>(u"OldPwdEdit"_s)->setText(u"nové heslo"_s);
-        modal.findChild<QLineEdit*>(u"NewPwdEdit1"_s)->setText(u"a"_s);
-        modal.findChild<QLineEdit*>(u"NewPwdEdit2"_s)->setText(u"b"_s);
-        modal.findChild<TqnDialogButtons*>()->Button(bkOK)->click();
-    });
+    test::AnswerChangePwd(u"nové heslo"_s, u"a"_s, u"b"_s);
     dialog.Button1->click();
     EXPECT_EQ(boxes.calls.back().text, u"Nové heslo bylo zadáno chybně (musí být zadáno 2x shodně)."_s);
     EXPECT_TRUE(CheckMasterPassword(*Options, u"nové heslo"_s));
@@ -307,12 +247,9 @@ TEST_F(SettingsDialog, TheAutomaticLoginPasswordStaysInThePerUserFileAndTheDialo
     const std::string user = platform::registry::RootFile(platform::registry::Root::CurrentUser);
     DestroyOptions();
     std::filesystem::create_directories(std::filesystem::path(machine).parent_path());
-    {
-        QFile file(QString::fromStdString(machine));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("Windows Registry Editor Version 5.00\r\n\r\n"
-                   "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
-    }
+    test::WriteBytes(QString::fromStdString(machine),
+                     "Windows Registry Editor Version 5.00\r\n\r\n"
+                     "[HKEY_LOCAL_MACHINE\\Software\\Quorin Software\\Nuvex]\r\n");
     ASSERT_TRUE(CreateOptions().isEmpty());
     ASSERT_EQ(Options->RootKey, platform::registry::Root::LocalMachine);
     {
@@ -345,11 +282,9 @@ TEST_F(SettingsDialog, TheAutostartBoxWritesAndRemovesTheFileThatStartsThisProgr
 {
     const QString file = AutoStartFile();
     const auto execLine = [&file] {
-        QFile entry(file);
-        if (entry.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : entry.readAll().split('\n'))
-                if (line.startsWith("Exec="))
-                    return QString::fromUtf8(line.mid(5));
+        for (const QByteArray& line : test::ReadBytes(file).split('\n'))
+            if (line.startsWith("Exec="))
+                return QString::fromUtf8(line.mid(5));
         return QString();
     };
     {

@@ -47,9 +47,7 @@ protected:
     std::vector<bool> shownWith;
 };
 
-} // namespace
-
-TEST_F(StartupNewsDecision, FirstStartEverShowsTheNewsAndRemembersTheVersion)
+TEST_F(StartupNewsDecision, FirstStartAndEveryNewVersionShowTheNewsUntilAcknowledged)
 {
     Run(u"2.0.0.1"_s, false);
     ASSERT_EQ(shownWith, std::vector<bool>{true});
@@ -64,14 +62,9 @@ TEST_F(StartupNewsDecision, FirstStartEverShowsTheNewsAndRemembersTheVersion)
     EXPECT_EQ(shownWith.back(), false);
     EXPECT_FALSE(Options->NewsPending());
     EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.1"_s);
-}
 
-TEST_F(StartupNewsDecision, ANewVersionShowsTheNewsOnceMoreEvenWhenAcknowledged)
-{
-    Options->SetLastNewsVersion(u"2.0.0.1"_s);
-    Options->SetNewsPending(false);
-    Run(u"2.0.0.2"_s, true);
-    EXPECT_EQ(shownWith, std::vector<bool>{true});
+    Run(u"2.0.0.2"_s, true); // a new version: shown once more, even when acknowledged
+    EXPECT_EQ(shownWith, (std::vector<bool>{true, true, false, true}));
     EXPECT_EQ(Options->LastNewsVersion(), u"2.0.0.2"_s);
     EXPECT_FALSE(Options->NewsPending());
 }
@@ -92,8 +85,6 @@ TEST(VersionTexts, ComeFromTheProjectVersion)
     EXPECT_EQ(VersionText(custom), u"2.0 beta"_s);
 }
 
-namespace {
-
 const QString kStartLine = u"Aplikace hlídá."_s;
 
 // The start-up routine on a main window of its own, with the news window real or stood in.
@@ -102,7 +93,6 @@ class StartupRoutine : public test::MainWindowFixture
 protected:
     void TearDown() override
     {
-        TFrmNuvex::SetTrayAvailableForTesting(std::nullopt);
         while (QWidget* modal = QApplication::activeModalWidget())
             modal->close();
         MainWindowFixture::TearDown();
@@ -110,10 +100,7 @@ protected:
     void WriteOptionsFile(const QByteArray& bytes)
     {
         DestroyOptions();
-        QFile file(OptionsFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
+        test::WriteBytes(OptionsFile(), bytes);
         problems = CreateOptions();
     }
     static QString OptionsFile()
@@ -132,8 +119,6 @@ protected:
 const TShowNews kNoNewsWindow = [](bool& show, const QString&, const QStringList&) {
     show = false;
 };
-
-} // namespace
 
 TEST_F(StartupRoutine, DamagedOptionsGiveDefaultsAreReportedOnceAndAreNeverWritten)
 {
@@ -236,8 +221,7 @@ TEST_F(StartupRoutine, AQuitWhileTheNewsWindowIsOpenEndsTheStartUpAndStopsTheWat
 
 TEST_F(StartupRoutine, ANumberChangeWhileTheNewsWindowIsOpenIsWarnedAbout)
 {
-    standin::AddEntry("Internet", {420, "2", "123456"});
-    Authorise(u"Internet"_s, u"420-(2)-123456"_s);
+    AddTrusted("Internet", {420, "2", "123456"});
     MakeWindow();
     bool changed = false;
     bool warnedWhileOpen = false;
@@ -284,10 +268,7 @@ TEST_F(StartupRoutine, ALockThatCannotBeMadeLetsItRunAsTheOnlyCopyAndSaysWhy)
     // A plain file where the runtime folder should be.
     const QString lockFolder = QFileInfo(TSingleInstance::LockFilePath()).absolutePath();
     QDir().mkpath(QFileInfo(lockFolder).absolutePath());
-    {
-        QFile blocker(lockFolder);
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    }
+    test::WriteBytes(lockFolder, {});
     TFrmNuvex::SetTrayAvailableForTesting(true);
     TSingleInstance instance;
     ASSERT_EQ(instance.TryToBeTheOnlyCopy(), TSingleInstance::TResult::LockUnavailable);
@@ -309,8 +290,6 @@ TEST_F(StartupRoutine, ALockThatCannotBeMadeLetsItRunAsTheOnlyCopyAndSaysWhy)
     EXPECT_EQ(second.TryToBeTheOnlyCopy(), TSingleInstance::TResult::AnotherCopyRuns);
 }
 
-namespace {
-
 sockaddr_un SocketAddress(const QString& path)
 {
     sockaddr_un address{};
@@ -319,8 +298,6 @@ sockaddr_un SocketAddress(const QString& path)
     std::memcpy(address.sun_path, bytes.data(), std::min(bytes.size(), sizeof(address.sun_path) - 1));
     return address;
 }
-
-} // namespace
 
 TEST(SingleInstance, TheSecondCopysRequestReachesTheFirstPastAKilledCopysSocketAndASilentPeer)
 {
@@ -357,3 +334,5 @@ TEST(SingleInstance, TheSecondCopysRequestReachesTheFirstPastAKilledCopysSocketA
     EXPECT_FALSE(TSingleInstance::AskRunningCopyToComeForward());
     EXPECT_EQ(requests, 1);
 }
+
+} // namespace
