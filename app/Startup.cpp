@@ -13,6 +13,7 @@
 #include "platform/SystemPaths.h"
 #include "settings/AutoStart.h"
 #include "settings/uOptions.h"
+#include "ui/DeferredIconStyle.h"
 #include "ui/ExceptionReport.h"
 #include "ui/FormHelp.h"
 #include "ui/HelpEngine.h"
@@ -119,6 +120,7 @@ int RunNuvex(int argc, char** argv)
     case TSingleInstance::TResult::OnlyCopy:
         break;
     }
+    DeferStandardIcons();
 
     QApplication::setApplicationName(QStringLiteral("Nuvex"));
     QApplication::setApplicationVersion(VersionText());

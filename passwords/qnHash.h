@@ -1,6 +1,7 @@
 #pragma once
 
-// The digest of the master password: RIPEMD-160 through OpenSSL's libcrypto.
+// The digest of the master password: RIPEMD-160 through OpenSSL's libcrypto, which is
+// loaded on the first digest (platform/Ripemd160.h).
 
 #include "platform/Error.h"
 
@@ -9,7 +10,8 @@
 
 namespace nuvex {
 
-// libcrypto offers no RIPEMD-160 (neither its default nor its legacy provider).
+// libcrypto cannot be loaded or offers no RIPEMD-160 (neither its default nor its legacy
+// provider); the message says which, in Czech.
 class EHashError : public Error
 {
 public:

@@ -38,6 +38,8 @@ check "appstreamcli validate" appstreamcli validate --no-net "$work/root/usr/sha
 check "usr/bin/nuvex --version prints $version" \
     bash -c '[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$1" --version | head -n 1)" = "Nuvex $2" ]' _ \
     "$work/root/usr/bin/nuvex" "$version"
+check "Depends names libssl3 (libcrypto, opened when first needed)" \
+    bash -c 'dpkg-deb -f "$1" Depends | tr "," "\n" | grep -qx " *libssl3\( (.*)\)\?"' _ "$deb"
 check "usr/share/nuvex/Nuvex.hlp is shipped" test -s "$work/root/usr/share/nuvex/Nuvex.hlp"
 check "extracted program: session log in \$XDG_DATA_HOME/nuvex (black-box)" \
     env NUVEX_TEST_PROGRAM="$work/root/usr/bin/nuvex" QT_QPA_PLATFORM=offscreen \

@@ -81,4 +81,4 @@ INSTANTIATE_TEST_SUITE_P(
                       // of its 409 bytes.
                       Damage{"PasswordFileTruncated", "program/nuvex.pwd",
                              QByteArray("\x00\x00\x00\x00", 4) + QByteArray(200, '\x01')}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param) { return std::string(param.param.name); });

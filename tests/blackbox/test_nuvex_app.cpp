@@ -316,3 +316,17 @@ TEST_F(NuvexProgram, AddOnAReadOnlyStoreIsRefusedNamingTheFile)
     EXPECT_EQ(ReadBytes(store), QByteArray("[Internet]\r\nTn=420-(2)-123456\r\n"));
     EXPECT_EQ(program.state(), QProcess::Running); // the watch goes on
 }
+
+// What a library costs in resident memory is paid from the moment it is mapped: the
+// digest of the older master-password verifier and the picture renderer wait until they
+// are needed, and a start that needs neither never maps them.
+TEST_F(NuvexProgram, AStartMapsNeitherTheOlderDigestNorThePictureRenderer)
+{
+    Start();
+    ASSERT_TRUE(WaitForLine(u":Vše OK."_s, 10000)) << Seen();
+    const std::string maps = ReadPlainBytes("/proc/" + std::to_string(program.processId()) + "/maps");
+    ASSERT_NE(maps.find("/libQt6Widgets.so"), std::string::npos) << maps;
+    EXPECT_EQ(maps.find("/libcrypto.so"), std::string::npos);
+    EXPECT_EQ(maps.find("/libQt6Svg.so"), std::string::npos);
+    EXPECT_EQ(maps.find("/imageformats/"), std::string::npos);
+}
