@@ -81,9 +81,16 @@ TEST(HostConnections, APppdIsALinkDiallingUntilItsInterfaceIsUpAndSigtermEndsIt)
     host::ReceivedBytesCounter counter;
     root.Write("sys/class/net/ppp2/statistics/rx_bytes", "700\n");
     EXPECT_EQ(counter.Read(), 700u);
+    // A counter caught while it is written is no restart of the link: counted once.
+    for (const char* torn : {"", "12"}) {
+        root.Write("sys/class/net/ppp2/statistics/rx_bytes", torn);
+        EXPECT_EQ(counter.Read(), 700u) << '"' << torn << '"';
+    }
+    root.Write("sys/class/net/ppp2/statistics/rx_bytes", "900\n");
+    EXPECT_EQ(counter.Read(), 900u);
     ::kill(pppd, SIGUSR2); // the line drops: the interface goes, its bytes stay counted
     ASSERT_TRUE(WaitUntil([&] { return !host::FindLink(pppd)->interfaceUp; }, 10s));
-    EXPECT_EQ(counter.Read(), 700u);
+    EXPECT_EQ(counter.Read(), 900u);
 
     EXPECT_EQ(host::TerminateLink(pppd), host::SignalResult::Sent);
     ASSERT_TRUE(WaitUntil([&] { return Ended(pppd); }, 10s));
