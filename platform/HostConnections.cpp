@@ -203,9 +203,9 @@ SignalResult TerminateLink(pid_t pid)
     return SignalResult::Sent;
 }
 
-std::map<std::string, std::uint64_t> ReceivedBytesByInterface()
+std::map<std::string, std::optional<std::uint64_t>> ReceivedBytesByInterface()
 {
-    std::map<std::string, std::uint64_t> bytes;
+    std::map<std::string, std::optional<std::uint64_t>> bytes;
     const std::string folder = HostPath("/sys/class/net");
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
@@ -214,8 +214,12 @@ std::map<std::string, std::uint64_t> ReceivedBytesByInterface()
         const std::string name = entry->d_name;
         if (!name.starts_with("ppp"))
             continue;
-        if (const auto text = ReadSmallFile(folder + "/" + name + "/statistics/rx_bytes"))
-            bytes[name] = std::strtoull(text->c_str(), nullptr, 10);
+        // Only digits and the line's end: a text cut short or empty is no reading of zero.
+        const auto text = ReadSmallFile(folder + "/" + name + "/statistics/rx_bytes");
+        auto& read = bytes[name];
+        if (text && !text->empty() && text->back() == '\n' && text->size() > 1 &&
+            text->find_first_not_of("0123456789") == text->size() - 1)
+            read = std::strtoull(text->c_str(), nullptr, 10);
     }
     ::closedir(dir);
     return bytes;
@@ -223,7 +227,16 @@ std::map<std::string, std::uint64_t> ReceivedBytesByInterface()
 
 std::uint32_t ReceivedBytesCounter::Read()
 {
-    const auto now = ReceivedBytesByInterface();
+    std::map<std::string, std::uint64_t> now;
+    for (const auto& [name, read] : ReceivedBytesByInterface()) {
+        // An interface whose counter cannot be read just now keeps its last figure: taking
+        // it for a link that restarted would count its bytes twice.
+        const auto last = last_.find(name);
+        if (read)
+            now[name] = *read;
+        else if (last != last_.end())
+            now[name] = last->second;
+    }
     for (const auto& [name, bytes] : last_) {
         const auto found = now.find(name);
         if (found == now.end() || found->second < bytes)

@@ -38,8 +38,9 @@ enum class SignalResult
 // SIGTERM to the wvdial that started the link (so it does not redial), then to pppd.
 SignalResult TerminateLink(pid_t pid);
 
-// Bytes received so far by each ppp interface that exists now.
-std::map<std::string, std::uint64_t> ReceivedBytesByInterface();
+// Bytes received so far by each ppp interface that exists now; nothing for one whose
+// counter does not read as a number at this moment.
+std::map<std::string, std::optional<std::uint64_t>> ReceivedBytesByInterface();
 
 // The dial-up adapter's received-bytes counter over links that come and go: it keeps the
 // bytes of interfaces that went away (or restarted from zero), so that it only grows.
