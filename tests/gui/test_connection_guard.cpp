@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <sys/inotify.h>
-#include <unistd.h>
 
 using namespace nuvex;
 using namespace Qt::StringLiterals;

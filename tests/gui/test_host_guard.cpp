@@ -1,13 +1,12 @@
 // The guard on this computer: the first start, and a hang-up the system refuses.
+
 #include "MainWindowFixture.h"
 #include "app/HostStart.h"
 #include "platform/RasService.h"
 #include "support/HostRoot.h"
 #include "watch/CheckNumberStore.h"
-#include "watch/NumberWatch.h"
 #include "watch/RasError.h"
 
-#include <QMessageBox>
 #include <QProcess>
 #include <QProcessEnvironment>
 

@@ -2,18 +2,14 @@
 // the manager.
 
 #include "gui/PwdTestSupport.h"
-#include "passwords/Dlg_PwdManager.h"
 #include "passwords/MasterPassword.h"
 #include "passwords/PwdFormat.h"
 #include "passwords/PwdManagerGate.h"
 #include "passwords/Windows1250.h"
 #include "passwords/Windows1250Input.h"
-#include "support/FileBytes.h"
-#include "ui/qnDialogButtons.h"
 
 #include <QDir>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QTextCursor>
 #include <QToolTip>
 

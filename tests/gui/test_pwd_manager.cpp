@@ -3,9 +3,7 @@
 
 #include "gui/PwdTestSupport.h"
 #include "passwords/Dlg_PwdManager.h"
-#include "passwords/PwdFormat.h"
 #include "support/FileBytes.h"
-#include "ui/qnDialogButtons.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -13,7 +11,6 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QTreeView>
 
 using namespace nuvex;
 using namespace nuvex::test;
