@@ -20,11 +20,7 @@
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform;
-using nuvex::test::FolderNames;
-using nuvex::test::ReadPlainBytes;
-using nuvex::test::Spawn;
-using nuvex::test::Succeeded;
-using nuvex::test::WritePlainBytes;
+using namespace nuvex::test;
 using FileWrites = nuvex::test::SandboxTest;
 
 namespace {

@@ -11,9 +11,7 @@
 #include <gtest/gtest.h>
 
 namespace host = nuvex::platform::host;
-using nuvex::test::HostRoot;
-using nuvex::test::ReadPlainBytes;
-using nuvex::test::Replaced;
+using namespace nuvex::test;
 
 namespace {
 

@@ -14,11 +14,7 @@
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform;
-using nuvex::test::FileMode;
-using nuvex::test::ReadPlainBytes;
-using nuvex::test::Spawn;
-using nuvex::test::Succeeded;
-using nuvex::test::WritePlainBytes;
+using namespace nuvex::test;
 using Profile = nuvex::test::SandboxTest;
 using IniCache = nuvex::test::SandboxTest;
 

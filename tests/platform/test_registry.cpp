@@ -13,10 +13,7 @@
 
 namespace fs = std::filesystem;
 using namespace nuvex::platform::registry;
-using nuvex::test::ReadPlainBytes;
-using nuvex::test::Spawn;
-using nuvex::test::Succeeded;
-using nuvex::test::WritePlainBytes;
+using namespace nuvex::test;
 using Registry = nuvex::test::SandboxTest;
 
 namespace {
