@@ -15,7 +15,10 @@ QString TConnectionSession::Connected(platform::ras::HRASCONN handle, const QStr
     // A counter of zero is taken as not yet running: the next tick tries again.
     if (fields_.BytesAtStart == 0)
         fields_.BytesAtStart = GetBytesReceived();
-    fields_.ConnSpeed = static_cast<qint32>(GetConnectSpeed());
+    // A link that ends while a tick looks at it reads a speed of 0: the session keeps the
+    // speed it was seen connected at.
+    if (const auto speed = static_cast<qint32>(GetConnectSpeed()); speed != 0)
+        fields_.ConnSpeed = speed;
     return figure;
 }
 
@@ -50,6 +53,7 @@ void TConnectionSession::End()
 {
     WriteLog();
     fields_.BytesAtStart = 0;
+    fields_.ConnSpeed = 0;
     fields_.ConnName.clear();
 }
 

@@ -26,8 +26,9 @@ public:
 
     // A connection seen connected: the session opens or extends to now and the status-bar
     // figure is returned, computed before this tick's counter is taken (so the first one
-    // shows the whole counter). Then the entry's name and the speed are taken, and the
-    // counter at the start once it reads other than zero.
+    // shows the whole counter). Then the entry's name and the speed are taken (a speed of
+    // zero keeps the one seen before), and the counter at the start once it reads other
+    // than zero.
     QString Connected(platform::ras::HRASCONN handle, const QString& entryName);
 
     // A connection seen disconnected: the session is logged and closed.
@@ -45,7 +46,7 @@ public:
     void WriteLeftOpen() const;
 
 private:
-    // Logs the session; only a written log forgets the counter and the name.
+    // Logs the session; only a written log forgets the counter, the speed and the name.
     void End();
 
     TSessionFields fields_;

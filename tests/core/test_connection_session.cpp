@@ -69,7 +69,7 @@ TEST_F(ConnectionSession, ConnectedTicksOpenTheSessionAndTakeTheCounterOnceItRun
     EXPECT_TRUE(SessionLines().isEmpty());
 }
 
-TEST_F(ConnectionSession, ADisconnectedConnectionLogsTheSessionAndForgetsCounterAndName)
+TEST_F(ConnectionSession, ADisconnectedConnectionLogsTheSessionAndForgetsCounterSpeedAndName)
 {
     standin::AddReceivedBytes(1000);
     standin::SetConnectSpeed(57600);
@@ -77,6 +77,9 @@ TEST_F(ConnectionSession, ADisconnectedConnectionLogsTheSessionAndForgetsCounter
     session.Connected(7, u"Internet"_s);
     standin::AddReceivedBytes(2048);
     StretchSession();
+    // The link ends while a tick looks at it: seen connected, but without its speed.
+    standin::SetConnectSpeed(0);
+    session.Connected(7, u"Internet"_s);
 
     session.Disconnected(7);
     const QStringList lines = SessionLines();
@@ -85,6 +88,7 @@ TEST_F(ConnectionSession, ADisconnectedConnectionLogsTheSessionAndForgetsCounter
     EXPECT_EQ(GetSessionStart(), 0.0);
     EXPECT_EQ(session.Fields().ConnName, QString());
     EXPECT_EQ(session.Fields().BytesAtStart, 0u);
+    EXPECT_EQ(session.Fields().ConnSpeed, 0);
     // No longer tracked: its leaving the list ends nothing more.
     EXPECT_FALSE(session.EndUnlisted({}));
 }
