@@ -30,7 +30,8 @@ public:
         Ended, // the peer closed its end
         Failed
     };
-    // Appends what has arrived to `into`, without waiting for more.
+    // Appends what has arrived to `into` (a few kilobytes at the most: the rest is left for
+    // the next call), without waiting for more.
     ReadState ReadAvailable(std::string& into);
 
 private:

@@ -24,6 +24,10 @@ using Clock = std::chrono::steady_clock;
 // until its time is out.
 constexpr int kQueueLength = 16;
 
+// Taken in one call at the most: a peer that keeps sending must not hold up the caller,
+// which reads again when the descriptor says there is more.
+constexpr std::size_t kReadAtOnce = 4096;
+
 // The address of `path`, or nothing when the path does not fit (it would be cut short and
 // name another file).
 std::optional<sockaddr_un> AddressOf(const std::string& path)
@@ -98,10 +102,11 @@ std::string ListenError(const std::string& path, const std::string& cause)
 LocalConnection::ReadState LocalConnection::ReadAvailable(std::string& into)
 {
     char buffer[512];
-    for (;;) {
+    for (std::size_t taken = 0; taken < kReadAtOnce;) {
         const ssize_t got = ::recv(fd_.get(), buffer, sizeof(buffer), 0);
         if (got > 0) {
             into.append(buffer, static_cast<std::size_t>(got));
+            taken += static_cast<std::size_t>(got);
             continue;
         }
         if (got == 0)
@@ -110,6 +115,7 @@ LocalConnection::ReadState LocalConnection::ReadAvailable(std::string& into)
             continue;
         return errno == EAGAIN || errno == EWOULDBLOCK ? ReadState::Open : ReadState::Failed;
     }
+    return ReadState::Open;
 }
 
 LocalListener::~LocalListener()

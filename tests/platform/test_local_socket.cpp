@@ -182,6 +182,20 @@ TEST_F(LocalSocket, APeerThatSaysNothingHoldsUpNeitherTheListenerNorTheNextSende
     ASSERT_EQ(::send(silent.get(), "forward\n", 8, MSG_NOSIGNAL), 8);
     ASSERT_EQ(::shutdown(silent.get(), SHUT_WR), 0);
     EXPECT_EQ(fromQuiet + ReadToEnd(quiet), kMessage);
+
+    // A peer that sends more than one call takes leaves the rest for the next call.
+    const UniqueFd loud = RawSocket();
+    ASSERT_EQ(RawConnect(loud, path), 0);
+    LocalConnection flooded = AcceptWithin(listener);
+    ASSERT_TRUE(flooded);
+    const std::string flood(20000, 'x');
+    ASSERT_EQ(::send(loud.get(), flood.data(), flood.size(), MSG_NOSIGNAL), ssize_t(flood.size()));
+    std::string fromLoud;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return flooded.ReadAvailable(fromLoud) == ReadState::Open && !fromLoud.empty(); }, 10s));
+    EXPECT_LE(fromLoud.size(), 4096u);
+    ASSERT_EQ(::shutdown(loud.get(), SHUT_WR), 0);
+    EXPECT_EQ(fromLoud + ReadToEnd(flooded), flood);
 }
 
 TEST_F(LocalSocket, AListenerThatTakesNoConnectionsIsGivenUpOnWhenTheTimeIsOut)
