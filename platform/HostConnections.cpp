@@ -217,7 +217,7 @@ std::map<std::string, std::optional<std::uint64_t>> ReceivedBytesByInterface()
         // Only digits and the line's end: a text cut short or empty is no reading of zero.
         const auto text = ReadSmallFile(folder + "/" + name + "/statistics/rx_bytes");
         auto& read = bytes[name];
-        if (text && !text->empty() && text->back() == '\n' && text->size() > 1 &&
+        if (text && text->size() > 1 && text->back() == '\n' &&
             text->find_first_not_of("0123456789") == text->size() - 1)
             read = std::strtoull(text->c_str(), nullptr, 10);
     }
@@ -231,10 +231,9 @@ std::uint32_t ReceivedBytesCounter::Read()
     for (const auto& [name, read] : ReceivedBytesByInterface()) {
         // An interface whose counter cannot be read just now keeps its last figure: taking
         // it for a link that restarted would count its bytes twice.
-        const auto last = last_.find(name);
         if (read)
             now[name] = *read;
-        else if (last != last_.end())
+        else if (const auto last = last_.find(name); last != last_.end())
             now[name] = last->second;
     }
     for (const auto& [name, bytes] : last_) {
